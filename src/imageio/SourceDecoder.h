@@ -1,0 +1,19 @@
+#pragma once
+// Decoding one source file through FreeImage into the working image's bitmaps.
+
+#include <string>
+
+#include "imageio/WorkingImage.h"
+
+namespace tessoly {
+
+//! Decodes path into image. On failure only SourceFormat changes and SourceImage stays null;
+//! the caller raises RenderError(path). Files whose header claims an impossible picture are
+//! refused before the full decode.
+bool DecodeSourceImage(WorkingImage& image, const std::string& path);
+//! Unloads the open library image, if any.
+void ReleaseSourceImage(WorkingImage& image);
+//! " W x H  |  B BPP  |  D DPI  |  FORMAT" of the last decoded image.
+std::string PropertiesText(const WorkingImage& image);
+
+} // namespace tessoly

@@ -1,0 +1,36 @@
+#pragma once
+// TTrueTypeFont: the shared font object. Resolves a face name and style to a font file through
+// fontconfig and hands out unhinted glyph outlines from FreeType at a pixel em height.
+// Not thread-safe: one object per thread (the window has one, each tessoly-cli worker its own).
+
+#include <memory>
+#include <string>
+
+namespace tessoly {
+
+class TTrueTypeFont {
+public:
+    //! Starts as "Arial", 18 pixels, regular.
+    TTrueTypeFont();
+    ~TTrueTypeFont();
+    TTrueTypeFont(const TTrueTypeFont&) = delete;
+    TTrueTypeFont& operator=(const TTrueTypeFont&) = delete;
+
+    //! Sets face, size [points, at screenDpi] and style. A face that cannot give the outline of
+    //! "!" is refused silently and the previous face stays.
+    void ApplyFontSettings(const std::string& fontName, int fontSize, bool bold, bool italic, int screenDpi = 96);
+
+    const std::string& FaceName() const;
+    //! Em height [pixels].
+    int PixelHeight() const;
+    bool Bold() const;
+    bool Italic() const;
+
+    struct Impl;
+    Impl& impl() { return *impl_; }
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace tessoly

@@ -1,0 +1,38 @@
+#pragma once
+// The checks a source file passes before FreeImage decodes it. FreeImage 3.18 trusts what a header
+// claims: a JPEG frame declaring more than four colour components corrupts its heap, and a header
+// claiming an enormous picture costs minutes and gigabytes before the data runs out. So the header
+// of every source format is read here first, and a file that cannot be a real picture is refused.
+
+#include <cstdint>
+#include <string>
+
+#include "imageio/ByteReader.h"
+
+namespace tessoly {
+
+//! Longest side a source picture may have [pixels].
+constexpr std::uint64_t kMaxSourceSide = 65535;
+//! Most pixels a source picture may have: what one working bitmap may hold (2^28).
+constexpr std::uint64_t kMaxSourcePixels = std::uint64_t(1) << 28;
+
+//! The outcome of reading a header.
+enum class HeaderCheck {
+    Plausible,  //!< the header describes a picture the decoder may try
+    Refused,    //!< the file cannot be a real picture (or is cut short): do not decode it
+    NotChecked, //!< no reader here for this format or variant
+};
+
+//! True when width x height [pixels] lies inside the caps (both at least 1).
+bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
+
+//! Reads the header of a file that FreeImage detected as formatCode (a FREE_IMAGE_FORMAT).
+//! Covers BMP, GIF, JPEG (the whole marker structure, up to its end marker), JPEG-2000 (JP2 and
+//! code streams), PCX, PNG, PSD, TARGA and TIFF.
+HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode);
+
+//! CheckSourceHeader on the file at path; for formats it does not cover, a header-only FreeImage
+//! load (where the plugin has one) checks the size. Safe to call from several threads at once.
+bool SourceHeaderIsPlausible(const std::string& path, int formatCode);
+
+} // namespace tessoly

@@ -1,0 +1,158 @@
+#include "imageio/OutputConversion.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "render/RenderError.h"
+
+namespace tessoly {
+
+namespace {
+
+//! Largest output the resize step may ask for [pixels], the same cap as the working bitmaps.
+constexpr double kMaxOutputPixels = static_cast<double>(TBitmap32::kMaxPixels);
+
+//! Moves on to the image a step made, handing on metadata and resolution; a null result loses
+//! the image with the given reason.
+void Advance(ConvertedOutput& out, FIBITMAP* next, const std::string& reasonIfLost) {
+    if (next == nullptr) {
+        out.image.reset();
+        out.lostReason = reasonIfLost;
+        return;
+    }
+    FreeImage_CloneMetadata(next, out.image.get());
+    out.image.reset(next);
+}
+
+void ApplyResolution(FIBITMAP* image, const std::string& resolutionChoice) {
+    if (resolutionChoice == "Src") return;
+    const int dpi = ParseWholeNumber(resolutionChoice);
+    const std::int64_t dpm = dpi < 0 ? -1 : DotsPerMetreFromDpi(dpi);
+    if (dpm < 0 || dpm > std::numeric_limits<unsigned>::max()) {
+        throw RenderError("'" + resolutionChoice + "' is not a valid resolution");
+    }
+    FreeImage_SetDotsPerMeterX(image, static_cast<unsigned>(dpm));
+    FreeImage_SetDotsPerMeterY(image, static_cast<unsigned>(dpm));
+}
+
+void ApplyColourMode(ConvertedOutput& out, const std::string& colourMode) {
+    if (colourMode == "Greyscale") {
+        Advance(out, FreeImage_ConvertToGreyscale(out.image.get()), "Not enough memory for the greyscale image");
+    } else if (colourMode == "Monochrome") {
+        Advance(out, FreeImage_Threshold(out.image.get(), 150), "Not enough memory for the monochrome image");
+    }
+}
+
+void ApplyRotation(ConvertedOutput& out, const std::string& rotation) {
+    double angle = 0.0;
+    if (rotation == kRotation90CW) {
+        angle = -90.0;
+    } else if (rotation == kRotation90CCW) {
+        angle = 90.0;
+    } else if (rotation == kRotation180) {
+        angle = 180.0;
+    } else {
+        return;
+    }
+    Advance(out, FreeImage_Rotate(out.image.get(), angle, nullptr), "Not enough memory for the rotated image");
+}
+
+//! A whole number of pixels from a real, halves to even, or -1 when it cannot be a side.
+int RoundSide(double value) {
+    const double rounded = std::nearbyint(value);
+    if (!(rounded >= 0.0) || rounded > std::numeric_limits<int>::max()) return -1;
+    return static_cast<int>(rounded);
+}
+
+void Rescale(ConvertedOutput& out, int width, int height) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (width <= 0 || height <= 0 || static_cast<double>(width) * height > kMaxOutputPixels) {
+        out.image.reset();
+        out.lostReason = "The image cannot be resized to " + size + " pixels";
+        return;
+    }
+    Advance(out, FreeImage_Rescale(out.image.get(), width, height, FILTER_BICUBIC),
+            "Not enough memory to resize the image to " + size + " pixels");
+}
+
+void ApplyResize(ConvertedOutput& out, const OutputSettings& settings) {
+    if (!settings.resize) return;
+    if (!settings.proportional) {
+        const int width = ParseWholeNumber(settings.widthText);
+        const int height = ParseWholeNumber(settings.heightText);
+        Rescale(out, width, height);
+        return;
+    }
+    const bool widthZero = settings.widthText == "0";
+    const bool heightZero = settings.heightText == "0";
+    if (widthZero == heightZero) return;  // both or neither "0": the size stays
+    const double ratio =
+        static_cast<double>(FreeImage_GetWidth(out.image.get())) / FreeImage_GetHeight(out.image.get());
+    if (!widthZero) {
+        const int width = ParseWholeNumber(settings.widthText);
+        Rescale(out, width, RoundSide(width / ratio));
+    } else {
+        const int height = ParseWholeNumber(settings.heightText);
+        Rescale(out, RoundSide(height * ratio), height);
+    }
+}
+
+} // namespace
+
+FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel) {
+    const int width = composed.Width();
+    const int height = composed.Height();
+    FreeImagePtr image(FreeImage_Allocate(width, height, bitsPerPixel, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
+                                          FI_RGBA_BLUE_MASK));
+    if (!image) return image;
+    // The library's rows run bottom-up; the bitmap's top-down.
+    for (int y = 0; y < height; ++y) {
+        const TColor32* src = composed.ScanLine(y);
+        BYTE* dst = FreeImage_GetScanLine(image.get(), height - 1 - y);
+        if (bitsPerPixel == 32) {
+            std::memcpy(dst, src, static_cast<std::size_t>(width) * 4);
+            continue;
+        }
+        for (int x = 0; x < width; ++x) {
+            const TColor32 c = src[x];
+            dst[FI_RGBA_BLUE] = static_cast<BYTE>(c);
+            dst[FI_RGBA_GREEN] = static_cast<BYTE>(c >> 8);
+            dst[FI_RGBA_RED] = static_cast<BYTE>(c >> 16);
+            dst += 3;
+        }
+    }
+    // The library allocates at 72 DPI; the intermediate image declares none.
+    FreeImage_SetDotsPerMeterX(image.get(), 0);
+    FreeImage_SetDotsPerMeterY(image.get(), 0);
+    return image;
+}
+
+ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImage, int sourceFormat,
+                                 const OutputSettings& settings, int intermediateBits) {
+    ConvertedOutput out;
+    out.image = MakeIntermediateImage(composed, intermediateBits);
+    if (!out.image) {
+        out.lostReason = composed.Empty() ? "There is no composed image to write"
+                                          : "Not enough memory for the output image";
+    }
+    if (out.image && settings.keepMetadata && sourceImage != nullptr) {
+        // Copies every metadata model and, with them, the source's resolution.
+        FreeImage_CloneMetadata(out.image.get(), sourceImage);
+    }
+    if (out.image) ApplyResolution(out.image.get(), settings.resolutionChoice);
+    if (out.image) ApplyColourMode(out, settings.colourMode);
+    if (out.image) ApplyRotation(out, settings.rotation);
+    if (out.image) ApplyResize(out, settings);
+    if (out.image && FreeImage_GetBPP(out.image.get()) != 24) {
+        Advance(out, FreeImage_ConvertTo24Bits(out.image.get()), "Not enough memory for the 24-bit image");
+    }
+    out.format = SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
+    if (out.image && out.format.quantize) {
+        Advance(out, FreeImage_ColorQuantize(out.image.get(), FIQ_WUQUANT), "The image could not be reduced to 256 colours");
+    }
+    return out;
+}
+
+} // namespace tessoly

@@ -1,0 +1,58 @@
+#include "imageio/OutputWriter.h"
+
+#include <new>
+
+#include "imageio/OutputConversion.h"
+#include "imageio/SafeFileWrite.h"
+#include "render/RenderError.h"
+
+namespace tessoly {
+
+namespace {
+
+void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath) {
+    // FreeImage_Save reports success on a full disk for some formats and leaves a truncated file;
+    // encoding to memory first lets every byte of the real write be checked.
+    FreeImageMemoryPtr memory(FreeImage_OpenMemory(nullptr, 0));
+    if (!memory) throw RenderError("Not enough memory to encode " + targetPath);
+    if (!FreeImage_SaveToMemory(static_cast<FREE_IMAGE_FORMAT>(format.code), image, memory.get(), format.flags)) {
+        throw RenderError("The image could not be encoded for " + targetPath);
+    }
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    if (!FreeImage_AcquireMemory(memory.get(), &data, &size)) {
+        throw RenderError("The image could not be encoded for " + targetPath);
+    }
+    WriteFileSafely(targetPath, data, size);
+}
+
+} // namespace
+
+OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
+    OutputOutcome outcome;
+    try {
+        ConvertedOutput converted =
+            ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+        const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
+        const PolicyDecision decision =
+            ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);
+        outcome.targetPath = decision.targetPath;
+        if (decision.skip) {
+            outcome.OutputSkipped = true;
+            outcome.OutputFailed = true;
+            outcome.reason = decision.targetPath + " already exists";
+            return outcome;
+        }
+        if (!converted.image) throw RenderError(converted.lostReason);
+        EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath);
+    } catch (const RenderError& error) {
+        outcome.OutputFailed = true;
+        outcome.reason = error.what();
+    } catch (const std::bad_alloc&) {
+        outcome.OutputFailed = true;
+        outcome.reason = "Not enough memory to write the output image";
+    }
+    return outcome;
+}
+
+} // namespace tessoly

@@ -1,0 +1,199 @@
+// DecodeSourceImage: one source file into the working image. The format comes from the content
+// alone; the header is checked (HeaderSanity) before FreeImage decodes; the pixels are brought to
+// 32-bit ARGB, top row first, into a fresh bitmap; only when everything has worked are the
+// working image's bitmaps, path and depth replaced. So a failure leaves the previous image whole.
+//
+// What SourceBitmap becomes, by the library's pixel type:
+//  - 32-bit FIT_BITMAP: copied unchanged, alpha included.
+//  - 1/4/8/16/24-bit FIT_BITMAP: the colours (palettes expanded, 5-5-5 and 5-6-5 bit fields
+//    decoded), alpha 255; a palette's transparent index is dropped.
+//  - FIT_RGBA16 (16-bit-per-channel colour or grey with alpha): the high byte of each channel,
+//    alpha kept, as a 32-bit source keeps it.
+//  - FIT_RGB16 and FIT_UINT16 (16-bit-per-channel colour, 16-bit grey): the high byte of each
+//    channel, alpha 255.
+//  - FIT_RGBF / FIT_RGBAF (floating-point colour): tone-mapped (Drago) to 8 bits, alpha 255.
+//  - other single-channel types (signed, 32-bit, floating point, complex): scaled linearly from
+//    their minimum to their maximum onto 0..255 grey, alpha 255.
+
+#include "imageio/SourceDecoder.h"
+
+#include <array>
+#include <exception>
+#include <utility>
+
+#include <FreeImage.h>
+
+#include "imageio/HeaderSanity.h"
+#include "imageio/ImageFacts.h"
+
+namespace tessoly {
+namespace {
+
+// FreeImage's 32-bit pixels are B, G, R, A in memory, as TColor32 is on this platform.
+static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_GREEN == 1 && FI_RGBA_RED == 2 && FI_RGBA_ALPHA == 3,
+              "FreeImage pixel order must be BGRA");
+
+//! Unloads a library image when it goes out of scope.
+struct LibraryImage {
+    FIBITMAP* dib = nullptr;
+    explicit LibraryImage(FIBITMAP* d) : dib(d) {}
+    ~LibraryImage() {
+        if (dib) FreeImage_Unload(dib);
+    }
+    LibraryImage(const LibraryImage&) = delete;
+    LibraryImage& operator=(const LibraryImage&) = delete;
+    FIBITMAP* release() { return std::exchange(dib, nullptr); }
+};
+
+// Library rows are stored bottom row first: library row k is bitmap row height - 1 - k.
+TColor32* TargetRow(TBitmap32& out, unsigned k) { return out.ScanLine(out.Height() - 1 - static_cast<int>(k)); }
+
+void CopyRows32(FIBITMAP* dib, TBitmap32& out, bool keepAlpha) {
+    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
+    for (unsigned k = 0; k < height; ++k) {
+        const BYTE* src = FreeImage_GetScanLine(dib, static_cast<int>(k));
+        TColor32* dst = TargetRow(out, k);
+        for (unsigned x = 0; x < width; ++x, src += 4) {
+            dst[x] = Color32(keepAlpha ? src[FI_RGBA_ALPHA] : 255u, src[FI_RGBA_RED], src[FI_RGBA_GREEN],
+                             src[FI_RGBA_BLUE]);
+        }
+    }
+}
+
+void CopyRows24(FIBITMAP* dib, TBitmap32& out) {
+    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
+    for (unsigned k = 0; k < height; ++k) {
+        const BYTE* src = FreeImage_GetScanLine(dib, static_cast<int>(k));
+        TColor32* dst = TargetRow(out, k);
+        for (unsigned x = 0; x < width; ++x, src += 3) {
+            dst[x] = Color32(255u, src[FI_RGBA_RED], src[FI_RGBA_GREEN], src[FI_RGBA_BLUE]);
+        }
+    }
+}
+
+// Palette entries beyond the ones the file defines stay opaque black, so a stray index in a
+// corrupt file cannot read outside the palette.
+void CopyRows8(FIBITMAP* dib, TBitmap32& out) {
+    std::array<TColor32, 256> colours;
+    colours.fill(Color32(255, 0, 0, 0));
+    if (const RGBQUAD* palette = FreeImage_GetPalette(dib)) {
+        const unsigned used = FreeImage_GetColorsUsed(dib) < 256 ? FreeImage_GetColorsUsed(dib) : 256;
+        for (unsigned i = 0; i < used; ++i) {
+            colours[i] = Color32(255u, palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue);
+        }
+    }
+    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
+    for (unsigned k = 0; k < height; ++k) {
+        const BYTE* src = FreeImage_GetScanLine(dib, static_cast<int>(k));
+        TColor32* dst = TargetRow(out, k);
+        for (unsigned x = 0; x < width; ++x) dst[x] = colours[src[x]];
+    }
+}
+
+//! A new 32-bit FIT_BITMAP of any other image, or null when the library cannot convert it.
+//! keepAlpha says whether its alpha channel carries the source's transparency.
+FIBITMAP* ConvertToThirtyTwoBits(FIBITMAP* dib, bool& keepAlpha) {
+    keepAlpha = false;
+    switch (FreeImage_GetImageType(dib)) {
+    case FIT_BITMAP:
+    case FIT_RGB16: return FreeImage_ConvertTo32Bits(dib);
+    case FIT_RGBA16: keepAlpha = true; return FreeImage_ConvertTo32Bits(dib);
+    case FIT_UINT16: {
+        LibraryImage grey(FreeImage_ConvertTo8Bits(dib));
+        return grey.dib ? FreeImage_ConvertTo32Bits(grey.dib) : nullptr;
+    }
+    case FIT_RGBF:
+    case FIT_RGBAF: {
+        LibraryImage mapped(FreeImage_ToneMapping(dib, FITMO_DRAGO03, 0, 0));
+        return mapped.dib ? FreeImage_ConvertTo32Bits(mapped.dib) : nullptr;
+    }
+    default: {
+        LibraryImage grey(FreeImage_ConvertToStandardType(dib, TRUE));
+        return grey.dib ? FreeImage_ConvertTo32Bits(grey.dib) : nullptr;
+    }
+    }
+}
+
+//! Fills out (already sized to the image) with the image's pixels, top row first.
+bool TransferPixels(FIBITMAP* dib, TBitmap32& out) {
+    const bool standard = FreeImage_GetImageType(dib) == FIT_BITMAP;
+    const unsigned bpp = FreeImage_GetBPP(dib);
+    if (standard && bpp == 32) {
+        CopyRows32(dib, out, true);
+    } else if (standard && bpp == 24) {
+        CopyRows24(dib, out);
+    } else if (standard && bpp == 8) {
+        CopyRows8(dib, out);
+    } else {
+        bool keepAlpha = false;
+        LibraryImage converted(ConvertToThirtyTwoBits(dib, keepAlpha));
+        if (!converted.dib || FreeImage_GetBPP(converted.dib) != 32 ||
+            FreeImage_GetWidth(converted.dib) != FreeImage_GetWidth(dib) ||
+            FreeImage_GetHeight(converted.dib) != FreeImage_GetHeight(dib)) {
+            return false;
+        }
+        CopyRows32(converted.dib, out, keepAlpha);
+    }
+    return true;
+}
+
+//! Gives target the pixels of source without a copy, keeping target's draw settings.
+void TakePixels(TBitmap32& target, TBitmap32&& source) noexcept {
+    const TDrawMode drawMode = target.DrawMode;
+    const TCombineMode combineMode = target.CombineMode;
+    const int masterAlpha = target.MasterAlpha;
+    target = std::move(source);
+    target.DrawMode = drawMode;
+    target.CombineMode = combineMode;
+    target.MasterAlpha = masterAlpha;
+}
+
+} // namespace
+
+bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
+    // A library image left open by a caller that never released it would leak otherwise.
+    ReleaseSourceImage(image);
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    image.SourceFormat = format;
+    if (format == FIF_UNKNOWN || !SourceHeaderIsPlausible(path, format)) return false;
+
+    LibraryImage decoded(FreeImage_Load(format, path.c_str(), 0));
+    if (!decoded.dib || !FreeImage_HasPixels(decoded.dib)) return false;
+    const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
+    if (!PlausiblePictureSize(width, height)) return false;
+
+    try {
+        // The preview's pixels first, then the renderer's full-size copy of them.
+        TBitmap32 preview(static_cast<int>(width), static_cast<int>(height));
+        if (!TransferPixels(decoded.dib, preview)) return false;
+        TBitmap32 source;
+        source.Assign(preview);
+        std::string currentPath = path;
+
+        // Nothing below throws: the working image changes all at once or not at all.
+        TakePixels(image.PreviewBitmap, std::move(preview));
+        TakePixels(image.SourceBitmap, std::move(source));
+        image.CurrentImagePath = std::move(currentPath);
+        image.SourceBitsPerPixel = static_cast<int>(FreeImage_GetBPP(decoded.dib));
+        image.SourceImage = decoded.release();
+        return true;
+    } catch (const std::exception&) {
+        // Out of memory for the bitmaps: a failure like any other, the previous image kept.
+        return false;
+    }
+}
+
+void ReleaseSourceImage(WorkingImage& image) {
+    if (image.SourceImage) FreeImage_Unload(image.SourceImage);
+    image.SourceImage = nullptr;
+}
+
+std::string PropertiesText(const WorkingImage& image) {
+    int dpi = image.SourceImage ? DpiFromDotsPerMetre(FreeImage_GetDotsPerMeterX(image.SourceImage)) : 0;
+    if (dpi == 0) dpi = 72;
+    return " " + std::to_string(image.PreviewBitmap.Width()) + " x " + std::to_string(image.PreviewBitmap.Height()) +
+           "  |  " + std::to_string(image.SourceBitsPerPixel) + " BPP  |  " + std::to_string(dpi) + " DPI  |  " +
+           FormatDisplayName(image.SourceFormat);
+}
+
+} // namespace tessoly

@@ -1,0 +1,47 @@
+#pragma once
+// The work of one batch item, shared by the window's batch and tessoly-cli: decode the source,
+// compose the watermark (never with guide lines), write the output, release the library image.
+// Any failure on the way is that item's failure, never a success.
+
+#include <string>
+
+#include "batch/ItemStatus.h"
+#include "imageio/OutputSettings.h"
+#include "imageio/WorkingImage.h"
+#include "render/TrueTypeFont.h"
+#include "render/WatermarkSettings.h"
+
+namespace tessoly {
+
+//! The step at which an item stopped.
+enum class PipelineStage { None, Decode, Render, Output };
+
+struct PipelineResult {
+    //! Successful, Unsuccessful or Skipped.
+    ItemStatus status = ItemStatus::Successful;
+    std::string sourcePath;
+    //! The written file, the existing file of a skip, or empty when no target was chosen.
+    std::string targetPath;
+    //! Where a failure or skip happened; None for a success.
+    PipelineStage failedStage = PipelineStage::None;
+    //! The error's own text: the path for a file that cannot be decoded.
+    std::string reason;
+};
+
+struct PipelineOptions {
+    //! Leave the composed picture in PreviewBitmap and keep SourceBitmap, as the window's preview
+    //! shows them. Off, the two are released early so that a run holds fewer full-size frames.
+    bool keepPictures = true;
+};
+
+//! Processes one source file into its output. Uses (and leaves behind, see options) the bitmaps
+//! of image; font is the caller's own font object. Never throws for a bad file, a render error
+//! or a failed write. One call at a time per image and font.
+PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettings& watermark,
+                            const OutputSettings& output, WorkingImage& image, TTrueTypeFont& font,
+                            const PipelineOptions& options = {});
+
+//! Is this result counted in the end-of-run error total (failed or skipped)?
+inline bool CountsAsError(const PipelineResult& result) { return result.status != ItemStatus::Successful; }
+
+} // namespace tessoly

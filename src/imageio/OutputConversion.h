@@ -1,0 +1,42 @@
+#pragma once
+// The conversion half of the output stage: the composed picture becomes a library image, then
+// metadata, resolution, colour mode, rotation, resizing, the reduction to 24 bits and the
+// format's own step are applied in this fixed order.
+//
+// Invariants: every step hands its metadata and resolution on to the image it makes, so what the
+// metadata and resolution steps set reaches the file; a step that yields no image (a resize to
+// a 0 side) leaves `image` null with `lostReason` set, and later steps do nothing, so the policy
+// step still runs before the failure is reported.
+
+#include <string>
+
+#include "imageio/FreeImageHandle.h"
+#include "imageio/OutputFormat.h"
+#include "imageio/OutputSettings.h"
+#include "render/Bitmap32.h"
+
+namespace tessoly {
+
+//! The image ready for the encoder, or the reason it was lost.
+struct ConvertedOutput {
+    //! 24-bit (8-bit palette for GIF) image, or null when a step lost it.
+    FreeImagePtr image;
+    //! Format row chosen by the format choice.
+    OutputFormat format;
+    //! Why image is null.
+    std::string lostReason;
+};
+
+//! A library image of the composed pixels at 0 dots per metre. bitsPerPixel 32 keeps the alpha
+//! channel; 24 drops it at once, which gives the same output because every later step treats the
+//! colour channels alone and the reduction to 24 bits drops alpha anyway. Null when the library
+//! cannot allocate it.
+FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel);
+
+//! Runs the conversion steps. sourceImage may be null (nothing to copy metadata from). Throws
+//! RenderError for a resolution, width or height text that is not a whole number, or a negative
+//! or impossibly large resolution. intermediateBits 32 is the reference route of the steps.
+ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImage, int sourceFormat,
+                                 const OutputSettings& settings, int intermediateBits = 24);
+
+} // namespace tessoly

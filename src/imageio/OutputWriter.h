@@ -1,0 +1,31 @@
+#pragma once
+// SaveOutputImage: the output stage of one image. Converts the composed picture as the output
+// settings say, chooses the target by the naming rules and the existing-file policy, encodes in
+// memory and replaces the target only when the whole file has reached the disk.
+
+#include <string>
+
+#include "imageio/OutputSettings.h"
+#include "imageio/WorkingImage.h"
+
+namespace tessoly {
+
+//! What became of one image's output.
+struct OutputOutcome {
+    //! The output was not written (a failure, or a skip).
+    bool OutputFailed = false;
+    //! Not written because the target exists and the policy is Skip; OutputFailed is set too.
+    bool OutputSkipped = false;
+    //! The file written, the existing file that caused a skip, or empty when none was chosen.
+    std::string targetPath;
+    //! For a failure: why, in the user's words.
+    std::string reason;
+};
+
+//! Writes the output of image (its ComposedBitmap, with metadata from its SourceImage, the format
+//! of SourceFormat for "Unchanged", named after CurrentImagePath). Never throws for bad settings
+//! or a failed write: those are an OutputFailed outcome with its reason. Thread-safe for distinct
+//! images.
+OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings);
+
+} // namespace tessoly

@@ -17,10 +17,10 @@ namespace tessoly {
 //! The kinds of message box; each has its caption and icon: "Warning", "Error", "Information",
 //! "Confirm".
 enum class MessageKind { Warning, Error, Information, Confirmation };
-//! The buttons a message box offers: "OK", or "&Yes" and "&No".
-enum class MessageButtons { Ok, YesNo };
+//! The buttons a message box offers: "OK", "&Yes" and "&No", or "OK" and "Cancel".
+enum class MessageButtons { Ok, YesNo, OkCancel };
 //! What the user answered; Closed when the box went away without a choice.
-enum class MessageAnswer { Ok, Yes, No, Closed };
+enum class MessageAnswer { Ok, Yes, No, Closed, Cancel };
 
 //! One open-file dialog request.
 struct OpenFileRequest {

@@ -1,18 +1,21 @@
 #include "render/Bitmap32.h"
 
 #include <algorithm>
-#include <stdexcept>
+#include <utility>
 
 #include "render/PixelBlend.h"
+#include "render/RenderError.h"
 
 namespace tessoly {
 
 void TBitmap32::SetSize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (width == width_ && height == height_) return;
+    if (width == width_ && height == height_)
+        return;
     const std::int64_t count = std::int64_t(width) * height;
-    if (count > kMaxPixels) throw std::length_error("bitmap too large");
+    if (count > kMaxPixels)
+        throw RenderError("The image is too large to be processed.");
     // Replace rather than resize: a new size always starts as transparent black.
     std::vector<TColor32>(static_cast<std::size_t>(count), 0u).swap(pixels_);
     width_ = width;
@@ -20,7 +23,8 @@ void TBitmap32::SetSize(int width, int height) {
 }
 
 void TBitmap32::Assign(const TBitmap32& src) {
-    if (this == &src) return;
+    if (this == &src)
+        return;
     pixels_ = src.pixels_;
     width_ = src.width_;
     height_ = src.height_;
@@ -29,7 +33,22 @@ void TBitmap32::Assign(const TBitmap32& src) {
     MasterAlpha = src.MasterAlpha;
 }
 
-void TBitmap32::Clear(TColor32 colour) { std::fill(pixels_.begin(), pixels_.end(), colour); }
+void TBitmap32::Clear(TColor32 colour) {
+    std::fill(pixels_.begin(), pixels_.end(), colour);
+}
+
+namespace {
+
+// A rotation changes only the destination's size and pixels. out is complete before dst is touched,
+// so src and dst may be the same bitmap.
+void KeepModesAndMove(TBitmap32& out, TBitmap32& dst) {
+    out.DrawMode = dst.DrawMode;
+    out.CombineMode = dst.CombineMode;
+    out.MasterAlpha = dst.MasterAlpha;
+    dst = std::move(out);
+}
+
+} // namespace
 
 void Rotate90(const TBitmap32& src, TBitmap32& dst) {
     const int w = src.Width(), h = src.Height();
@@ -38,15 +57,10 @@ void Rotate90(const TBitmap32& src, TBitmap32& dst) {
     for (int y = 0; y < h; ++y) {
         const TColor32* row = src.ScanLine(y);
         const int dx = h - 1 - y;
-        for (int x = 0; x < w; ++x) out.SetPixel(dx, x, row[x]);
+        for (int x = 0; x < w; ++x)
+            out.SetPixel(dx, x, row[x]);
     }
-    const TDrawMode mode = dst.DrawMode;
-    const TCombineMode combine = dst.CombineMode;
-    const int master = dst.MasterAlpha;
-    dst.Assign(out);
-    dst.DrawMode = mode;
-    dst.CombineMode = combine;
-    dst.MasterAlpha = master;
+    KeepModesAndMove(out, dst);
 }
 
 void Rotate270(const TBitmap32& src, TBitmap32& dst) {
@@ -55,15 +69,10 @@ void Rotate270(const TBitmap32& src, TBitmap32& dst) {
     out.SetSize(h, w);
     for (int y = 0; y < h; ++y) {
         const TColor32* row = src.ScanLine(y);
-        for (int x = 0; x < w; ++x) out.SetPixel(y, w - 1 - x, row[x]);
+        for (int x = 0; x < w; ++x)
+            out.SetPixel(y, w - 1 - x, row[x]);
     }
-    const TDrawMode mode = dst.DrawMode;
-    const TCombineMode combine = dst.CombineMode;
-    const int master = dst.MasterAlpha;
-    dst.Assign(out);
-    dst.DrawMode = mode;
-    dst.CombineMode = combine;
-    dst.MasterAlpha = master;
+    KeepModesAndMove(out, dst);
 }
 
 void Rotate180(const TBitmap32& src, TBitmap32& dst) {
@@ -73,14 +82,9 @@ void Rotate180(const TBitmap32& src, TBitmap32& dst) {
     const std::size_t n = static_cast<std::size_t>(w) * h;
     const TColor32* in = src.Bits();
     TColor32* o = out.Bits();
-    for (std::size_t i = 0; i < n; ++i) o[n - 1 - i] = in[i];
-    const TDrawMode mode = dst.DrawMode;
-    const TCombineMode combine = dst.CombineMode;
-    const int master = dst.MasterAlpha;
-    dst.Assign(out);
-    dst.DrawMode = mode;
-    dst.CombineMode = combine;
-    dst.MasterAlpha = master;
+    for (std::size_t i = 0; i < n; ++i)
+        o[n - 1 - i] = in[i];
+    KeepModesAndMove(out, dst);
 }
 
 namespace {
@@ -105,11 +109,13 @@ bool DrawsNothing(const TBitmap32& src, const TBitmap32& dst) {
 } // namespace
 
 void DrawAt(const TBitmap32& src, TBitmap32& dst, int x, int y) {
-    if (DrawsNothing(src, dst)) return;
+    if (DrawsNothing(src, dst))
+        return;
     const int left = std::max(x, 0), top = std::max(y, 0);
     const int right = static_cast<int>(std::min<std::int64_t>(std::int64_t(x) + src.Width(), dst.Width()));
     const int bottom = static_cast<int>(std::min<std::int64_t>(std::int64_t(y) + src.Height(), dst.Height()));
-    if (left >= right || top >= bottom) return;
+    if (left >= right || top >= bottom)
+        return;
     for (int row = top; row < bottom; ++row) {
         TransferRow(src, src.ScanLine(row - y) + (left - x), dst.ScanLine(row) + left, right - left);
     }
@@ -121,25 +127,30 @@ void DrawStretched(const TBitmap32& src, TBitmap32& dst, const TRect& rect) {
         DrawAt(src, dst, rect.left, rect.top);
         return;
     }
-    if (DrawsNothing(src, dst) || rw <= 0 || rh <= 0) return;
+    if (DrawsNothing(src, dst) || rw <= 0 || rh <= 0)
+        return;
     const int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
     const int right = std::min(rect.right, dst.Width()), bottom = std::min(rect.bottom, dst.Height());
-    if (left >= right || top >= bottom) return;
+    if (left >= right || top >= bottom)
+        return;
 
-    // Sampling steps are 32-bit floats; a one-pixel target takes the middle source column or row.
+    // Sampling steps are 32-bit floats, their products with the index exact (in double): a float
+    // product could round 6.9999999 up to 7 and sample one column too far. A one-pixel target takes
+    // the middle source column or row.
     const float sx = static_cast<float>(src.Width()) / static_cast<float>(rw);
     const float sy = static_cast<float>(src.Height()) / static_cast<float>(rh);
     std::vector<int> columns(static_cast<std::size_t>(right - left));
     for (int i = left; i < right; ++i) {
-        const int c = rw == 1 ? (src.Width() - 1) / 2 : static_cast<int>(static_cast<float>(i - rect.left) * sx);
+        const int c = rw == 1 ? (src.Width() - 1) / 2 : static_cast<int>(double(i - rect.left) * double(sx));
         columns[static_cast<std::size_t>(i - left)] = std::min(c, src.Width() - 1);
     }
     std::vector<TColor32> sampled(columns.size());
     for (int j = top; j < bottom; ++j) {
-        int r = rh == 1 ? (src.Height() - 1) / 2 : static_cast<int>(static_cast<float>(j - rect.top) * sy);
+        int r = rh == 1 ? (src.Height() - 1) / 2 : static_cast<int>(double(j - rect.top) * double(sy));
         r = std::min(r, src.Height() - 1);
         const TColor32* in = src.ScanLine(r);
-        for (std::size_t k = 0; k < columns.size(); ++k) sampled[k] = in[columns[k]];
+        for (std::size_t k = 0; k < columns.size(); ++k)
+            sampled[k] = in[columns[k]];
         TransferRow(src, sampled.data(), dst.ScanLine(j) + left, right - left);
     }
 }

@@ -27,8 +27,8 @@ struct TRect {
 
 class TBitmap32 {
 public:
-    //! Largest number of pixels a bitmap may hold (about 1 GiB of pixels); SetSize refuses more
-    //! with std::length_error instead of letting an overflowing product through.
+    //! Largest number of pixels a bitmap may hold (1 GiB of pixel data); SetSize refuses more with a
+    //! RenderError instead of letting an overflowing product through.
     static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
 
     TBitmap32() = default;

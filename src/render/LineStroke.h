@@ -6,7 +6,12 @@
 
 namespace tessoly {
 
-//! Draws the polyline as a band of the given width [pixels] with bevel joins, no caps.
+//! The band StrokePolyline fills: for an open line one polygon (left side, then the right side
+//! reversed), for a closed contour two rings (left, reversed right). Empty when nothing is drawn.
+TPolyPolygon BuildStrokeBand(const TPolygon& points, bool closed, double width);
+
+//! Draws the polyline as a band of the given width [pixels] with bevel joins, no caps, filled
+//! nonzero with 16 sub-scanlines.
 void StrokePolyline(TBitmap32& dst, const TPolygon& points, bool closed, double width, TColor32 colour);
 
 //! One-pixel anti-aliased line from p1 to p2.

@@ -3,6 +3,7 @@
 #include <memory>
 #include <semaphore>
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
@@ -61,8 +62,10 @@ bool HandOffGate::Run(const std::function<void()>& step) {
             auto token = std::make_shared<CompletionToken>(completion);
             QMetaObject::invokeMethod(
                 receiver_,
-                [step, token]() {
+                [this, step, token]() {
+                    ++stepDepth_;
                     step();
+                    --stepDepth_;
                     token->MarkRan();
                 },
                 Qt::QueuedConnection);
@@ -71,7 +74,9 @@ bool HandOffGate::Run(const std::function<void()>& step) {
     if (onReceiverThread) {
         // Already where the step belongs (a test driving a job body directly); the step may
         // itself close the gate, so it runs outside the lock.
+        ++stepDepth_;
         step();
+        --stepDepth_;
         return true;
     }
     completion->done.acquire();
@@ -89,8 +94,14 @@ void HandOffGate::Close() {
         receiver = receiver_;
         receiver_ = nullptr;
     }
-    // Deleting the receiver removes its queued steps unrun; each one's token releases its worker.
-    delete receiver;
+    // Removing the queued steps destroys them unrun; each one's token releases its worker. Inside a
+    // step the receiver is busy delivering that step's event, so it may only go later.
+    QCoreApplication::removePostedEvents(receiver);
+    if (stepDepth_ == 0) {
+        delete receiver;
+    } else {
+        receiver->deleteLater();
+    }
 }
 
 bool HandOffGate::IsClosed() const {

@@ -9,11 +9,11 @@
 //
 // The rule that keeps a step from reaching a window that is gone: the window calls Close() (on
 // the user-interface thread) before it destroys anything a step may use. Close() marks the gate
-// closed under the lock that Run() holds while it queues, then deletes the receiver, which drops
-// every step still queued without running it. A dropped step releases its waiting worker, and
-// Run() returns false; after Close() no step is ever queued again, so none can run. A step that
-// is already running when the window starts to close cannot exist: Close() runs on the same
-// thread as the steps.
+// closed under the lock that Run() holds while it queues, then drops every step still queued
+// without running it and deletes the receiver. A dropped step releases its waiting worker, and
+// Run() returns false; after Close() no step is ever queued again, so none can run. Close() runs
+// on the same thread as the steps, so no step is half-run by it: a window closed from inside a
+// step lets that step finish, and nothing after it runs.
 //
 // The gate is shared (std::shared_ptr) between the window and the jobs it started, so a worker
 // that outlives the window still holds a valid gate and only learns that it is closed.
@@ -48,6 +48,8 @@ private:
     bool closed_ = false;
     //! Lives on the user-interface thread; deleted by Close(). Guarded by mutex_ for reading.
     QObject* receiver_ = nullptr;
+    //! Steps running right now; user-interface thread only.
+    int stepDepth_ = 0;
 };
 
 } // namespace tessoly

@@ -1,0 +1,81 @@
+#include "imagelist/ReadImageFacts.h"
+
+#include <cstdint>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <FreeImage.h>
+
+#include "imageio/HeaderSanity.h"
+#include "imageio/ImageFacts.h"
+
+namespace tessoly {
+
+namespace {
+
+//! The decoded library image, released on every way out.
+class LoadedImage {
+public:
+    explicit LoadedImage(FIBITMAP* bitmap) : bitmap_(bitmap) {}
+    ~LoadedImage() {
+        if (bitmap_ != nullptr) {
+            FreeImage_Unload(bitmap_);
+        }
+    }
+    LoadedImage(const LoadedImage&) = delete;
+    LoadedImage& operator=(const LoadedImage&) = delete;
+    FIBITMAP* get() const { return bitmap_; }
+
+private:
+    FIBITMAP* bitmap_;
+};
+
+} // namespace
+
+QString DpiColumnText(unsigned dotsPerMetreX, unsigned dotsPerMetreY) {
+    const int x = DpiFromDotsPerMetre(dotsPerMetreX);
+    const int y = DpiFromDotsPerMetre(dotsPerMetreY);
+    if (x == y) {
+        return QString::number(x == 0 ? 72 : x);
+    }
+    return QStringLiteral("%1 x %2").arg(x).arg(y);
+}
+
+ImageListItem ReadImageFacts(const QString& path) {
+    ImageListItem item;
+    item.path = path;
+    item.checked = true;
+    item.status = ItemStatus::Waiting;
+
+    const QFileInfo info(path);
+    if (info.isFile()) {
+        item.fileSizeText = QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
+    }
+
+    const QByteArray nativePath = QFile::encodeName(path);
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(nativePath.constData(), 0);
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned dotsX = 0;
+    unsigned dotsY = 0;
+    // The header is checked before the full decode: a hostile file must neither corrupt the
+    // library's heap nor make the job allocate gigabytes just to learn a size. A refused file
+    // reads as a failed load.
+    if (format != FIF_UNKNOWN && FreeImage_FIFSupportsReading(format) &&
+        SourceHeaderIsPlausible(nativePath.toStdString(), static_cast<int>(format))) {
+        LoadedImage image(FreeImage_Load(format, nativePath.constData(), 0));
+        if (image.get() != nullptr) {
+            width = FreeImage_GetWidth(image.get());
+            height = FreeImage_GetHeight(image.get());
+            dotsX = FreeImage_GetDotsPerMeterX(image.get());
+            dotsY = FreeImage_GetDotsPerMeterY(image.get());
+        }
+    }
+    item.formatText = QString::fromStdString(FormatDisplayName(static_cast<int>(format)));
+    item.dimensionsText = QStringLiteral("%1 x %2").arg(width).arg(height);
+    item.dpiText = DpiColumnText(dotsX, dotsY);
+    return item;
+}
+
+} // namespace tessoly

@@ -1,0 +1,71 @@
+#pragma once
+// TReadingImagesProcess: the background job that turns a list of paths into image-list rows.
+//
+// The worker thread measures, identifies and decodes each file (ReadImageFacts); every change to
+// the window is a step of the ReadingHost run on the user-interface thread through the
+// HandOffGate while the worker waits, in this order: BeginReading, hold the list's repainting,
+// per file ShowReadingProgress then AddReadItem, resume repainting, EndReading,
+// UpdatePreviewPlaceholder. A stop request is tested before each file: the file being read
+// finishes and its row is added, the remaining paths are passed over, and the end steps always
+// run, so the window always leaves its busy state. Once the gate is closed (the window is gone)
+// no step runs and the job ends after the file in hand.
+
+#include <atomic>
+#include <memory>
+
+#include <QStringList>
+#include <QThread>
+
+#include "batch/HandOffGate.h"
+#include "batch/JobFlags.h"
+#include "imagelist/ImageListItem.h"
+
+namespace tessoly {
+
+//! The window side of the reading job. Every method runs on the user-interface thread, inside a
+//! hand-off, while the worker waits; none runs after the gate is closed.
+class ReadingHost {
+public:
+    virtual ~ReadingHost() = default;
+    //! The busy state (reading variant) and its status-bar captions.
+    virtual void BeginReading() = 0;
+    //! Hold off (true) or resume (false) the list control's repainting.
+    virtual void HoldListRepaint(bool hold) = 0;
+    //! Before file index (0-based) of count: the gauge and the path being read.
+    virtual void ShowReadingProgress(int index, int count, const QString& path) = 0;
+    //! Appends the row; the gauge falls back to 0 without text.
+    virtual void AddReadItem(const ImageListItem& item) = 0;
+    //! Leaves the busy state and restores the status-bar captions.
+    virtual void EndReading() = 0;
+    virtual void UpdatePreviewPlaceholder() = 0;
+};
+
+class TReadingImagesProcess : public QThread {
+    Q_OBJECT
+public:
+    //! Created on the user-interface thread; start() runs the job. paths is the job's own copy.
+    TReadingImagesProcess(std::shared_ptr<HandOffGate> gate, std::shared_ptr<JobFlags> flags, ReadingHost& host,
+                          QStringList paths, QObject* parent = nullptr);
+
+    //! Any thread: raises the stop request; the job passes over the files not yet begun.
+    void Terminate() { terminateRequested_.store(true); }
+    bool TerminateRequested() const { return terminateRequested_.load(); }
+
+protected:
+    //! Execute, on the worker thread.
+    void run() override;
+
+private:
+    //! Runs one host step on the user-interface thread and waits for it.
+    template <typename Step>
+    void HandOff(Step step);
+
+    std::shared_ptr<HandOffGate> gate_;
+    std::shared_ptr<JobFlags> flags_;
+    //! Touched only inside hand-offs, which never run once the window (the host) is gone.
+    ReadingHost& host_;
+    const QStringList paths_;
+    std::atomic<bool> terminateRequested_{false};
+};
+
+} // namespace tessoly

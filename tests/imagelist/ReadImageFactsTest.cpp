@@ -1,0 +1,134 @@
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include "imageio/FreeImageLibrary.h"
+#include "imagelist/ReadImageFacts.h"
+#include "support/TestSupport.h"
+
+namespace tessoly {
+namespace {
+
+void EnsureFreeImage() { static FreeImageLibrary library; }
+
+//! Saves a width x height 24-bit picture with the given resolution; returns the path.
+std::string SavePicture(const test::ScratchDir& dir, const std::string& name, FREE_IMAGE_FORMAT format,
+                        unsigned width, unsigned height, unsigned dotsX, unsigned dotsY) {
+    EnsureFreeImage();
+    FIBITMAP* dib = FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24);
+    for (unsigned y = 0; y < height; ++y) {
+        BYTE* line = FreeImage_GetScanLine(dib, static_cast<int>(y));
+        for (unsigned x = 0; x < width * 3; ++x) {
+            line[x] = static_cast<BYTE>((x * 7 + y * 3) & 0xFF);
+        }
+    }
+    FreeImage_SetDotsPerMeterX(dib, dotsX);
+    FreeImage_SetDotsPerMeterY(dib, dotsY);
+    const std::string path = dir.file(name);
+    EXPECT_TRUE(FreeImage_Save(format, dib, path.c_str(), 0));
+    FreeImage_Unload(dib);
+    return path;
+}
+
+TEST(ReadImageFacts, PngRowShowsFormatSizeResolutionAndKilobytes) {
+    test::ScratchDir dir;
+    const std::string path = SavePicture(dir, "photo.png", FIF_PNG, 800, 600, 3780, 3780);
+    // Trailing bytes after the PNG's end do not disturb the decoder; they bring the file to the
+    // size of the example, 245 760 bytes.
+    std::string bytes = test::ReadFileBytes(path);
+    ASSERT_LT(bytes.size(), 245760u);
+    bytes.resize(245760, '\0');
+    test::WriteFileBytes(path, bytes);
+
+    const ImageListItem item = ReadImageFacts(QString::fromStdString(path));
+    EXPECT_EQ(item.path.toStdString(), path);
+    EXPECT_TRUE(item.checked);
+    EXPECT_EQ(item.status, ItemStatus::Waiting);
+    EXPECT_EQ(item.formatText, "PNG");
+    EXPECT_EQ(item.dimensionsText, "800 x 600");
+    EXPECT_EQ(item.dpiText, "96");
+    EXPECT_EQ(item.fileSizeText, "240 KB");
+}
+
+TEST(ReadImageFacts, JpegWithDifferentAxesShowsBothValues) {
+    test::ScratchDir dir;
+    const std::string path = SavePicture(dir, "scan.jpg", FIF_JPEG, 40, 30, 2835, 3780);
+    const ImageListItem item = ReadImageFacts(QString::fromStdString(path));
+    EXPECT_EQ(item.formatText, "JPEG");
+    EXPECT_EQ(item.dimensionsText, "40 x 30");
+    EXPECT_EQ(item.dpiText, "72 x 96");
+}
+
+TEST(DpiColumnText, EqualAxesShowOneValueAndZeroReadsAs72) {
+    struct Case {
+        unsigned x;
+        unsigned y;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        {2835, 3780, "72 x 96"}, {0, 0, "72"},        {0, 2835, "0 x 72"},
+        {3780, 3780, "96"},      {11811, 11811, "300"}, {19, 0, "72"}, // 19 dots per metre is 0 DPI too
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << ", " << c.y);
+        EXPECT_EQ(DpiColumnText(c.x, c.y), c.expected);
+    }
+}
+
+TEST(ReadImageFacts, FilesThatAreNoImagesStillMakeRows) {
+    struct Case {
+        const char* name;
+        std::size_t size;
+        const char* sizeText;
+    };
+    const std::vector<Case> cases = {
+        {"notes.jpg", 37, "37"},
+        {"small.bmp", 512, "512"},
+        {"larger.png", 1536, "2 KB"},
+    };
+    test::ScratchDir dir;
+    EnsureFreeImage();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text(c.size, 'x');
+        text.replace(0, 10, "some notes");
+        test::WriteFileBytes(dir.path() / c.name, text);
+        const ImageListItem item = ReadImageFacts(QString::fromStdString(dir.file(c.name)));
+        EXPECT_TRUE(item.checked);
+        EXPECT_EQ(item.status, ItemStatus::Waiting);
+        EXPECT_EQ(item.formatText, "Unknown");
+        EXPECT_EQ(item.dimensionsText, "0 x 0");
+        EXPECT_EQ(item.dpiText, "72");
+        EXPECT_EQ(item.fileSizeText, c.sizeText);
+    }
+}
+
+TEST(ReadImageFacts, MissingFileBecomesARowWithoutASize) {
+    test::ScratchDir dir;
+    EnsureFreeImage();
+    const ImageListItem item = ReadImageFacts(QString::fromStdString(dir.file("gone.png")));
+    EXPECT_EQ(item.formatText, "Unknown");
+    EXPECT_EQ(item.dimensionsText, "0 x 0");
+    EXPECT_EQ(item.dpiText, "72");
+    EXPECT_EQ(item.fileSizeText, "");
+}
+
+TEST(ReadImageFacts, ATruncatedImageKeepsItsFormatButNoSize) {
+    test::ScratchDir dir;
+    const std::string path = SavePicture(dir, "cut.png", FIF_PNG, 64, 64, 2835, 2835);
+    std::string bytes = test::ReadFileBytes(path);
+    bytes.resize(60);
+    test::WriteFileBytes(path, bytes);
+    const ImageListItem item = ReadImageFacts(QString::fromStdString(path));
+    EXPECT_EQ(item.formatText, "PNG");
+    EXPECT_EQ(item.dimensionsText, "0 x 0");
+    EXPECT_EQ(item.dpiText, "72");
+    EXPECT_EQ(item.fileSizeText, "60");
+}
+
+} // namespace
+} // namespace tessoly

@@ -258,9 +258,23 @@ HeaderCheck CheckTarga(ByteReader& r) {
     const std::uint64_t prefix =
         sizeof h + idLength + (colourMapType == 1 ? std::uint64_t(mapLength) * ((mapEntryBits + 7u) / 8u) : 0);
     if (imageType >= 1 && imageType <= 3) return Verdict(r.Size() >= prefix + pixels * pixelBytes);
-    // An RLE packet covers at most 128 pixels with a count byte and at least one pixel value.
     if (imageType >= 9 && imageType <= 11) {
-        return Verdict(r.Size() >= prefix + (pixels + 127) / 128 * (1 + pixelBytes));
+        // An RLE packet covers at most 128 pixels with a count byte and at least one pixel value,
+        // which bounds the size before the walk.
+        if (r.Size() < prefix + (pixels + 127) / 128 * (1 + pixelBytes)) return HeaderCheck::Refused;
+        // FreeImage fills whatever a cut-short packet stream leaves undefined and reports success,
+        // so walk the packets: they must cover every pixel before the file ends.
+        std::uint64_t covered = 0;
+        r.Seek(prefix);
+        while (covered < pixels) {
+            const int packet = r.Get();
+            if (packet < 0) return HeaderCheck::Refused;
+            const unsigned count = (static_cast<unsigned>(packet) & 0x7Fu) + 1u;
+            const std::uint64_t valueBytes = (packet & 0x80) ? pixelBytes : std::uint64_t(count) * pixelBytes;
+            if (valueBytes > r.Size() - r.Position()) return HeaderCheck::Refused;
+            r.Seek(r.Position() + valueBytes);
+            covered += count;
+        }
     }
     return HeaderCheck::Plausible;
 }

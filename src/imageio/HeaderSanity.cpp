@@ -7,6 +7,7 @@
 
 #include "imageio/HeaderSanity.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -241,7 +242,44 @@ HeaderCheck CheckPsd(ByteReader& r) {
     if (version != 1 && version != 2) return HeaderCheck::Refused;
     if (channels < 1 || channels > 56) return HeaderCheck::Refused;
     if (depth != 1 && depth != 8 && depth != 16 && depth != 32) return HeaderCheck::Refused;
-    return Verdict(PlausiblePictureSize(Be32(h + 18), Be32(h + 14)));
+    const std::uint64_t width = Be32(h + 18), height = Be32(h + 14);
+    if (!PlausiblePictureSize(width, height)) return HeaderCheck::Refused;
+
+    // FreeImage decodes the merged image after three length-prefixed sections and fills what a
+    // cut-short file lacks, so the data the header implies must be in the file.
+    const bool big = version == 2;
+    std::uint64_t position = sizeof h;
+    for (int section = 0; section < 3; ++section) {
+        std::uint8_t length[8];
+        const std::size_t lengthBytes = section == 2 && big ? 8 : 4;
+        if (!r.ReadAt(position, length, lengthBytes)) return HeaderCheck::Refused;
+        const std::uint64_t bytes = lengthBytes == 8 ? Be64(length) : Be32(length);
+        position += lengthBytes;
+        if (bytes > r.Size() - position) return HeaderCheck::Refused;
+        position += bytes;
+    }
+    std::uint8_t compressionBytes[2];
+    if (!r.ReadAt(position, compressionBytes, 2)) return HeaderCheck::Refused;
+    position += 2;
+    const unsigned compression = Be16(compressionBytes);
+    const std::uint64_t rows = std::uint64_t(channels) * height;
+    const std::uint64_t rowBytes = (width * depth + 7) / 8;
+    if (compression == 0) return Verdict(r.Size() - position >= rows * rowBytes);
+    if (compression != 1) return HeaderCheck::Plausible;
+    // PackBits: a table of each row's coded length, then the rows.
+    const std::size_t countBytes = big ? 4 : 2;
+    if (rows * countBytes > r.Size() - position) return HeaderCheck::Refused;
+    std::uint64_t coded = 0;
+    std::uint8_t chunk[4096];
+    for (std::uint64_t done = 0; done < rows;) {
+        const std::uint64_t n = std::min<std::uint64_t>(rows - done, sizeof chunk / countBytes);
+        if (!r.ReadAt(position + done * countBytes, chunk, static_cast<std::size_t>(n * countBytes))) {
+            return HeaderCheck::Refused;
+        }
+        for (std::uint64_t i = 0; i < n; ++i) coded += big ? Be32(chunk + 4 * i) : Be16(chunk + 2 * i);
+        done += n;
+    }
+    return Verdict(r.Size() - position - rows * countBytes >= coded);
 }
 
 // --- TARGA -------------------------------------------------------------------------------------
@@ -294,7 +332,22 @@ HeaderCheck CheckPcx(ByteReader& r) {
     if (std::uint64_t(bytesPerLine) * 8 < width * bitsPerPixel) return HeaderCheck::Refused;
     // The run-length code turns two bytes into at most 63.
     const std::uint64_t decoded = height * planes * bytesPerLine;
-    return Verdict(r.Size() >= sizeof h + decoded / 63);
+    if (r.Size() < sizeof h + decoded / 63) return HeaderCheck::Refused;
+    if (h[2] != 1) return Verdict(r.Size() - sizeof h >= decoded);
+    // FreeImage fills the rows of a cut-short file and reports success, so walk the runs: they must
+    // give every byte of every scan line before the file ends.
+    r.Seek(sizeof h);
+    for (std::uint64_t produced = 0; produced < decoded;) {
+        const int code = r.Get();
+        if (code < 0) return HeaderCheck::Refused;
+        if ((code & 0xC0) == 0xC0) {
+            if (r.Get() < 0) return HeaderCheck::Refused;
+            produced += static_cast<unsigned>(code) & 0x3Fu;
+        } else {
+            ++produced;
+        }
+    }
+    return HeaderCheck::Plausible;
 }
 
 // --- JPEG-2000 ---------------------------------------------------------------------------------

@@ -249,6 +249,14 @@ const FailureCase kFailureCases[] = {
     {"code-size-12.gif", [] { return GifWithImage(4, 4, 12); }, FIF_GIF, true},
     {"tiny-60k.tga", [] { return TargaClaiming(60000, 60000, 2); }, FIF_TARGA, true},
     {"tiny-rle-16k.tga", [] { return TargaClaiming(16000, 16000, 10); }, FIF_TARGA, true},
+    {"truncated-rle.tga", [] { return Cut(ValidFile(FIF_TARGA, TARGA_SAVE_RLE), 0.8); }, FIF_TARGA, true},
+    {"truncated.pcx",
+     [] {
+         const std::vector<std::uint8_t> indices(40 * 30, 7);
+         return Cut(MakePcx8(40, 30, indices, {Color32(255, 1, 2, 3)}, 72), 0.5);
+     },
+     FIF_PCX, true},
+    {"truncated.psd", [] { return Cut(MakePsdRgb(Gradient(40, 30)), 0.7); }, FIF_PSD, true},
     {"reversed-window.pcx", [] { return PcxWithWindow(100, 10); }, FIF_PCX, true},
     {"huge.j2k", [] { return CodeStreamClaiming(100000, 100000); }, FIF_J2K, true},
     {"huge.jp2", [] { return Jp2Claiming(100000, 100000); }, FIF_JP2, true},

@@ -5,12 +5,11 @@
 //   tessoly_bench --benchmark_filter='Compose|FrameCopy'
 
 #include <benchmark/benchmark.h>
-
-#include <QImage>
-
 #include <cstring>
 #include <filesystem>
 #include <string>
+
+#include <QImage>
 
 #include "render/Composer.h"
 
@@ -37,7 +36,9 @@ const std::string& PicturePath() {
         for (int y = 0; y < 200; ++y)
             for (int x = 0; x < 400; ++x) {
                 const double dx = (x - 200) / 190.0, dy = (y - 100) / 90.0, d = dx * dx + dy * dy;
-                if (d < 1.0) image.setPixel(x, y, qRgba(30, 90, 200, d < 0.8 ? 255 : static_cast<int>((1 - d) * 1275)));
+                if (d < 1.0)
+                    image.setPixel(x, y,
+                                   qRgba(30, 90, 200, d < 0.8 ? 255 : static_cast<int>((1 - d) * 1275)));
             }
         const std::string p = (std::filesystem::temp_directory_path() / "tessoly-bench-picture.png").string();
         image.save(QString::fromStdString(p), "PNG");

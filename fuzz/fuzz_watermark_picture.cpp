@@ -1,9 +1,9 @@
 // Fuzz entry for the watermark picture decoder and the steps after it: any bytes must give a
 // picture or an empty one, never a crash, and the final picture must stay within its bounds.
+#include <cstdint>
+
 #include <QBuffer>
 #include <QByteArray>
-
-#include <cstdint>
 
 #include "render/ImageWatermark.h"
 
@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     buffer.open(QIODevice::ReadOnly);
     tessoly::TBitmap32 decoded;
     tessoly::DecodeWatermarkPicture(buffer, decoded);
-    if (decoded.Empty() || std::int64_t(decoded.Width()) * decoded.Height() > (1 << 22)) return 0;
+    if (decoded.Empty() || std::int64_t(decoded.Width()) * decoded.Height() > (1 << 22))
+        return 0;
     decoded.DrawMode = tessoly::dmBlend;
     decoded.MasterAlpha = 153;
     tessoly::WatermarkSettings settings;

@@ -10,11 +10,11 @@
 
 #include "render/Composer.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include <QFile>
 
 #include "render/GuideLines.h"
 #include "render/ImageWatermark.h"
@@ -28,7 +28,8 @@ namespace {
 //! Resizes composed to the source and copies its pixels, whatever either's draw mode.
 void CopySource(const TBitmap32& source, TBitmap32& composed) {
     composed.SetSize(source.Width(), source.Height());
-    if (source.Empty()) return;
+    if (source.Empty())
+        return;
     std::memcpy(composed.Bits(), source.Bits(),
                 static_cast<std::size_t>(source.Width()) * static_cast<std::size_t>(source.Height()) *
                     sizeof(TColor32));
@@ -38,21 +39,24 @@ void CopySource(const TBitmap32& source, TBitmap32& composed) {
 //! within the box save for descenders, side bearings, slant, outline and shadow, all below pad.
 bool TextBoxTouchesImage(const TextBoxGeometry& box, const TextOffset& offset, int width, int height,
                          double pad) {
-    return offset.e + box.maxX + pad > 0 && offset.e + box.minX - pad < width && offset.f + box.maxY + pad > 0 &&
-           offset.f + box.minY - pad < height;
+    return offset.e + box.maxX + pad > 0 && offset.e + box.minX - pad < width &&
+           offset.f + box.maxY + pad > 0 && offset.f + box.minY - pad < height;
 }
 
 void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& composed, TTrueTypeFont& font) {
-    font.ApplyFontSettings(settings.fontName, settings.fontSize, settings.bold, settings.italic, settings.screenDpi);
+    font.ApplyFontSettings(settings.fontName, settings.fontSize, settings.bold, settings.italic,
+                           settings.screenDpi);
     const TextExtent extent = MeasureText(font, settings.caption);
     const TextBoxGeometry box = TextBox(extent.W, extent.H, settings.textAngle);
-    if (!(extent.W > 0 && extent.H > 0)) return;
+    if (!(extent.W > 0 && extent.H > 0))
+        return;
     const TextOffset offset = TextPlacementOffset(settings.position, composed.Width(), composed.Height(),
                                                   settings.hMargin, settings.vMargin, box);
     // Margins have no limits; a caption pushed far off the image draws nothing and must not carry
     // its pen into coordinates the 16.16 glyph arithmetic cannot hold.
     const double pad = 2.0 * font.PixelHeight() + 16.0;
-    if (!TextBoxTouchesImage(box, offset, composed.Width(), composed.Height(), pad)) return;
+    if (!TextBoxTouchesImage(box, offset, composed.Width(), composed.Height(), pad))
+        return;
     const float x = static_cast<float>(offset.e + box.Px);
     const float y = static_cast<float>(offset.f + box.Py);
     DrawTextWatermark(composed, x, y, settings, alpha, font);
@@ -61,7 +65,8 @@ void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& compos
 void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& composed) {
     QFile file(QString::fromStdString(settings.picturePath));
     if (!file.open(QIODevice::ReadOnly)) {
-        throw RenderError("Cannot open file \"" + settings.picturePath + "\". " + file.errorString().toStdString());
+        throw RenderError("Cannot open file \"" + settings.picturePath + "\". " +
+                          file.errorString().toStdString());
     }
     TBitmap32 decoded;
     DecodeWatermarkPicture(file, decoded);
@@ -72,9 +77,9 @@ void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& com
     TBitmap32 oriented;
     TBitmap32 picture;
     PrepareWatermarkPicture(decoded, settings, alpha, oriented, picture);
-    const PicturePosition at = PicturePlacement(settings.position, composed.Width(), composed.Height(),
-                                                picture.Width(), picture.Height(), settings.hMargin,
-                                                settings.vMargin);
+    const PicturePosition at =
+        PicturePlacement(settings.position, composed.Width(), composed.Height(), picture.Width(),
+                         picture.Height(), settings.hMargin, settings.vMargin);
     DrawAt(picture, composed, at.X, at.Y);
 }
 
@@ -82,9 +87,11 @@ void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& com
 
 void ComposeWatermark(const WatermarkSettings& settings, const TBitmap32& source, TBitmap32& composed,
                       TTrueTypeFont& font, const ComposeOptions& options) {
-    if (source.Width() <= 0) return;
+    if (source.Width() <= 0)
+        return;
     CopySource(source, composed);
-    if (composed.Empty()) return;
+    if (composed.Empty())
+        return;
     if (settings.showGuideLines && !options.batchRunning) {
         DrawGuideLines(composed, settings, options.previewFitFactor);
     }

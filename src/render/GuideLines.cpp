@@ -27,16 +27,19 @@ void GuideLine(TBitmap32& target, double x1, double y1, double x2, double y2, do
 } // namespace
 
 float PreviewFitFactor(int clientWidth, int clientHeight, int previewWidth, int previewHeight) {
-    if (previewWidth <= 0 || previewHeight <= 0) return 1.0f;
+    if (previewWidth <= 0 || previewHeight <= 0)
+        return 1.0f;
     const double k = std::min(static_cast<double>(clientWidth) / previewWidth,
                               static_cast<double>(clientHeight) / previewHeight);
     return k > 1.0 ? 1.0f : static_cast<float>(k);
 }
 
 void DrawGuideLines(TBitmap32& target, const WatermarkSettings& settings, float fitFactor) {
-    if (target.Empty()) return;
+    if (target.Empty())
+        return;
     // A collapsed preview (k = 0) would ask for infinitely wide lines; draw them as at 1:1.
-    if (!(fitFactor > 0.0f) || !std::isfinite(fitFactor) || fitFactor > 1.0f) fitFactor = 1.0f;
+    if (!(fitFactor > 0.0f) || !std::isfinite(fitFactor) || fitFactor > 1.0f)
+        fitFactor = 1.0f;
     const double w = 1.0f / fitFactor;
     const TColor32 colour = SetAlpha(settings.guideColour, 170);
     const double wt = target.Width(), ht = target.Height();

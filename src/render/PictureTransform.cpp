@@ -25,21 +25,31 @@ void OrientPicture(const TBitmap32& decoded, int rotationPosition, int alpha, TB
     oriented.MasterAlpha = alpha;
     switch (rotationPosition) {
     case 0:
-    case 4: Rotate180(decoded, oriented); break;
-    case 1: Rotate270(decoded, oriented); break;
-    case 3: Rotate90(decoded, oriented); break;
-    default: break;
+    case 4:
+        Rotate180(decoded, oriented);
+        break;
+    case 1:
+        Rotate270(decoded, oriented);
+        break;
+    case 3:
+        Rotate90(decoded, oriented);
+        break;
+    default:
+        break;
     }
 }
 
 void KeyTransparentEdges(TBitmap32& picture) {
-    if (picture.Empty()) return;
+    if (picture.Empty())
+        return;
     const TColor32 key = picture.Pixel(0, 0);
     TColor32* p = picture.Bits();
-    const std::size_t n = static_cast<std::size_t>(picture.Width()) * static_cast<std::size_t>(picture.Height());
+    const std::size_t n =
+        static_cast<std::size_t>(picture.Width()) * static_cast<std::size_t>(picture.Height());
     // Exact matches only, anywhere in the picture: interior pixels of the key colour go too.
     for (std::size_t i = 0; i < n; ++i) {
-        if (p[i] == key) p[i] &= 0x00FFFFFFu;
+        if (p[i] == key)
+            p[i] &= 0x00FFFFFFu;
     }
 }
 
@@ -47,7 +57,8 @@ int ParseScalePercent(const std::string& text) {
     const char* first = text.data();
     const char* last = first + text.size();
     // from_chars takes no '+'; a leading plus is still a plain decimal integer.
-    if (first != last && *first == '+' && last - first > 1 && first[1] != '-') ++first;
+    if (first != last && *first == '+' && last - first > 1 && first[1] != '-')
+        ++first;
     int value = 0;
     const auto [end, error] = std::from_chars(first, last, value, 10);
     if (text.empty() || error != std::errc() || end != last) {
@@ -66,7 +77,8 @@ void ScalePicture(TBitmap32& oriented, int percent, int alpha, TBitmap32& final)
     const double w = std::max(0.0, std::nearbyint(static_cast<double>(oriented.Width()) * factor));
     const double h = std::max(0.0, std::nearbyint(static_cast<double>(oriented.Height()) * factor));
     if (w > 0 && h > 0 && w * h > static_cast<double>(TBitmap32::kMaxPixels)) {
-        throw RenderError("The picture is too large to draw at a scale of " + std::to_string(percent) + " %.");
+        throw RenderError("The picture is too large to draw at a scale of " + std::to_string(percent) +
+                          " %.");
     }
     final.SetSize(0, 0); // a new bitmap: every pixel starts transparent black
     final.SetSize(w > 0 && h > 0 ? static_cast<int>(w) : 0, w > 0 && h > 0 ? static_cast<int>(h) : 0);
@@ -79,7 +91,8 @@ void ScalePicture(TBitmap32& oriented, int percent, int alpha, TBitmap32& final)
 void PrepareWatermarkPicture(const TBitmap32& decoded, const WatermarkSettings& settings, int alpha,
                              TBitmap32& oriented, TBitmap32& final) {
     OrientPicture(decoded, settings.imageRotationPosition, alpha, oriented);
-    if (settings.transparentEdges) KeyTransparentEdges(oriented);
+    if (settings.transparentEdges)
+        KeyTransparentEdges(oriented);
     ScalePicture(oriented, ParseScalePercent(settings.imageScaleText), alpha, final);
 }
 

@@ -20,11 +20,14 @@ Band ColumnOf(WatermarkPosition p) {
     switch (p) {
     case WatermarkPosition::TopLeft:
     case WatermarkPosition::Left:
-    case WatermarkPosition::BottomLeft: return Band::Near;
+    case WatermarkPosition::BottomLeft:
+        return Band::Near;
     case WatermarkPosition::TopCenter:
     case WatermarkPosition::Center:
-    case WatermarkPosition::Bottom: return Band::Middle;
-    default: return Band::Far;
+    case WatermarkPosition::Bottom:
+        return Band::Middle;
+    default:
+        return Band::Far;
     }
 }
 
@@ -32,30 +35,42 @@ Band RowOf(WatermarkPosition p) {
     switch (p) {
     case WatermarkPosition::TopLeft:
     case WatermarkPosition::TopCenter:
-    case WatermarkPosition::TopRight: return Band::Near;
+    case WatermarkPosition::TopRight:
+        return Band::Near;
     case WatermarkPosition::Left:
     case WatermarkPosition::Center:
-    case WatermarkPosition::Right: return Band::Middle;
-    default: return Band::Far;
+    case WatermarkPosition::Right:
+        return Band::Middle;
+    default:
+        return Band::Far;
     }
 }
 
 //! round half to even (the default rounding mode)
-double Rnd(double v) { return std::nearbyint(v); }
+double Rnd(double v) {
+    return std::nearbyint(v);
+}
 
 int ClampToInt(double v) {
-    if (std::isnan(v)) return 0;
+    if (std::isnan(v))
+        return 0;
     return static_cast<int>(std::clamp(v, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
-int ClampToInt(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX)); }
+int ClampToInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+}
 
-//! Text offset along one axis: margin - rnd(min), rnd((size - extent) / 2 - min) or rnd(size - (margin + max)).
+//! Text offset along one axis: margin - rnd(min), rnd((size - extent) / 2 - min) or rnd(size - (margin +
+//! max)).
 int TextAxisOffset(Band band, int size, int margin, double lo, double hi) {
     switch (band) {
-    case Band::Near: return ClampToInt(static_cast<double>(margin) - Rnd(lo));
-    case Band::Middle: return ClampToInt(Rnd((static_cast<double>(size) - (hi - lo)) / 2.0 - lo));
-    case Band::Far: return ClampToInt(Rnd(static_cast<double>(size) - (static_cast<double>(margin) + hi)));
+    case Band::Near:
+        return ClampToInt(static_cast<double>(margin) - Rnd(lo));
+    case Band::Middle:
+        return ClampToInt(Rnd((static_cast<double>(size) - (hi - lo)) / 2.0 - lo));
+    case Band::Far:
+        return ClampToInt(Rnd(static_cast<double>(size) - (static_cast<double>(margin) + hi)));
     }
     return 0;
 }
@@ -63,9 +78,12 @@ int TextAxisOffset(Band band, int size, int margin, double lo, double hi) {
 //! Picture corner along one axis: margin, rnd((size - extent) / 2) or size - (extent + margin).
 int PictureAxisPosition(Band band, int size, int extent, int margin) {
     switch (band) {
-    case Band::Near: return margin;
-    case Band::Middle: return ClampToInt(Rnd((static_cast<double>(size) - extent) / 2.0));
-    case Band::Far: return ClampToInt(std::int64_t(size) - (std::int64_t(extent) + margin));
+    case Band::Near:
+        return margin;
+    case Band::Middle:
+        return ClampToInt(Rnd((static_cast<double>(size) - extent) / 2.0));
+    case Band::Far:
+        return ClampToInt(std::int64_t(size) - (std::int64_t(extent) + margin));
     }
     return 0;
 }
@@ -78,9 +96,10 @@ TextOffset TextPlacementOffset(WatermarkPosition position, int imageWidth, int i
             TextAxisOffset(RowOf(position), imageHeight, vMargin, box.minY, box.maxY)};
 }
 
-PicturePosition PicturePlacement(WatermarkPosition position, int imageWidth, int imageHeight, int pictureWidth,
-                                 int pictureHeight, int hMargin, int vMargin) {
-    if (pictureWidth <= 0 || pictureHeight <= 0) return {};
+PicturePosition PicturePlacement(WatermarkPosition position, int imageWidth, int imageHeight,
+                                 int pictureWidth, int pictureHeight, int hMargin, int vMargin) {
+    if (pictureWidth <= 0 || pictureHeight <= 0)
+        return {};
     return {PictureAxisPosition(ColumnOf(position), imageWidth, pictureWidth, hMargin),
             PictureAxisPosition(RowOf(position), imageHeight, pictureHeight, vMargin)};
 }

@@ -26,7 +26,7 @@ TextOffset TextPlacementOffset(WatermarkPosition position, int imageWidth, int i
 
 //! The picture's corner: margin, centred (halves to even, overhang split evenly) or margin from
 //! the far edge. (0, 0) for an empty picture.
-PicturePosition PicturePlacement(WatermarkPosition position, int imageWidth, int imageHeight, int pictureWidth,
-                                 int pictureHeight, int hMargin, int vMargin);
+PicturePosition PicturePlacement(WatermarkPosition position, int imageWidth, int imageHeight,
+                                 int pictureWidth, int pictureHeight, int hMargin, int vMargin);
 
 } // namespace tessoly

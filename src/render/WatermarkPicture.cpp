@@ -6,6 +6,9 @@
 // size by Qt SVG. Every failure - unreadable, truncated, too large, unknown format - leaves the
 // picture empty and is not reported: a picture that does not decode simply draws nothing.
 
+#include <cstdlib>
+#include <cstring>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -15,8 +18,6 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-#include <cstdlib>
-#include <cstring>
 #include <emf2svg.h>
 
 #include "render/ImageWatermark.h"
@@ -30,7 +31,8 @@ constexpr qint64 kMaxMetafileBytes = 64 * 1024 * 1024;
 
 //! EMF: an EMR_HEADER record (type 1) whose signature at offset 40 reads " EMF".
 bool LooksLikeEmf(const QByteArray& head) {
-    if (head.size() < 44) return false;
+    if (head.size() < 44)
+        return false;
     const auto* b = reinterpret_cast<const unsigned char*>(head.constData());
     return b[0] == 1 && b[1] == 0 && b[2] == 0 && b[3] == 0 && std::memcmp(b + 40, " EMF", 4) == 0;
 }
@@ -38,7 +40,8 @@ bool LooksLikeEmf(const QByteArray& head) {
 //! Copies a QImage into picture as ARGB32 (0xAARRGGBB words, the TColor32 layout).
 void StoreImage(const QImage& decoded, TBitmap32& picture) {
     const QImage image = decoded.convertToFormat(QImage::Format_ARGB32);
-    if (image.isNull() || std::int64_t(image.width()) * image.height() > TBitmap32::kMaxPixels) return;
+    if (image.isNull() || std::int64_t(image.width()) * image.height() > TBitmap32::kMaxPixels)
+        return;
     picture.SetSize(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y) {
         std::memcpy(picture.ScanLine(y), image.constScanLine(y), static_cast<std::size_t>(image.width()) * 4);
@@ -47,9 +50,11 @@ void StoreImage(const QImage& decoded, TBitmap32& picture) {
 
 QImage RenderEmf(QIODevice& device) {
     // QSvgRenderer lays out SVG text through the font database, which needs a GUI application.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return {};
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        return {};
     QByteArray contents = device.read(kMaxMetafileBytes + 1);
-    if (contents.size() > kMaxMetafileBytes) return {};
+    if (contents.size() > kMaxMetafileBytes)
+        return {};
 
     generatorOptions options{};
     char emptyNamespace[] = "";
@@ -57,18 +62,23 @@ QImage RenderEmf(QIODevice& device) {
     options.svgDelimiter = true;
     char* svg = nullptr;
     std::size_t svgLength = 0;
-    const int ok = emf2svg(contents.data(), static_cast<std::size_t>(contents.size()), &svg, &svgLength, &options);
-    const QByteArray svgText = ok && svg != nullptr ? QByteArray(svg, static_cast<qsizetype>(svgLength)) : QByteArray();
+    const int ok =
+        emf2svg(contents.data(), static_cast<std::size_t>(contents.size()), &svg, &svgLength, &options);
+    const QByteArray svgText =
+        ok && svg != nullptr ? QByteArray(svg, static_cast<qsizetype>(svgLength)) : QByteArray();
     std::free(svg);
-    if (svgText.isEmpty()) return {};
+    if (svgText.isEmpty())
+        return {};
 
     QSvgRenderer renderer(svgText);
     const QSize size = renderer.defaultSize();
-    if (!renderer.isValid() || size.isEmpty() || std::int64_t(size.width()) * size.height() > TBitmap32::kMaxPixels) {
+    if (!renderer.isValid() || size.isEmpty() ||
+        std::int64_t(size.width()) * size.height() > TBitmap32::kMaxPixels) {
         return {};
     }
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) return {};
+    if (image.isNull())
+        return {};
     image.fill(Qt::transparent);
     QPainter painter(&image);
     renderer.render(&painter);

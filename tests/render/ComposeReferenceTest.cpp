@@ -5,13 +5,12 @@
 //   TESSOLY_UPDATE_REFERENCES=1 test_render --gtest_filter='ComposeReference*'
 // which rewrites tests/data/compose/*.png; look at them before committing.
 
-#include <gtest/gtest.h>
-
-#include <QImage>
-
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
+
+#include <QImage>
 
 #include "render/Composer.h"
 #include "render/TextWatermark.h"
@@ -65,8 +64,9 @@ void CheckAgainstReference(const TBitmap32& composed, const std::string& name) {
         const QRgb* a = reinterpret_cast<const QRgb*>(reference.constScanLine(y));
         const QRgb* b = reinterpret_cast<const QRgb*>(rendered.constScanLine(y));
         for (int x = 0; x < reference.width(); ++x) {
-            const int d = std::max({std::abs(qRed(a[x]) - qRed(b[x])), std::abs(qGreen(a[x]) - qGreen(b[x])),
-                                    std::abs(qBlue(a[x]) - qBlue(b[x])), std::abs(qAlpha(a[x]) - qAlpha(b[x]))});
+            const int d =
+                std::max({std::abs(qRed(a[x]) - qRed(b[x])), std::abs(qGreen(a[x]) - qGreen(b[x])),
+                          std::abs(qBlue(a[x]) - qBlue(b[x])), std::abs(qAlpha(a[x]) - qAlpha(b[x]))});
             differing += d > kChannelTolerance;
         }
     }
@@ -79,7 +79,8 @@ double MeanRed(const TBitmap32& b, int left, int top, int right, int bottom) {
     double sum = 0;
     long n = 0;
     for (int y = std::max(top, 0); y < std::min(bottom, b.Height()); ++y)
-        for (int x = std::max(left, 0); x < std::min(right, b.Width()); ++x, ++n) sum += RedOf(b.Pixel(x, y));
+        for (int x = std::max(left, 0); x < std::min(right, b.Width()); ++x, ++n)
+            sum += RedOf(b.Pixel(x, y));
     return n ? sum / n : 0;
 }
 
@@ -122,7 +123,9 @@ TEST(ComposeReference, PictureWatermark) {
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 120; ++x) {
             const double d = std::hypot(x - 40.0, y - 30.0);
-            if (d < 26) picture.setPixel(x, y, qRgba(200, 40 + x, 60, d < 22 ? 255 : static_cast<int>(255 * (26 - d) / 4)));
+            if (d < 26)
+                picture.setPixel(x, y,
+                                 qRgba(200, 40 + x, 60, d < 22 ? 255 : static_cast<int>(255 * (26 - d) / 4)));
         }
     ScratchDir dir;
     const std::string path = dir.file("disc.png");

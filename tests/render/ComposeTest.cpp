@@ -1,12 +1,11 @@
 // ComposeWatermark end to end: what is copied, what is drawn where, and what is left alone.
 
-#include <gtest/gtest.h>
-
-#include <QImage>
-
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <string>
+
+#include <QImage>
 
 #include "render/Composer.h"
 #include "render/GuideLines.h"
@@ -37,7 +36,8 @@ TBitmap32 Solid(int w, int h, TColor32 c) {
 }
 
 ::testing::AssertionResult SamePixels(const TBitmap32& a, const TBitmap32& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return ::testing::AssertionFailure() << "sizes differ";
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return ::testing::AssertionFailure() << "sizes differ";
     for (int y = 0; y < a.Height(); ++y)
         for (int x = 0; x < a.Width(); ++x)
             if (a.Pixel(x, y) != b.Pixel(x, y))
@@ -106,8 +106,9 @@ TEST(Compose, NothingToDrawGivesTheCopyPlusGuides) {
     const struct {
         const char* name;
         WatermarkSettings s;
-    } cases[] = {{"empty caption", emptyCaption}, {"spaces only", spacesOnly},     {"empty path", emptyPath},
-                 {"undecodable", undecodable},     {"scale 0", scaleZero},         {"negative scale", scaleNegative}};
+    } cases[] = {{"empty caption", emptyCaption}, {"spaces only", spacesOnly},
+                 {"empty path", emptyPath},       {"undecodable", undecodable},
+                 {"scale 0", scaleZero},          {"negative scale", scaleNegative}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WatermarkSettings s = c.s;

@@ -1,10 +1,9 @@
 // Where the text lands: the rotated box placed by the nine anchors at several angles, compared
 // with the ink actually drawn (fill only, full opacity, on black).
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "render/Composer.h"
@@ -108,7 +107,8 @@ TEST(ComposeTextPlacement, MinusAndPlus180DrawTheSame) {
     s.textAngle = -180;
     ComposeWatermark(s, source, b, font, {});
     for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 400; ++x) ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << x << "," << y;
+        for (int x = 0; x < 400; ++x)
+            ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << x << "," << y;
 }
 
 TEST(ComposeTextPlacement, TopLeftMarginsPutTheTopInkOnTheMargin) {

@@ -1,12 +1,11 @@
 // Guide lines: geometry, the width from the preview fit factor and the forced alpha 170.
 
-#include <gtest/gtest.h>
+#include "render/GuideLines.h"
 
 #include <cmath>
+#include <gtest/gtest.h>
 #include <set>
 #include <string>
-
-#include "render/GuideLines.h"
 
 namespace tessoly {
 namespace {
@@ -20,14 +19,16 @@ TBitmap32 Black(int w, int h) {
 std::set<int> ChangedColumns(const TBitmap32& b, int row) {
     std::set<int> columns;
     for (int x = 0; x < b.Width(); ++x)
-        if (b.Pixel(x, row) != 0xFF000000u) columns.insert(x);
+        if (b.Pixel(x, row) != 0xFF000000u)
+            columns.insert(x);
     return columns;
 }
 
 std::set<int> ChangedRows(const TBitmap32& b, int column) {
     std::set<int> rows;
     for (int y = 0; y < b.Height(); ++y)
-        if (b.Pixel(column, y) != 0xFF000000u) rows.insert(y);
+        if (b.Pixel(column, y) != 0xFF000000u)
+            rows.insert(y);
     return rows;
 }
 
@@ -35,7 +36,8 @@ std::set<int> ChangedRows(const TBitmap32& b, int column) {
 //! covered pixel of grey 204 at alpha 170 reads (204 * 170 + 128) >> 8 = 135.
 double BandWidth(const TBitmap32& b, int row) {
     double sum = 0;
-    for (int x = 0; x < b.Width(); ++x) sum += RedOf(b.Pixel(x, row));
+    for (int x = 0; x < b.Width(); ++x)
+        sum += RedOf(b.Pixel(x, row));
     return sum / 135.0;
 }
 
@@ -90,7 +92,8 @@ TEST(GuideLines, ColourAlwaysAtAlpha170AndCrossingsBlendTwice) {
     DrawGuideLines(a, faint, 1.0f);
     DrawGuideLines(b, solid, 1.0f);
     for (int y = 0; y < 80; ++y)
-        for (int x = 0; x < 120; ++x) ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << x << "," << y;
+        for (int x = 0; x < 120; ++x)
+            ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << x << "," << y;
     // The centre crossing is brighter than the vertical line alone.
     EXPECT_GT(RedOf(b.Pixel(60, 40)), RedOf(b.Pixel(60, 10)));
 }

@@ -1,15 +1,14 @@
 // Decoding the watermark picture: straight alpha kept, every unreadable file an empty picture.
 
+#include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
+#include <string>
 
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
-
-#include <cstdint>
-#include <cstring>
-#include <memory>
-#include <string>
 
 #include "render/ImageWatermark.h"
 #include "support/TestSupport.h"
@@ -56,9 +55,9 @@ TEST(PictureDecode, OtherRasterFormatsAreOpaque) {
         EXPECT_EQ(AlphaOf(picture.Pixel(2, 2)), 255u);
     }
     // A 1 x 1 GIF with a two-colour palette (red, black), pixel 0.
-    const unsigned char gif[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00,
-                                 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
-                                 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+    const unsigned char gif[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00,
+                                 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00,
+                                 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
     const std::string gifPath = dir.file("red.gif");
     WriteFileBytes(gifPath, std::string(reinterpret_cast<const char*>(gif), sizeof gif));
     TBitmap32 picture;
@@ -103,7 +102,8 @@ TEST(PictureDecode, UnreadableFilesGiveAnEmptyPicture) {
 struct EmfWriter {
     std::string bytes;
     void U32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+        for (int i = 0; i < 4; ++i)
+            bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
     }
     void U16(std::uint16_t v) {
         bytes.push_back(static_cast<char>(v & 0xFF));
@@ -117,20 +117,22 @@ std::string RedRectangleEmf() {
     // EMR_HEADER, 88 bytes.
     w.U32(1);
     w.U32(88);
-    for (std::uint32_t v : {0u, 0u, 99u, 49u}) w.U32(v);       // bounds [device pixels]
-    for (std::uint32_t v : {0u, 0u, 2645u, 1322u}) w.U32(v);   // frame [0.01 mm]
-    w.U32(0x464D4520);                                          // " EMF"
-    w.U32(0x10000);                                             // version
+    for (std::uint32_t v : {0u, 0u, 99u, 49u})
+        w.U32(v); // bounds [device pixels]
+    for (std::uint32_t v : {0u, 0u, 2645u, 1322u})
+        w.U32(v);      // frame [0.01 mm]
+    w.U32(0x464D4520); // " EMF"
+    w.U32(0x10000);    // version
     const std::size_t sizeAt = w.bytes.size();
-    w.U32(0);                                                   // file size, patched below
-    w.U32(5);                                                   // records
-    w.U16(2);                                                   // handles
+    w.U32(0); // file size, patched below
+    w.U32(5); // records
+    w.U16(2); // handles
     w.U16(0);
-    w.U32(0);                                                   // description
+    w.U32(0); // description
     w.U32(0);
-    w.U32(0);                                                   // palette entries
-    w.U32(1024), w.U32(768);                                    // device [pixels]
-    w.U32(271), w.U32(203);                                     // device [mm]
+    w.U32(0);                // palette entries
+    w.U32(1024), w.U32(768); // device [pixels]
+    w.U32(271), w.U32(203);  // device [mm]
     // EMR_CREATEBRUSHINDIRECT: handle 1, solid red (COLORREF 0x000000FF).
     w.U32(39), w.U32(24), w.U32(1), w.U32(0), w.U32(0x000000FF), w.U32(0);
     // EMR_SELECTOBJECT handle 1.
@@ -163,7 +165,8 @@ TEST(PictureDecode, EmfIsRenderedThroughSvg) {
     // Somewhere inside the rectangle the picture is opaque red.
     bool red = false;
     for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x) red = red || picture.Pixel(x, y) == 0xFFFF0000u;
+        for (int x = 0; x < picture.Width(); ++x)
+            red = red || picture.Pixel(x, y) == 0xFFFF0000u;
     EXPECT_TRUE(red);
 }
 

@@ -1,7 +1,6 @@
 // Orientation, transparent key and scaling of the picture watermark, pixel exact.
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -15,7 +14,8 @@ namespace {
 TBitmap32 NumberedPicture(int w, int h) {
     TBitmap32 b(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, 0xFF000000u | static_cast<TColor32>(x + 256 * y));
+        for (int x = 0; x < w; ++x)
+            b.SetPixel(x, y, 0xFF000000u | static_cast<TColor32>(x + 256 * y));
     return b;
 }
 
@@ -49,7 +49,8 @@ TEST(PictureOrientation, QuarterTurnsMapPixels) {
         ASSERT_EQ(oriented.Width(), c.width);
         ASSERT_EQ(oriented.Height(), c.height);
         for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 5; ++x) EXPECT_EQ(oriented.Pixel(c.mapX(x, y), c.mapY(x, y)), source.Pixel(x, y));
+            for (int x = 0; x < 5; ++x)
+                EXPECT_EQ(oriented.Pixel(c.mapX(x, y), c.mapY(x, y)), source.Pixel(x, y));
         EXPECT_EQ(oriented.DrawMode, dmBlend);
         EXPECT_EQ(oriented.MasterAlpha, 153);
     }
@@ -75,10 +76,10 @@ TEST(PictureOrientation, SizeOfAQuarterTurnAndModes) {
 TEST(PictureTransparentEdges, KeyIsExactAndTakenAfterOrientation) {
     TBitmap32 picture(4, 3);
     picture.Clear(0xFF00FF00u);
-    picture.SetPixel(0, 0, 0xFFFFFFFFu);  // top-left: opaque white
-    picture.SetPixel(2, 1, 0xFFFFFFFFu);  // interior white is keyed too
-    picture.SetPixel(1, 1, 0xFEFFFFFFu);  // alpha 254 is a different colour
-    picture.SetPixel(3, 2, 0xFF0000FFu);  // bottom-right: blue
+    picture.SetPixel(0, 0, 0xFFFFFFFFu); // top-left: opaque white
+    picture.SetPixel(2, 1, 0xFFFFFFFFu); // interior white is keyed too
+    picture.SetPixel(1, 1, 0xFEFFFFFFu); // alpha 254 is a different colour
+    picture.SetPixel(3, 2, 0xFF0000FFu); // bottom-right: blue
 
     TBitmap32 keyed = picture;
     KeyTransparentEdges(keyed);
@@ -109,13 +110,9 @@ TEST(PictureScale, SizesRoundHalfToEven) {
         int w, h, expectW, expectH;
     };
     const Case cases[] = {
-        {"50", 101, 51, 50, 26}, // 50.5 -> 50, 25.5 -> 26
-        {"100", 101, 51, 101, 51},
-        {"200", 3, 2, 6, 4},
-        {"150", 3, 5, 4, 8}, // 4.5 -> 4, 7.5 -> 8
-        {"0", 101, 51, 0, 0},
-        {"-50", 101, 51, 0, 0},
-        {"+50", 10, 10, 5, 5},
+        {"50", 101, 51, 50, 26},                                                // 50.5 -> 50, 25.5 -> 26
+        {"100", 101, 51, 101, 51}, {"200", 3, 2, 6, 4},    {"150", 3, 5, 4, 8}, // 4.5 -> 4, 7.5 -> 8
+        {"0", 101, 51, 0, 0},      {"-50", 101, 51, 0, 0}, {"+50", 10, 10, 5, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -175,13 +172,15 @@ TEST(PictureScale, ReusedTargetStartsTransparent) {
 }
 
 TEST(PictureScale, TextThatIsNotAWholeNumberRaises) {
-    for (const char* bad : {"", "abc", " 100", "100 ", "1.5", "12a", "+", "-", "+-5", "99999999999", "0x10"}) {
+    for (const char* bad :
+         {"", "abc", " 100", "100 ", "1.5", "12a", "+", "-", "+-5", "99999999999", "0x10"}) {
         SCOPED_TRACE(bad);
         try {
             ParseScalePercent(bad);
             ADD_FAILURE() << "accepted";
         } catch (const RenderError& e) {
-            EXPECT_NE(std::string(e.what()).find(std::string("\"") + bad + "\""), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(std::string("\"") + bad + "\""), std::string::npos)
+                << e.what();
         }
     }
     EXPECT_EQ(ParseScalePercent("100"), 100);

@@ -1,11 +1,10 @@
 // The placement tables: text offsets of the rotated box and picture corners, pixel exact.
 
-#include <gtest/gtest.h>
+#include "render/Placement.h"
 
 #include <climits>
+#include <gtest/gtest.h>
 #include <string>
-
-#include "render/Placement.h"
 
 namespace tessoly {
 namespace {
@@ -20,9 +19,9 @@ struct PictureCase {
 TEST(PicturePlacement, NineAnchorsWithMargins) {
     // A 100 x 40 picture on a 640 x 480 image, margins 30.
     const PictureCase cases[] = {
-        {P::TopLeft, 30, 30},     {P::TopCenter, 270, 30},  {P::TopRight, 510, 30},
-        {P::Left, 30, 220},       {P::Center, 270, 220},    {P::Right, 510, 220},
-        {P::BottomLeft, 30, 410}, {P::Bottom, 270, 410},    {P::BottomRight, 510, 410},
+        {P::TopLeft, 30, 30},     {P::TopCenter, 270, 30}, {P::TopRight, 510, 30},
+        {P::Left, 30, 220},       {P::Center, 270, 220},   {P::Right, 510, 220},
+        {P::BottomLeft, 30, 410}, {P::Bottom, 270, 410},   {P::BottomRight, 510, 410},
     };
     for (const PictureCase& c : cases) {
         SCOPED_TRACE(WatermarkPositionName(c.position));
@@ -37,15 +36,15 @@ TEST(PicturePlacement, CentringRoundsHalvesToEvenAndSplitsOverhang) {
         int image, picture, expect;
     };
     const Case cases[] = {
-        {101, 50, 26},  // 25.5 -> 26
-        {103, 50, 26},  // 26.5 -> 26
-        {640, 700, -30},
-        {640, 701, -30}, // -30.5 -> -30
-        {640, 703, -32}, // -31.5 -> -32
+        {101, 50, 26},                    // 25.5 -> 26
+        {103, 50, 26},                    // 26.5 -> 26
+        {640, 700, -30}, {640, 701, -30}, // -30.5 -> -30
+        {640, 703, -32},                  // -31.5 -> -32
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.picture) + " on " + std::to_string(c.image));
-        const PicturePosition at = PicturePlacement(P::Center, c.image, c.image, c.picture, c.picture, 30, 30);
+        const PicturePosition at =
+            PicturePlacement(P::Center, c.image, c.image, c.picture, c.picture, 30, 30);
         EXPECT_EQ(at.X, c.expect);
         EXPECT_EQ(at.Y, c.expect);
     }
@@ -75,9 +74,9 @@ TEST(TextPlacement, UnrotatedBoxOnTheNineAnchors) {
         int e, f;
     };
     const Case cases[] = {
-        {P::TopLeft, 30, 30},     {P::TopCenter, 220, 30},  {P::TopRight, 410, 30},   // rnd(409.6)
-        {P::Left, 30, 210},       {P::Center, 220, 210},    {P::Right, 410, 210},     // rnd(219.8)
-        {P::BottomLeft, 30, 390}, {P::Bottom, 220, 390},    {P::BottomRight, 410, 390},
+        {P::TopLeft, 30, 30},     {P::TopCenter, 220, 30}, {P::TopRight, 410, 30}, // rnd(409.6)
+        {P::Left, 30, 210},       {P::Center, 220, 210},   {P::Right, 410, 210},   // rnd(219.8)
+        {P::BottomLeft, 30, 390}, {P::Bottom, 220, 390},   {P::BottomRight, 410, 390},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WatermarkPositionName(c.position));

@@ -1,0 +1,152 @@
+#include "batch/ParallelBatch.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+
+#include "imageio/OutputNaming.h"
+
+namespace tessoly {
+
+namespace {
+
+//! The path with its folder resolved (links, "..", relative spellings), so two spellings of one
+//! file give one key. The last part is kept as written: it may not exist yet.
+std::string NormalisedPath(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path p(path);
+    fs::path folder = p.parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code error;
+    fs::path resolved = fs::weakly_canonical(fs::absolute(folder, error), error);
+    if (error) resolved = folder;
+    return (resolved / p.filename()).string();
+}
+
+//! Keys of the path families an item touches: the output base and the source without its
+//! extension, each also without a trailing rename suffix (a Rename of base "a" writes "a" +
+//! suffix, which is the family of base "a" + suffix).
+std::vector<std::string> FamilyKeys(const std::string& source, const OutputSettings& output) {
+    std::vector<std::string> keys;
+    const std::string suffix = RenameSuffix;
+    for (const std::string& stem : {OutputBasePath(source, output.outputFolder), StripExtension(source)}) {
+        const std::string key = NormalisedPath(stem);
+        keys.push_back(key);
+        if (key.size() > suffix.size() && key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            keys.push_back(key.substr(0, key.size() - suffix.size()));
+        }
+    }
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    return keys;
+}
+
+} // namespace
+
+std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
+                                                       const OutputSettings& output) {
+    std::vector<std::vector<std::size_t>> dependencies(sources.size());
+    // The last item seen in each family: waiting for it waits for the whole chain before it.
+    std::unordered_map<std::string, std::size_t> lastInFamily;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        for (const std::string& key : FamilyKeys(sources[i], output)) {
+            const auto found = lastInFamily.find(key);
+            if (found != lastInFamily.end()) dependencies[i].push_back(found->second);
+            lastInFamily[key] = i;
+        }
+        std::sort(dependencies[i].begin(), dependencies[i].end());
+        dependencies[i].erase(std::unique(dependencies[i].begin(), dependencies[i].end()), dependencies[i].end());
+    }
+    return dependencies;
+}
+
+void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
+                      const OutputSettings& output, int jobs, const ParallelBatchCallbacks& callbacks) {
+    const std::size_t total = sources.size();
+    if (total == 0) return;
+    const std::vector<std::vector<std::size_t>> dependencies = ItemDependencies(sources, output);
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t nextItem = 0;     // the lowest item no worker has taken; items are taken in order
+    std::size_t finished = 0;
+    std::vector<std::optional<PipelineResult>> results(total);
+
+    // Items are taken in list order and depend only on earlier items, which are already taken by
+    // running workers that never wait for later ones: the waiting cannot deadlock.
+    auto worker = [&] {
+        std::optional<WorkingImage> image;
+        std::optional<TTrueTypeFont> font;
+        std::string setupError;
+        try {
+            image.emplace();
+            font.emplace();
+        } catch (const std::exception& error) {
+            setupError = error.what();
+        }
+        PipelineOptions options;
+        options.keepPictures = false;
+        for (;;) {
+            std::size_t item = 0;
+            {
+                std::unique_lock lock(mutex);
+                if (nextItem >= total) return;
+                item = nextItem++;
+                changed.wait(lock, [&] {
+                    return std::all_of(dependencies[item].begin(), dependencies[item].end(),
+                                       [&](std::size_t d) { return results[d].has_value(); });
+                });
+            }
+            PipelineResult result;
+            if (setupError.empty()) {
+                result = ProcessImage(sources[item], watermark, output, *image, *font, options);
+            } else {
+                result.sourcePath = sources[item];
+                result.status = ItemStatus::Unsuccessful;
+                result.failedStage = PipelineStage::Render;
+                result.reason = setupError;
+            }
+            {
+                std::lock_guard lock(mutex);
+                results[item] = std::move(result);
+                ++finished;
+            }
+            changed.notify_all();
+        }
+    };
+
+    const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), total);
+    std::vector<std::thread> threads;
+    threads.reserve(threadCount);
+    for (std::size_t t = 0; t < threadCount; ++t) threads.emplace_back(worker);
+
+    std::size_t reported = 0;
+    std::size_t progressShown = 0;
+    while (reported < total) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return results[reported].has_value() || finished != progressShown; });
+        const std::size_t finishedNow = finished;
+        std::vector<std::pair<std::size_t, PipelineResult>> ready;
+        while (reported < total && results[reported].has_value()) {
+            ready.emplace_back(reported, *results[reported]);
+            ++reported;
+        }
+        lock.unlock();
+        // Callbacks run unlocked so a slow terminal never holds up the workers.
+        for (const auto& [index, result] : ready) {
+            if (callbacks.onResult) callbacks.onResult(index, result);
+        }
+        if (finishedNow != progressShown) {
+            progressShown = finishedNow;
+            if (callbacks.onProgress) callbacks.onProgress(finishedNow, total);
+        }
+    }
+    for (std::thread& thread : threads) thread.join();
+}
+
+} // namespace tessoly

@@ -92,23 +92,32 @@ TEST(PixelBlend, TwoLaneArithmeticMatchesPerChannelFormulas) {
 }
 
 TEST(PixelBlend, RowFormsMatchScalarForms) {
+    // Every source alpha against random and extreme backgrounds, at every master alpha; odd row
+    // lengths exercise the tails of the wide loops.
     std::mt19937 rng(11);
-    std::vector<TColor32> src(257), dst(257);
-    for (auto& c : src)
-        c = rng();
-    for (auto& c : dst)
-        c = rng();
-    src[0] = 0x00123456u; // Fa = 0
-    src[1] = 0xFF654321u; // Fa = 255
-    for (std::uint32_t m : {1u, 100u, 153u, 254u, 255u}) {
-        std::vector<TColor32> blended = dst, ex = dst, merged = dst;
-        BlendRow(src.data(), blended.data(), 257);
-        BlendRowEx(src.data(), ex.data(), 257, m);
-        MergeRowEx(src.data(), merged.data(), 257, m);
+    std::vector<TColor32> src, dst;
+    for (int round = 0; round < 4; ++round) {
+        for (std::uint32_t fa = 0; fa < 256; ++fa) {
+            src.push_back((fa << 24) | (round == 0 ? 0x00FFFFFFu : rng() & 0x00FFFFFFu));
+            dst.push_back(round == 1 ? 0u : (round == 2 ? 0xFFFFFFFFu : rng()));
+        }
+    }
+    src.push_back(rng()); // 1025 pixels
+    dst.push_back(rng());
+    for (int count : {int(src.size()), 3, 5}) {
+        std::vector<TColor32> blended = dst;
+        BlendRow(src.data(), blended.data(), count);
+        for (int i = 0; i < int(src.size()); ++i) {
+            ASSERT_EQ(blended[i], i < count ? BlendPixel(src[i], dst[i]) : dst[i]) << i;
+        }
+    }
+    for (std::uint32_t m = 0; m < 256; ++m) {
+        std::vector<TColor32> ex = dst, merged = dst;
+        BlendRowEx(src.data(), ex.data(), int(src.size()), m);
+        MergeRowEx(src.data(), merged.data(), int(src.size()), m);
         for (std::size_t i = 0; i < src.size(); ++i) {
-            ASSERT_EQ(blended[i], BlendPixel(src[i], dst[i]));
-            ASSERT_EQ(ex[i], BlendPixelEx(src[i], dst[i], m));
-            ASSERT_EQ(merged[i], MergePixelEx(src[i], dst[i], m));
+            ASSERT_EQ(ex[i], BlendPixelEx(src[i], dst[i], m)) << "M " << m << " pixel " << i;
+            ASSERT_EQ(merged[i], MergePixelEx(src[i], dst[i], m)) << "M " << m << " pixel " << i;
         }
     }
 }

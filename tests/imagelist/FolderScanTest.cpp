@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "imagelist/FolderScan.h"
+#include "support/TestSupport.h"
+
+namespace tessoly {
+namespace {
+
+TEST(FolderScanTest, GroupsByExtensionLeavesOutSubFoldersAndHiddenFiles) {
+    test::ScratchDir dir;
+    for (const char* name : {"b.png", "a.JPG", "c.bmp", ".e.png", "notes.txt", "z.TIFF", "y.tif", "m.jpeg",
+                             "k.Psd", "noext", "archive.png.txt"}) {
+        test::WriteFileBytes(dir.path() / name, "x");
+    }
+    std::filesystem::create_directory(dir.path() / "d.jpg");
+    test::WriteFileBytes(dir.path() / "d.jpg" / "inner.png", "x");
+    const std::string folder = dir.path().string();
+    const std::vector<std::string> expected = {folder + "/c.bmp", folder + "/a.JPG", folder + "/m.jpeg",
+                                               folder + "/b.png", folder + "/k.Psd", folder + "/y.tif",
+                                               folder + "/z.TIFF"};
+    EXPECT_EQ(CollectFolderImages(folder), expected);
+}
+
+TEST(FolderScanTest, ATrailingSeparatorIsNotDoubledAndTheFolderTextIsKept) {
+    test::ScratchDir dir;
+    test::WriteFileBytes(dir.path() / "p.gif", "x");
+    const std::string folder = dir.path().string() + "/";
+    EXPECT_EQ(CollectFolderImages(folder), std::vector<std::string>{folder + "p.gif"});
+    // A relative spelling stays relative.
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    EXPECT_EQ(CollectFolderImages("."), std::vector<std::string>{"./p.gif"});
+    std::filesystem::current_path(cwd);
+}
+
+TEST(FolderScanTest, NamesWithinOneExtensionComeInNameOrder) {
+    test::ScratchDir dir;
+    for (const char* name : {"b2.jpg", "B1.jpg", "a.jpg", "c.JPG"}) test::WriteFileBytes(dir.path() / name, "x");
+    const std::string f = dir.path().string();
+    EXPECT_EQ(CollectFolderImages(f),
+              (std::vector<std::string>{f + "/a.jpg", f + "/B1.jpg", f + "/b2.jpg", f + "/c.JPG"}));
+}
+
+TEST(FolderScanTest, MissingOrEmptyFoldersGiveNothing) {
+    test::ScratchDir dir;
+    EXPECT_TRUE(CollectFolderImages(dir.path().string()).empty());
+    EXPECT_TRUE(CollectFolderImages(dir.file("missing")).empty());
+    EXPECT_TRUE(CollectFolderImages("").empty());
+}
+
+TEST(FolderScanTest, ExtensionTestOfSingleFiles) {
+    const std::pair<const char*, bool> cases[] = {
+        {"/a/photo.JPG", true}, {"/a/notes.txt", false}, {"/a/x.tiff", true},     {"/a/x.jp2", true},
+        {"/a/noext", false},    {"/a.jpg/noext", false}, {"/a/x.jpg.bak", false}, {"/a/.png", true},
+        {"/a/x.", false},       {"/a/x.webp", false},
+    };
+    for (const auto& [path, accepted] : cases) EXPECT_EQ(HasImageExtension(path), accepted) << path;
+}
+
+} // namespace
+} // namespace tessoly

@@ -17,6 +17,7 @@
 
 #include "imageio/SourceDecoder.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <utility>
@@ -114,27 +115,38 @@ FIBITMAP* ConvertToThirtyTwoBits(FIBITMAP* dib, bool& keepAlpha) {
     }
 }
 
-//! Fills out (already sized to the image) with the image's pixels, top row first.
-bool TransferPixels(FIBITMAP* dib, TBitmap32& out) {
-    const bool standard = FreeImage_GetImageType(dib) == FIT_BITMAP;
-    const unsigned bpp = FreeImage_GetBPP(dib);
-    if (standard && bpp == 32) {
-        CopyRows32(dib, out, true);
-    } else if (standard && bpp == 24) {
-        CopyRows24(dib, out);
-    } else if (standard && bpp == 8) {
-        CopyRows8(dib, out);
-    } else {
-        bool keepAlpha = false;
-        LibraryImage converted(ConvertToThirtyTwoBits(dib, keepAlpha));
-        if (!converted.dib || FreeImage_GetBPP(converted.dib) != 32 ||
-            FreeImage_GetWidth(converted.dib) != FreeImage_GetWidth(dib) ||
-            FreeImage_GetHeight(converted.dib) != FreeImage_GetHeight(dib)) {
-            return false;
-        }
-        CopyRows32(converted.dib, out, keepAlpha);
+//! The image whose rows are copied: the decoded one for the depths copied directly, otherwise a
+//! 32-bit conversion that the holder unloads. Empty when the library cannot convert the image.
+struct TransferSource {
+    LibraryImage converted{nullptr};
+    FIBITMAP* dib = nullptr;
+    bool keepAlpha = true;
+};
+
+void PrepareTransfer(FIBITMAP* decoded, TransferSource& out) {
+    const unsigned bpp = FreeImage_GetBPP(decoded);
+    if (FreeImage_GetImageType(decoded) == FIT_BITMAP && (bpp == 32 || bpp == 24 || bpp == 8)) {
+        out.dib = decoded;
+        return;
     }
-    return true;
+    out.converted.dib = ConvertToThirtyTwoBits(decoded, out.keepAlpha);
+    FIBITMAP* c = out.converted.dib;
+    if (c && FreeImage_GetBPP(c) == 32 && FreeImage_GetWidth(c) == FreeImage_GetWidth(decoded) &&
+        FreeImage_GetHeight(c) == FreeImage_GetHeight(decoded)) {
+        out.dib = c;
+    }
+}
+
+//! Fills out (already sized to the image) with the prepared image's pixels, top row first.
+void TransferPixels(const TransferSource& from, TBitmap32& out) noexcept {
+    const unsigned bpp = FreeImage_GetBPP(from.dib);
+    if (bpp == 24) {
+        CopyRows24(from.dib, out);
+    } else if (bpp == 8) {
+        CopyRows8(from.dib, out);
+    } else {
+        CopyRows32(from.dib, out, from.keepAlpha);
+    }
 }
 
 //! Gives target the pixels of source without a copy, keeping target's draw settings.
@@ -162,17 +174,30 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
     const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
     if (!PlausiblePictureSize(width, height)) return false;
 
+    TransferSource from;
+    PrepareTransfer(decoded.dib, from);
+    if (!from.dib) return false;
+
     try {
-        // The preview's pixels first, then the renderer's full-size copy of them.
-        TBitmap32 preview(static_cast<int>(width), static_cast<int>(height));
-        if (!TransferPixels(decoded.dib, preview)) return false;
-        TBitmap32 source;
-        source.Assign(preview);
+        // Bitmaps of the right size are written in place (a batch of same-sized photos allocates
+        // nothing); others get fresh storage. Everything that can fail happens before the first
+        // pixel of the working image is written.
+        const int w = static_cast<int>(width), h = static_cast<int>(height);
+        const bool reusePreview = image.PreviewBitmap.Width() == w && image.PreviewBitmap.Height() == h;
+        const bool reuseSource = image.SourceBitmap.Width() == w && image.SourceBitmap.Height() == h;
+        TBitmap32 freshPreview, freshSource;
+        if (!reusePreview) freshPreview.SetSize(w, h);
+        if (!reuseSource) freshSource.SetSize(w, h);
         std::string currentPath = path;
 
         // Nothing below throws: the working image changes all at once or not at all.
-        TakePixels(image.PreviewBitmap, std::move(preview));
-        TakePixels(image.SourceBitmap, std::move(source));
+        // The preview's pixels first, then the renderer's full-size copy of them.
+        TBitmap32& preview = reusePreview ? image.PreviewBitmap : freshPreview;
+        TBitmap32& source = reuseSource ? image.SourceBitmap : freshSource;
+        TransferPixels(from, preview);
+        std::copy(preview.Bits(), preview.Bits() + std::size_t(width) * height, source.Bits());
+        if (!reusePreview) TakePixels(image.PreviewBitmap, std::move(freshPreview));
+        if (!reuseSource) TakePixels(image.SourceBitmap, std::move(freshSource));
         image.CurrentImagePath = std::move(currentPath);
         image.SourceBitsPerPixel = static_cast<int>(FreeImage_GetBPP(decoded.dib));
         image.SourceImage = decoded.release();

@@ -338,6 +338,20 @@ TEST_F(DecodeTest, KeepsTheBitmapsDrawSettingsAndLeavesTheComposedBitmapAlone) {
     EXPECT_EQ(image_.ComposedBitmap.Width(), 2);
 }
 
+// Same-sized images reuse the bitmaps' storage; every decode must still replace every pixel.
+TEST_F(DecodeTest, SuccessiveImagesReplaceEveryPixel) {
+    Picture first = Gradient(6, 4), second = Gradient(6, 4), third = Gradient(3, 8);
+    for (TColor32& c : second.pixels) c = Color32(255, 255 - RedOf(c), GreenOf(c) / 2, 200);
+    const Picture* pictures[] = {&first, &second, &third, &first};
+    for (const Picture* picture : pictures) {
+        const std::string path = dir_.file("p" + std::to_string(picture->width) + ".png");
+        SaveDib(MakeDib32(*picture), FIF_PNG, path);
+        ASSERT_TRUE(DecodeSourceImage(image_, path));
+        ExpectPixels(image_.SourceBitmap, *picture);
+        ExpectPixels(image_.PreviewBitmap, *picture);
+    }
+}
+
 TEST_F(DecodeTest, DetectsTheFormatFromContentNotExtension) {
     const std::string path = dir_.file("really-a-png.jpg");
     SaveDib(MakeDib32(Gradient(2, 2)), FIF_PNG, path);

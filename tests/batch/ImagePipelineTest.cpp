@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <FreeImage.h>
+
+#include "batch/BatchSummary.h"
+#include "batch/ImagePipeline.h"
+#include "imageio/FreeImageHandle.h"
+#include "support/TestSupport.h"
+
+namespace tessoly {
+namespace {
+
+constexpr std::uint32_t kGrey = 0x406080;
+
+//! A uniform 24-bit PNG of the given size.
+void WritePng(const std::string& path, int width, int height, std::uint32_t rgb = kGrey) {
+    const FreeImagePtr image(FreeImage_Allocate(width, height, 24));
+    RGBQUAD colour{static_cast<BYTE>(rgb), static_cast<BYTE>(rgb >> 8), static_cast<BYTE>(rgb >> 16), 0};
+    FreeImage_FillBackground(image.get(), &colour);
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, image.get(), path.c_str(), 0));
+}
+
+std::uint32_t PixelAt(FIBITMAP* image, int x, int y) {
+    const FreeImagePtr rgb(FreeImage_ConvertTo24Bits(image));
+    const BYTE* p = FreeImage_GetScanLine(rgb.get(), static_cast<int>(FreeImage_GetHeight(rgb.get())) - 1 - y) + 3 * x;
+    return std::uint32_t(p[FI_RGBA_RED]) << 16 | std::uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
+}
+
+struct PipelineFixture : ::testing::Test {
+    test::ScratchDir dir;
+    WorkingImage image;
+    TTrueTypeFont font;
+    WatermarkSettings watermark;
+    OutputSettings output;
+};
+
+TEST_F(PipelineFixture, ASuccessfulItemIsWatermarkedWithoutGuideLines) {
+    WritePng(dir.file("a.png"), 400, 300);
+    watermark.showGuideLines = true;
+    watermark.opacityPosition = 50;
+    output.formatChoice = "PNG";
+    std::filesystem::create_directory(dir.path() / "out");
+    output.outputFolder = dir.file("out");
+    const PipelineResult result = ProcessImage(dir.file("a.png"), watermark, output, image, font);
+    ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
+    EXPECT_EQ(result.failedStage, PipelineStage::None);
+    EXPECT_EQ(result.sourcePath, dir.file("a.png"));
+    EXPECT_EQ(result.targetPath, dir.file("out/a.png"));
+    EXPECT_EQ(image.SourceImage, nullptr);
+    const FreeImagePtr written(FreeImage_Load(FIF_PNG, result.targetPath.c_str(), 0));
+    ASSERT_TRUE(written);
+    // The caption sits in the middle; the margin lines (x = 30, y = 30) would cross the corner.
+    EXPECT_NE(PixelAt(written.get(), 200, 150), kGrey);
+    EXPECT_EQ(PixelAt(written.get(), 30, 5), kGrey);
+    EXPECT_EQ(PixelAt(written.get(), 5, 30), kGrey);
+    // The window keeps the composed picture for its preview.
+    EXPECT_EQ(image.PreviewBitmap.Width(), 400);
+    EXPECT_EQ(image.PreviewBitmap.Pixel(200, 150), image.ComposedBitmap.Pixel(200, 150));
+}
+
+TEST_F(PipelineFixture, WithoutKeptPicturesOnlyTheComposedFrameStays) {
+    WritePng(dir.file("a.png"), 64, 48);
+    output.existingFilePolicy = ExistingFilePolicy::Overwrite;
+    PipelineOptions options;
+    options.keepPictures = false;
+    const PipelineResult result = ProcessImage(dir.file("a.png"), watermark, output, image, font, options);
+    ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
+    EXPECT_TRUE(image.PreviewBitmap.Empty());
+    EXPECT_TRUE(image.SourceBitmap.Empty());
+    EXPECT_EQ(image.ComposedBitmap.Width(), 64);
+}
+
+TEST_F(PipelineFixture, EveryKindOfFailureIsUnsuccessfulWithItsStageAndReason) {
+    WritePng(dir.file("good.png"), 64, 48);
+    test::WriteFileBytes(dir.file("text.jpg"), "this is not a picture");
+    struct Case {
+        const char* name;
+        std::string source;
+        std::function<void(WatermarkSettings&, OutputSettings&)> setUp;
+        PipelineStage stage;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"undecodable", dir.file("text.jpg"), [](WatermarkSettings&, OutputSettings&) {}, PipelineStage::Decode,
+         dir.file("text.jpg")},
+        {"missing", dir.file("none.png"), [](WatermarkSettings&, OutputSettings&) {}, PipelineStage::Decode,
+         dir.file("none.png")},
+        {"picture missing",
+         dir.file("good.png"),
+         [&](WatermarkSettings& w, OutputSettings&) {
+             w.mode = kModeImage;
+             w.picturePath = dir.file("no-such-picture.png");
+         },
+         PipelineStage::Render, ""},
+        {"resolution letters", dir.file("good.png"),
+         [](WatermarkSettings&, OutputSettings& o) { o.resolutionChoice = "abc"; }, PipelineStage::Output,
+         "'abc' is not a valid integer value"},
+        {"lost in resizing", dir.file("good.png"),
+         [](WatermarkSettings&, OutputSettings& o) {
+             o.resize = true;
+             o.proportional = false;
+             o.heightText = "0";
+         },
+         PipelineStage::Output, ""},
+    };
+    for (const auto& c : cases) {
+        WatermarkSettings w;
+        OutputSettings o;
+        o.existingFilePolicy = ExistingFilePolicy::Overwrite;
+        o.outputFolder = dir.path().string();
+        o.formatChoice = "BMP";
+        c.setUp(w, o);
+        const PipelineResult result = ProcessImage(c.source, w, o, image, font);
+        EXPECT_EQ(result.status, ItemStatus::Unsuccessful) << c.name;
+        EXPECT_EQ(result.failedStage, c.stage) << c.name;
+        EXPECT_FALSE(result.reason.empty()) << c.name;
+        if (!c.reason.empty()) {
+            EXPECT_EQ(result.reason, c.reason) << c.name;
+        }
+        EXPECT_TRUE(CountsAsError(result)) << c.name;
+        EXPECT_EQ(image.SourceImage, nullptr) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("good.bmp"))) << c.name;
+    }
+}
+
+TEST_F(PipelineFixture, AnExistingTargetUnderSkipIsSkippedAndCounted) {
+    WritePng(dir.file("a.png"), 32, 32);
+    const std::string before = test::ReadFileBytes(dir.file("a.png"));
+    const PipelineResult result = ProcessImage(dir.file("a.png"), watermark, output, image, font);
+    EXPECT_EQ(result.status, ItemStatus::Skipped);
+    EXPECT_EQ(result.targetPath, dir.file("a.png"));
+    EXPECT_TRUE(CountsAsError(result));
+    EXPECT_EQ(test::ReadFileBytes(dir.file("a.png")), before);
+}
+
+TEST(BatchSummaryTest, EndOfRunMessageAndStatusValues) {
+    EXPECT_EQ(BatchErrorMessage(2),
+              "2 error(s) occurred during the watermarking process!\r\nProbably disk write error or skipped image.");
+    const std::pair<ItemStatus, const char*> cases[] = {{ItemStatus::Waiting, "Waiting"},
+                                                        {ItemStatus::InProgress, "InProgress"},
+                                                        {ItemStatus::Successful, "Successful"},
+                                                        {ItemStatus::Unsuccessful, "Unsuccessful"},
+                                                        {ItemStatus::Skipped, "Skipped"}};
+    int value = 0;
+    for (const auto& [status, name] : cases) {
+        EXPECT_EQ(static_cast<int>(status), value++);
+        EXPECT_STREQ(ItemStatusName(status), name);
+    }
+}
+
+} // namespace
+} // namespace tessoly

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <FreeImage.h>
+
+#include "batch/ParallelBatch.h"
+#include "imageio/FreeImageHandle.h"
+#include "support/TestSupport.h"
+
+namespace tessoly {
+namespace {
+
+using Deps = std::vector<std::vector<std::size_t>>;
+
+TEST(ParallelBatchTest, ItemsThatShareAPathFamilyWaitForTheEarlierOnes) {
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir.path() / "in");
+    std::filesystem::create_directory(dir.path() / "out");
+    const std::string in = dir.file("in");
+    OutputSettings nextToSource;
+    OutputSettings intoOut;
+    intoOut.outputFolder = dir.file("out");
+    struct Case {
+        const char* name;
+        std::vector<std::string> sources;
+        const OutputSettings* output;
+        Deps expected;
+    };
+    const Case cases[] = {
+        {"independent", {in + "/a.png", in + "/b.png", in + "/c.jpg"}, &intoOut, {{}, {}, {}}},
+        {"same target", {in + "/x.png", in + "/y.png", in + "/x.jpg"}, &intoOut, {{}, {}, {0}}},
+        {"another spelling of the folder", {in + "/x.png", dir.file("in/../in/x.jpg")}, &nextToSource, {{}, {0}}},
+        {"output onto a later source", {in + "/a.png", in + "/a.jpg", in + "/b.jpg"}, &nextToSource, {{}, {0}, {}}},
+        {"rename family", {in + "/a.png", in + "/a_Renamed_by_TLY.png"}, &nextToSource, {{}, {0}}},
+        {"chains", {in + "/a.png", in + "/a.jpg", in + "/a.bmp"}, &intoOut, {{}, {0}, {1}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ItemDependencies(c.sources, *c.output), c.expected) << c.name;
+}
+
+void WriteUniformPng(const std::string& path, int width, int height) {
+    const FreeImagePtr image(FreeImage_Allocate(width, height, 24));
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, image.get(), path.c_str(), 0));
+}
+
+// A slow first item and a fast second one with the same target: a run that let the fast one
+// write first would skip the wrong image.
+TEST(ParallelBatchTest, ResultsAndPolicyAreThoseOfASequentialRunInListOrder) {
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir.path() / "out");
+    std::vector<std::string> sources;
+    for (int pair = 0; pair < 3; ++pair) {
+        const std::string stem = dir.file("p" + std::to_string(pair));
+        WriteUniformPng(stem + ".png", 1500, 1000);
+        WriteUniformPng(stem + ".bmp", 16, 8);
+        sources.push_back(stem + ".png");
+        sources.push_back(stem + ".bmp");
+    }
+    sources.push_back(dir.file("missing.png"));
+    WatermarkSettings watermark;
+    OutputSettings output;
+    output.formatChoice = "JPEG";
+    output.outputFolder = dir.file("out");
+
+    std::vector<std::size_t> order;
+    std::vector<PipelineResult> results;
+    std::size_t lastProgress = 0;
+    ParallelBatchCallbacks callbacks;
+    callbacks.onResult = [&](std::size_t index, const PipelineResult& result) {
+        order.push_back(index);
+        results.push_back(result);
+    };
+    callbacks.onProgress = [&](std::size_t finished, std::size_t total) {
+        EXPECT_GT(finished, lastProgress);
+        EXPECT_EQ(total, sources.size());
+        lastProgress = finished;
+    };
+    RunParallelBatch(sources, watermark, output, 4, callbacks);
+
+    ASSERT_EQ(results.size(), sources.size());
+    EXPECT_EQ(lastProgress, sources.size());
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        EXPECT_EQ(order[i], i);
+        EXPECT_EQ(results[i].sourcePath, sources[i]);
+    }
+    for (int pair = 0; pair < 3; ++pair) {
+        const PipelineResult& first = results[2 * static_cast<std::size_t>(pair)];
+        const PipelineResult& second = results[2 * static_cast<std::size_t>(pair) + 1];
+        EXPECT_EQ(first.status, ItemStatus::Successful) << first.reason;
+        EXPECT_EQ(second.status, ItemStatus::Skipped);
+        EXPECT_EQ(first.targetPath, second.targetPath);
+        const FreeImagePtr written(FreeImage_Load(FIF_JPEG, first.targetPath.c_str(), 0));
+        ASSERT_TRUE(written);
+        EXPECT_EQ(FreeImage_GetWidth(written.get()), 1500u);
+    }
+    EXPECT_EQ(results.back().status, ItemStatus::Unsuccessful);
+    EXPECT_EQ(results.back().failedStage, PipelineStage::Decode);
+}
+
+} // namespace
+} // namespace tessoly

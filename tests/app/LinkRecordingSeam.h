@@ -8,8 +8,10 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/DialogSeam.h"
 
@@ -57,6 +59,18 @@ inline void EnsureLinkTestApplication() {
 struct LinkTestApplication {
     LinkTestApplication() { EnsureLinkTestApplication(); }
 };
+
+//! A left click (press and release) in the middle of widget, delivered directly.
+inline void ClickWidget(QWidget* widget) {
+    const QPointF local(widget->width() / 2.0, widget->height() / 2.0);
+    const QPointF global = widget->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &release);
+}
 
 //! Runs the event loop until object is destroyed or timeoutMs passes; true when it was destroyed.
 inline bool RunUntilDestroyed(QObject* object, int timeoutMs) {

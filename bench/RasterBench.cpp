@@ -90,6 +90,17 @@ void BM_DrawAtBlend255(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawAtBlend255)->Unit(benchmark::kMillisecond);
 
+void BM_Rotate90(benchmark::State& state) {
+    const TBitmap32 src = Frame(6, true);
+    TBitmap32 dst;
+    for (auto _ : state) {
+        Rotate90(src, dst);
+        benchmark::DoNotOptimize(dst.Bits());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Rotate90)->Unit(benchmark::kMillisecond);
+
 void BM_FillCaption(benchmark::State& state) {
     const int samples = int(state.range(0));
     const TPolyPolygon caption = Caption();

@@ -48,30 +48,39 @@ void KeepModesAndMove(TBitmap32& out, TBitmap32& dst) {
     dst = std::move(out);
 }
 
+// The quarter turns write one destination column per source row; walking the source in square
+// tiles keeps both the reads and the scattered writes in cache on large pictures.
+template <class Map> void QuarterTurn(const TBitmap32& src, TBitmap32& out, Map map) {
+    constexpr int kTile = 64;
+    const int w = src.Width(), h = src.Height();
+    for (int ty = 0; ty < h; ty += kTile) {
+        const int yEnd = std::min(ty + kTile, h);
+        for (int tx = 0; tx < w; tx += kTile) {
+            const int xEnd = std::min(tx + kTile, w);
+            for (int y = ty; y < yEnd; ++y) {
+                const TColor32* row = src.ScanLine(y);
+                for (int x = tx; x < xEnd; ++x)
+                    map(out, x, y, row[x]);
+            }
+        }
+    }
+}
+
 } // namespace
 
 void Rotate90(const TBitmap32& src, TBitmap32& dst) {
-    const int w = src.Width(), h = src.Height();
+    const int h = src.Height();
     TBitmap32 out;
-    out.SetSize(h, w);
-    for (int y = 0; y < h; ++y) {
-        const TColor32* row = src.ScanLine(y);
-        const int dx = h - 1 - y;
-        for (int x = 0; x < w; ++x)
-            out.SetPixel(dx, x, row[x]);
-    }
+    out.SetSize(h, src.Width());
+    QuarterTurn(src, out, [h](TBitmap32& o, int x, int y, TColor32 c) { o.SetPixel(h - 1 - y, x, c); });
     KeepModesAndMove(out, dst);
 }
 
 void Rotate270(const TBitmap32& src, TBitmap32& dst) {
-    const int w = src.Width(), h = src.Height();
+    const int w = src.Width();
     TBitmap32 out;
-    out.SetSize(h, w);
-    for (int y = 0; y < h; ++y) {
-        const TColor32* row = src.ScanLine(y);
-        for (int x = 0; x < w; ++x)
-            out.SetPixel(y, w - 1 - x, row[x]);
-    }
+    out.SetSize(src.Height(), w);
+    QuarterTurn(src, out, [w](TBitmap32& o, int x, int y, TColor32 c) { o.SetPixel(y, w - 1 - x, c); });
     KeepModesAndMove(out, dst);
 }
 
@@ -122,7 +131,8 @@ void DrawAt(const TBitmap32& src, TBitmap32& dst, int x, int y) {
 }
 
 void DrawStretched(const TBitmap32& src, TBitmap32& dst, const TRect& rect) {
-    const int rw = rect.Width(), rh = rect.Height();
+    // In 64 bits: a rectangle reaching far off the bitmap must not overflow its own width.
+    const std::int64_t rw = std::int64_t(rect.right) - rect.left, rh = std::int64_t(rect.bottom) - rect.top;
     if (rw == src.Width() && rh == src.Height()) {
         DrawAt(src, dst, rect.left, rect.top);
         return;
@@ -141,12 +151,14 @@ void DrawStretched(const TBitmap32& src, TBitmap32& dst, const TRect& rect) {
     const float sy = static_cast<float>(src.Height()) / static_cast<float>(rh);
     std::vector<int> columns(static_cast<std::size_t>(right - left));
     for (int i = left; i < right; ++i) {
-        const int c = rw == 1 ? (src.Width() - 1) / 2 : static_cast<int>(double(i - rect.left) * double(sx));
+        const int c = rw == 1 ? (src.Width() - 1) / 2
+                              : static_cast<int>(double(std::int64_t(i) - rect.left) * double(sx));
         columns[static_cast<std::size_t>(i - left)] = std::min(c, src.Width() - 1);
     }
     std::vector<TColor32> sampled(columns.size());
     for (int j = top; j < bottom; ++j) {
-        int r = rh == 1 ? (src.Height() - 1) / 2 : static_cast<int>(double(j - rect.top) * double(sy));
+        int r = rh == 1 ? (src.Height() - 1) / 2
+                        : static_cast<int>(double(std::int64_t(j) - rect.top) * double(sy));
         r = std::min(r, src.Height() - 1);
         const TColor32* in = src.ScanLine(r);
         for (std::size_t k = 0; k < columns.size(); ++k)

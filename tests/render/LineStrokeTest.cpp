@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 #include "render/PixelBlend.h"
@@ -226,6 +227,34 @@ TEST(AaLine, ClipsAndPolylines) {
     EXPECT_EQ(open.Pixel(2, 2), 0u);
     EXPECT_NE(closed.Pixel(2, 2), 0u);
     EXPECT_EQ(open.Pixel(4, 2), closed.Pixel(4, 2));
+}
+
+} // namespace
+} // namespace tessoly
+
+namespace tessoly {
+namespace {
+
+TEST(StrokePolyline, ExtremeInputStaysInsideTheBitmap) {
+    // Coordinates at the ends of the 16.16 range, absurd widths and needle-sharp turns must neither
+    // crash nor write outside; whatever lands in the bitmap is a plain fill.
+    const TPolygon extremes = {FixedPoint{INT32_MIN, INT32_MIN}, FixedPoint{INT32_MAX, INT32_MIN},
+                               FixedPoint{INT32_MAX, INT32_MAX}, FixedPoint{0, 1}};
+    const TPolygon needle = {FixedPointFromInt(0, 0), FixedPointFromInt(20, 0), FixedPoint{0, 1},
+                             FixedPointFromInt(20, 1)};
+    for (double width : {1.0, 3.5, 1e6, 1e300, std::numeric_limits<double>::infinity()}) {
+        for (const TPolygon* points : {&extremes, &needle}) {
+            for (bool closed : {false, true}) {
+                TBitmap32 b(8, 8);
+                StrokePolyline(b, *points, closed, width, 0xFF336699u);
+                for (int y = 0; y < 8; ++y)
+                    for (int x = 0; x < 8; ++x) {
+                        const TColor32 p = b.Pixel(x, y);
+                        ASSERT_TRUE(p == 0 || (p & 0x00FFFFFFu) != 0) << width;
+                    }
+            }
+        }
+    }
 }
 
 } // namespace

@@ -140,6 +140,7 @@ TEST_P(BothSampleCounts, ShortPolygonsAndClipping) {
     const Case cases[] = {
         {"covers the bitmap and more", Rect(-10, -7, 20, 30), full},
         {"huge coordinates", Rect(-32000, -32000, 32000, 32000), full},
+        {"saturated at the ends of the fixed range", Rect(-1e12, -1e12, 1e12, 1e12), full},
         {"left of the bitmap", Rect(-10, 0, -1, 5), 0},
         {"right of the bitmap", Rect(5, 0, 9, 5), 0},
         {"above the bitmap", Rect(0, -9, 5, 0), 0},

@@ -350,6 +350,11 @@ TEST(Bitmap32, DrawStretchedClipsAndUsesTheDrawMode) {
     EXPECT_EQ(a.Pixel(2, 2), b.Pixel(2, 2));
     DrawStretched(src, a, TRect{1, 1, 1, 3});
     EXPECT_EQ(a.Pixel(1, 1), b.Pixel(1, 1));
+
+    // A rectangle wider than int can measure: the arithmetic stays in range and samples inside.
+    TBitmap32 wide = Numbered(3, 1), target(4, 1);
+    DrawStretched(wide, target, TRect{INT32_MIN, 0, INT32_MAX, 1});
+    EXPECT_EQ(target.Pixel(0, 0), wide.Pixel(1, 0)); // 2^31 / (2^32 - 1) of the way: the middle
 }
 
 } // namespace

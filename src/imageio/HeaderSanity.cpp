@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include <FreeImage.h>
 
@@ -266,20 +267,43 @@ HeaderCheck CheckPsd(ByteReader& r) {
     const std::uint64_t rowBytes = (width * depth + 7) / 8;
     if (compression == 0) return Verdict(r.Size() - position >= rows * rowBytes);
     if (compression != 1) return HeaderCheck::Plausible;
-    // PackBits: a table of each row's coded length, then the rows.
+    // PackBits: a table of each row's coded length, then the rows. FreeImage's unpacker trusts the
+    // codes and writes past its row buffer when they ask for more than a row, so every row is
+    // walked here: its codes must give exactly one row from exactly its coded bytes.
     const std::size_t countBytes = big ? 4 : 2;
     if (rows * countBytes > r.Size() - position) return HeaderCheck::Refused;
-    std::uint64_t coded = 0;
+    std::uint64_t data = position + rows * countBytes;
+    // The worst case of PackBits is one header byte per 128 literal bytes.
+    const std::uint64_t longestRow = rowBytes + (rowBytes + 127) / 128;
+    std::vector<std::uint8_t> row;
     std::uint8_t chunk[4096];
     for (std::uint64_t done = 0; done < rows;) {
         const std::uint64_t n = std::min<std::uint64_t>(rows - done, sizeof chunk / countBytes);
         if (!r.ReadAt(position + done * countBytes, chunk, static_cast<std::size_t>(n * countBytes))) {
             return HeaderCheck::Refused;
         }
-        for (std::uint64_t i = 0; i < n; ++i) coded += big ? Be32(chunk + 4 * i) : Be16(chunk + 2 * i);
+        for (std::uint64_t i = 0; i < n; ++i) {
+            const std::uint64_t coded = big ? Be32(chunk + 4 * i) : Be16(chunk + 2 * i);
+            if (coded > longestRow || coded > r.Size() - data) return HeaderCheck::Refused;
+            row.resize(static_cast<std::size_t>(coded));
+            if (!r.ReadAt(data, row.data(), row.size())) return HeaderCheck::Refused;
+            data += coded;
+            std::uint64_t produced = 0;
+            for (std::size_t at = 0; at < row.size();) {
+                const int code = static_cast<std::int8_t>(row[at++]);
+                if (code == -128) continue; // no operation
+                const std::uint64_t length = code >= 0 ? std::uint64_t(code) + 1 : std::uint64_t(1 - code);
+                const std::size_t consumed = code >= 0 ? static_cast<std::size_t>(length) : 1;
+                if (consumed > row.size() - at) return HeaderCheck::Refused;
+                at += consumed;
+                produced += length;
+                if (produced > rowBytes) return HeaderCheck::Refused;
+            }
+            if (produced != rowBytes) return HeaderCheck::Refused;
+        }
         done += n;
     }
-    return Verdict(r.Size() - position - rows * countBytes >= coded);
+    return HeaderCheck::Plausible;
 }
 
 // --- TARGA -------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <random>
+#include <thread>
 
 #include "render/GlyphContours.h"
 #include "render/GlyphOutline.h"
@@ -218,6 +219,32 @@ TEST_F(TextWatermark, TextOffTheBitmapOrOnAnEmptyOneDrawsNothing) {
     settings.caption.clear();
     DrawTextWatermark(bmp, 10, 50, settings, 153, font);
     EXPECT_TRUE(SamePixels(bmp, before));
+}
+
+TEST(TextWatermarkThreads, FontsOfTheirOwnDrawTheSameOnEveryThread) {
+    // Each batch worker holds its own font object; drawing on several at once gives what one gives.
+    const auto render = [] {
+        TTrueTypeFont font;
+        WatermarkSettings s;
+        font.ApplyFontSettings(s.fontName, s.fontSize, s.bold, s.italic);
+        TBitmap32 bmp(420, 160);
+        bmp.Clear(0xFF406080u);
+        DrawTextWatermark(bmp, 20, 110, s, 153, font);
+        return bmp;
+    };
+    const TBitmap32 reference = render();
+    TBitmap32 results[3];
+    std::vector<std::thread> threads;
+    for (TBitmap32& result : results) {
+        threads.emplace_back([&result, &render] {
+            for (int i = 0; i < 5; ++i)
+                result = render();
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    for (const TBitmap32& result : results)
+        EXPECT_TRUE(SamePixels(result, reference));
 }
 
 } // namespace

@@ -28,6 +28,8 @@ namespace {
 
 //! Largest metafile read into memory [bytes]; real logos are a few hundred KB at most.
 constexpr qint64 kMaxMetafileBytes = 64 * 1024 * 1024;
+//! Largest metafile raster [pixels]: the 256 MB Qt's image reader allows a raster picture.
+constexpr std::int64_t kMaxMetafilePixels = std::int64_t(64) * 1024 * 1024;
 
 //! EMF: an EMR_HEADER record (type 1) whose signature at offset 40 reads " EMF".
 bool LooksLikeEmf(const QByteArray& head) {
@@ -72,8 +74,9 @@ QImage RenderEmf(QIODevice& device) {
 
     QSvgRenderer renderer(svgText);
     const QSize size = renderer.defaultSize();
+    // The size comes from the file: a hostile header must not make us allocate gigabytes.
     if (!renderer.isValid() || size.isEmpty() ||
-        std::int64_t(size.width()) * size.height() > TBitmap32::kMaxPixels) {
+        std::int64_t(size.width()) * size.height() > kMaxMetafilePixels) {
         return {};
     }
     QImage image(size, QImage::Format_ARGB32_Premultiplied);

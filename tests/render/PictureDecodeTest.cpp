@@ -111,15 +111,15 @@ struct EmfWriter {
     }
 };
 
-//! A 100 x 50 pixel EMF with one red rectangle from (10, 10) to (90, 40).
-std::string RedRectangleEmf() {
+//! An EMF of the given bounds [pixels] with one red rectangle from (10, 10) to (90, 40).
+std::string RedRectangleEmf(std::uint32_t right = 99, std::uint32_t bottom = 49) {
     EmfWriter w;
     // EMR_HEADER, 88 bytes.
     w.U32(1);
     w.U32(88);
-    for (std::uint32_t v : {0u, 0u, 99u, 49u})
+    for (std::uint32_t v : {0u, 0u, right, bottom})
         w.U32(v); // bounds [device pixels]
-    for (std::uint32_t v : {0u, 0u, 2645u, 1322u})
+    for (std::uint32_t v : {0u, 0u, right * 2646 / 100, bottom * 2646 / 100})
         w.U32(v);      // frame [0.01 mm]
     w.U32(0x464D4520); // " EMF"
     w.U32(0x10000);    // version
@@ -168,6 +168,11 @@ TEST(PictureDecode, EmfIsRenderedThroughSvg) {
         for (int x = 0; x < picture.Width(); ++x)
             red = red || picture.Pixel(x, y) == 0xFFFF0000u;
     EXPECT_TRUE(red);
+
+    // A header claiming a picture of 20000 x 10000 pixels (800 MB) is refused, not allocated.
+    WriteFileBytes(path, RedRectangleEmf(20000, 10000));
+    DecodeWatermarkPicture(path, picture);
+    EXPECT_TRUE(picture.Empty());
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "app/Icons.h"
+#include "app/MainWindowList.h"
 #include "preview/StatusPath.h"
 #include "render/RenderError.h"
 
@@ -45,6 +46,7 @@ TMainForm::TMainForm(DialogSeam& seam, const StartOptions& options, QWidget* par
     preview_->sBitBtnPreviewPrev->setIcon(ToolStripIcon(ToolIcon::ArrowLeft));
     preview_->sBitBtnPreviewNext->setIcon(ToolStripIcon(ToolIcon::ArrowRight));
     ConnectHandlers();
+    listSide_ = std::make_unique<TImageListSide>(*this);
     resize(kClientWidth, menuBar()->sizeHint().height() + kPreviewSideHeight + kStatusBarHeight);
     FormCreate(options);
 }

@@ -49,6 +49,7 @@ class QToolButton;
 
 namespace tessoly {
 
+class TImageListSide;
 class TSpinEdit;
 
 //! Where the window reads its installation facts.
@@ -68,6 +69,8 @@ public:
     //! must end without running its event loop.
     bool StartupFailed() const { return startupFailed_; }
     const InstallFacts& Facts() const { return facts_; }
+    //! The image list, its commands and the two jobs (MainWindowList.h).
+    TImageListSide& ListSide() { return *listSide_; }
     DialogSeam& Seam() { return seam_; }
     WorkingImage& Image() { return image_; }
     TTrueTypeFont& Font() { return font_; }
@@ -312,6 +315,8 @@ private:
     //! to the outer one, so one user action composes once.
     int handlerDepth_ = 0;
     friend class HandlerScope;
+    //! Last, so it goes first: it stops the jobs while everything they may touch still exists.
+    std::unique_ptr<TImageListSide> listSide_;
 };
 
 } // namespace tessoly

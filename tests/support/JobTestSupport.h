@@ -2,6 +2,8 @@
 // Helpers for tests that run a job's worker thread against a fake host: a Qt application for the
 // user-interface thread's event loop, and a wait that serves hand-offs until the job has ended.
 
+#include <functional>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -41,6 +43,24 @@ inline bool RunUntilFinished(QThread& job, int timeoutMs = 30000) {
     // Steps queued by the job's last moments, and its finished signal, are served here too.
     QCoreApplication::processEvents();
     return job.wait(0);
+}
+
+//! Runs the event loop until done() holds, at most timeoutMs; returns done().
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000) {
+    if (done()) {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    check.start(5);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
 }
 
 } // namespace tessoly::test

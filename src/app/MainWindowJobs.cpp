@@ -1,0 +1,333 @@
+// The two jobs on the window side: the busy state, the Start button with its checks, starting and
+// stopping the jobs, and the window steps each job hands to the user-interface thread.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+
+#include "app/Icons.h"
+#include "app/MainWindow.h"
+#include "app/MainWindowList.h"
+#include "app/SpinEdit.h"
+#include "batch/ProgressPercent.h"
+#include "preview/StatusPath.h"
+
+namespace tessoly {
+
+namespace {
+
+//! How far the path label moves right while the reading caption, the wider one, is shown [pixels].
+constexpr int kReadingLabelShift = 22;
+
+} // namespace
+
+TImageListSide::~TImageListSide() {
+    gate_->Close();
+    for (QThread* job : {static_cast<QThread*>(readingJob_.data()), static_cast<QThread*>(batchJob_.data())}) {
+        if (job == nullptr) {
+            continue;
+        }
+        if (auto* reading = qobject_cast<TReadingImagesProcess*>(job)) {
+            reading->Terminate();
+        } else if (auto* batch = qobject_cast<TWatermarkProcess*>(job)) {
+            batch->Terminate();
+        }
+        job->wait();
+        delete job;
+    }
+}
+
+std::vector<QWidget*> TImageListSide::BusyControls() const {
+    const TMainForm& f = form_;
+    TPreviewPane& preview = const_cast<TMainForm&>(f).Preview();
+    return {f.FileMenu,
+            f.EditMenu,
+            f.SpecialCharMenu,
+            f.HelpMenu,
+            f.sBitBtnAddImage,
+            f.sBitBtnAddFolder,
+            f.sButtonRemove,
+            f.sBitBtnClear,
+            f.sBitBtnTutorial,
+            preview.sBitBtnPreviewPrev,
+            preview.sBitBtnPreviewNext,
+            f.sListViewImages,
+            f.sTabSheetText,
+            f.sTabSheetImage,
+            f.sComboBoxImageFormat,
+            f.sComboBoxResolution,
+            f.sComboBoxColor,
+            f.sTrackBarJPEGQuality,
+            f.sCheckBoxExif,
+            f.sComboBoxRotate,
+            // The four resize controls get back the state each had.
+            f.sCheckBoxResizeImage,
+            f.sDecimalSpinEditWidth,
+            f.sDecimalSpinEditHeight,
+            f.sCheckBoxProportional,
+            f.ImageClearOutput,
+            f.sDirectoryEditOutput,
+            f.sSpeedButtonOpenFolder,
+            f.sRadioButtonSkip,
+            f.sRadioButtonRename,
+            f.sRadioButtonOverwrite,
+            f.sButtonSelectAll,
+            f.sButtonDeselectAll,
+            f.sButtonInverseSelection};
+}
+
+void TImageListSide::EnterBusyState(BusyVariant variant) {
+    TMainForm& f = form_;
+    const std::vector<QWidget*> controls = BusyControls();
+    // Index of the first resize control in BusyControls.
+    constexpr std::size_t kResizeFirst = 20;
+    if (!busy_) {
+        for (std::size_t i = 0; i < resizeEnabled_.size(); ++i) {
+            resizeEnabled_[i] = controls[kResizeFirst + i]->isEnabled();
+        }
+    }
+    for (QWidget* control : controls) {
+        control->setEnabled(false);
+    }
+
+    if (variant == BusyVariant::Batch) {
+        f.sLabelFXProcessing->setVisible(true);
+        f.sLabelFXCurrentImage->clear();
+        f.sLabelFXCurrentImage->setVisible(true);
+        f.sGaugeProcess->setTextVisible(true);
+    } else {
+        f.sLabelFXProcessing->setText(QStringLiteral("Reading image:"));
+        f.sLabelFXProcessing->adjustSize();
+        f.sLabelFXProcessing->setVisible(true);
+        f.sLabelFXCurrentImage->clear();
+        if (!busy_) {
+            f.sLabelFXCurrentImage->move(f.sLabelFXCurrentImage->x() + kReadingLabelShift, f.sLabelFXCurrentImage->y());
+        }
+        f.sLabelFXCurrentImage->setVisible(true);
+    }
+
+    f.sBitBtnStart->setIcon(StartButtonIcon(1));
+    f.sBitBtnStart->setText(QStringLiteral("Stop"));
+
+    if (!busy_) {
+        savedTab_ = f.sPageControl1->currentIndex();
+    }
+    f.SelectTab(2);
+    f.sBitBtnStart->setFocus();
+    busy_ = true;
+}
+
+void TImageListSide::LeaveBusyState(BusyVariant variant) {
+    TMainForm& f = form_;
+    const std::vector<QWidget*> controls = BusyControls();
+    constexpr std::size_t kResizeFirst = 20;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const bool isResize = i >= kResizeFirst && i < kResizeFirst + resizeEnabled_.size();
+        controls[i]->setEnabled(isResize ? resizeEnabled_[i - kResizeFirst] : true);
+    }
+
+    if (variant == BusyVariant::Batch) {
+        f.sLabelFXProcessing->setVisible(false);
+        f.sLabelFXCurrentImage->setVisible(false);
+        f.sGaugeProcess->setTextVisible(false);
+        f.sGaugeProcess->setValue(0);
+    } else {
+        f.sLabelFXProcessing->setVisible(false);
+        f.sLabelFXProcessing->setText(QStringLiteral("Processing:"));
+        f.sLabelFXProcessing->adjustSize();
+        if (busy_) {
+            f.sLabelFXCurrentImage->move(f.sLabelFXCurrentImage->x() - kReadingLabelShift, f.sLabelFXCurrentImage->y());
+        }
+        f.sLabelFXCurrentImage->setVisible(false);
+    }
+
+    f.sBitBtnStart->setIcon(StartButtonIcon(0));
+    f.sBitBtnStart->setText(QStringLiteral("Start"));
+
+    if (savedTab_ == 0 || savedTab_ == 1) {
+        f.SelectTab(f.CurrentWatermarkMode() == kModeText ? 0 : 1);
+    }
+    busy_ = false;
+}
+
+void TImageListSide::ShowStatusPath(const QString& path) {
+    TMainForm& f = form_;
+    const int available = f.StatusPanelWidth(3) - f.sLabelFXProcessing->width();
+    f.sLabelFXCurrentImage->setVisible(false);
+    f.sLabelFXCurrentImage->setText(path);
+    ShortenStatusPath(f.sLabelFXCurrentImage, available);
+    f.sLabelFXCurrentImage->setVisible(true);
+}
+
+// --- The Start button ---
+
+void TImageListSide::sBitBtnStartClick() {
+    TMainForm& f = form_;
+    StartState state;
+    state.batchRunning = f.Jobs->BatchRunning.load();
+    state.readingInProgress = f.Jobs->ReadingInProgress.load();
+    state.rowCount = model_->Count();
+    state.checkedCount = model_->CheckedCount();
+    state.textMode = f.CurrentWatermarkMode() == kModeText;
+    state.caption = f.sEditTextCaption->text();
+    state.picturePath = f.sFilenameEditWatermark->text();
+    state.overwritePolicy = f.sRadioButtonOverwrite->isChecked();
+
+    const auto warn = [&](const char* text) {
+        f.Seam().ShowMessage(&f, MessageKind::Warning, QString::fromUtf8(text), MessageButtons::Ok);
+    };
+    switch (DecideStart(state)) {
+    case StartDecision::AskCancelBatch: {
+        // The run goes on while the question is open; its steps are served by the box's loop.
+        const MessageAnswer answer = f.Seam().ShowMessage(&f, MessageKind::Confirmation,
+                                                          QString::fromUtf8(kCancelBatchText), MessageButtons::YesNo);
+        if (answer == MessageAnswer::Yes && batchJob_ != nullptr && batchJob_->isRunning()) {
+            batchJob_->Terminate();
+        }
+        return;
+    }
+    case StartDecision::StopReading:
+        if (readingJob_ != nullptr) {
+            readingJob_->Terminate();
+        }
+        return;
+    case StartDecision::EmptyList: warn(kAddSomeImagesText); return;
+    case StartDecision::NothingChecked: warn(kSelectOneImageText); return;
+    case StartDecision::MissingCaption:
+        f.SelectTab(0);
+        warn(kSetCaptionText);
+        return;
+    case StartDecision::MissingPicture:
+        f.SelectTab(1);
+        warn(kAddPictureText);
+        return;
+    case StartDecision::AskOverwrite: {
+        const MessageAnswer answer = f.Seam().ShowMessage(&f, MessageKind::Confirmation,
+                                                          QString::fromUtf8(kOverwriteStartText), MessageButtons::YesNo);
+        if (answer == MessageAnswer::No) {
+            return;
+        }
+        StartBatch();
+        return;
+    }
+    case StartDecision::Start: StartBatch(); return;
+    }
+}
+
+void TImageListSide::sRadioButtonOverwriteClick() {
+    form_.Seam().ShowMessage(&form_, MessageKind::Warning, QString::fromUtf8(kOverwriteChosenText),
+                             MessageButtons::Ok);
+}
+
+void TImageListSide::StartBatch() {
+    UpdatePreviewPlaceholder();
+    // The flag goes up here as well as in the job: a second click queued behind this one must
+    // find the run already going, not start a second job beside it.
+    form_.Jobs->BatchRunning.store(true);
+    auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this);
+    connect(job, &QThread::finished, job, &QObject::deleteLater);
+    batchJob_ = job;
+    job->start();
+}
+
+void TImageListSide::StartReadingJob(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    // As for the batch: the flag is up before anything else can be clicked.
+    form_.Jobs->ReadingInProgress.store(true);
+    auto* job = new TReadingImagesProcess(gate_, form_.Jobs, *this, paths);
+    connect(job, &QThread::finished, job, &QObject::deleteLater);
+    readingJob_ = job;
+    job->start();
+}
+
+// --- Reading job steps ---
+
+void TImageListSide::BeginReading() { EnterBusyState(BusyVariant::Reading); }
+
+void TImageListSide::HoldListRepaint(bool hold) { form_.sListViewImages->setUpdatesEnabled(!hold); }
+
+void TImageListSide::ShowReadingProgress(int index, int count, const QString& path) {
+    TMainForm& f = form_;
+    f.sGaugeProcess->setTextVisible(true);
+    f.sGaugeProcess->setValue(ProgressPercent(index + 1, count));
+    ShowStatusPath(path);
+}
+
+void TImageListSide::AddReadItem(const ImageListItem& item) {
+    model_->Append(item);
+    form_.sGaugeProcess->setTextVisible(false);
+    form_.sGaugeProcess->setValue(0);
+}
+
+void TImageListSide::EndReading() { LeaveBusyState(BusyVariant::Reading); }
+
+// --- Batch job steps ---
+
+std::vector<BatchRow> TImageListSide::BatchRows() {
+    std::vector<BatchRow> rows;
+    rows.reserve(static_cast<std::size_t>(model_->Count()));
+    for (int i = 0; i < model_->Count(); ++i) {
+        rows.push_back({model_->Item(i).path, model_->Item(i).checked});
+    }
+    return rows;
+}
+
+void TImageListSide::SetItemStatus(int row, ItemStatus status) { model_->SetStatus(row, status); }
+
+void TImageListSide::RevealItem(int row) {
+    form_.sListViewImages->scrollTo(model_->index(row, ColumnImage), QAbstractItemView::EnsureVisible);
+}
+
+void TImageListSide::ShowProgress(const QString& path, int percent) {
+    ShowStatusPath(path);
+    form_.sGaugeProcess->setValue(percent);
+}
+
+ItemStatus TImageListSide::ProcessImage(const QString& path) {
+    TMainForm& f = form_;
+    const std::string source = path.toStdString();
+    f.Image().CurrentImagePath = source;
+    f.LastOutput = OutputOutcome{};
+    f.LoadPreviewImage(source);
+    const OutputOutcome& output = f.LastOutput;
+    if (output.OutputSkipped) {
+        return ItemStatus::Skipped;
+    }
+    if (output.OutputFailed) {
+        return ItemStatus::Unsuccessful;
+    }
+    // A written output always names its file. Without one the row never reached the output stage:
+    // it could not be decoded or its processing raised an error, whose box has been shown.
+    return output.targetPath.empty() ? ItemStatus::Unsuccessful : ItemStatus::Successful;
+}
+
+void TImageListSide::ReportErrors(const QString& message) {
+    form_.Seam().ShowMessage(&form_, MessageKind::Error, message, MessageButtons::Ok);
+}
+
+void TImageListSide::OpenOutputFolder() {
+    const QString folder = form_.sDirectoryEditOutput->text();
+    if (form_.sSpeedButtonOpenFolder->isChecked() && !folder.isEmpty()) {
+        form_.Seam().OpenInShell(folder);
+    }
+}
+
+void TImageListSide::RerenderWithGuideLines() {
+    if (form_.Showguidelines->isChecked()) {
+        form_.RenderFromHandler();
+    }
+}
+
+} // namespace tessoly

@@ -23,6 +23,10 @@ TCoverageBlender::TCoverageBlender(TColor32 colour, int samples) {
 
 void TCoverageBlender::BlendRow(TColor32* dst, const std::int32_t* coverage, int count) const {
     for (int i = 0; i < count; ++i) {
+        // Text rows are mostly gaps and full runs: skipping the gaps outright is cheaper than
+        // blending them with a zero weight.
+        if (coverage[i] == 0)
+            continue;
         const Entry& e = table_[static_cast<std::uint32_t>(coverage[i]) & 0xFFu];
         const TColor32 b = dst[i];
         const std::uint32_t rb = (((b & 0x00FF00FFu) * e.Keep + e.RedBlue) >> 8) & 0x00FF00FFu;

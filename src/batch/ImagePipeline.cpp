@@ -42,18 +42,13 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     PipelineStage stage = PipelineStage::Decode;
     try {
         if (!DecodeSourceImage(image, sourcePath)) throw RenderError(sourcePath);
-        if (!options.keepPictures) image.PreviewBitmap = TBitmap32();
         if (image.SourceBitmap.Empty()) throw RenderError(sourcePath);
 
         stage = PipelineStage::Render;
         ComposeOptions compose;
         compose.batchRunning = true;
         ComposeWatermark(watermark, image.SourceBitmap, image.ComposedBitmap, font, compose);
-        if (options.keepPictures) {
-            image.PreviewBitmap.Assign(image.ComposedBitmap);
-        } else {
-            image.SourceBitmap = TBitmap32();
-        }
+        if (options.showInPreview) image.PreviewBitmap.Assign(image.ComposedBitmap);
 
         stage = PipelineStage::Output;
         const OutputOutcome outcome = SaveOutputImage(image, output);

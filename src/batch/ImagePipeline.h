@@ -29,13 +29,13 @@ struct PipelineResult {
 };
 
 struct PipelineOptions {
-    //! Leave the composed picture in PreviewBitmap and keep SourceBitmap, as the window's preview
-    //! shows them. Off, the two are released early so that a run holds fewer full-size frames.
-    bool keepPictures = true;
+    //! Copy the composed picture into PreviewBitmap, as the window's preview shows each image of a
+    //! batch. Without a preview (tessoly-cli) the copy is left out.
+    bool showInPreview = true;
 };
 
-//! Processes one source file into its output. Uses (and leaves behind, see options) the bitmaps
-//! of image; font is the caller's own font object. Never throws for a bad file, a render error
+//! Processes one source file into its output. Uses the bitmaps of image, which keep their storage
+//! for the next item of the same size; font is the caller's own font object. Never throws for a bad file, a render error
 //! or a failed write. One call at a time per image and font.
 PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettings& watermark,
                             const OutputSettings& output, WorkingImage& image, TTrueTypeFont& font,

@@ -90,7 +90,7 @@ void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSe
             setupError = error.what();
         }
         PipelineOptions options;
-        options.keepPictures = false;
+        options.showInPreview = false;
         for (;;) {
             std::size_t item = 0;
             {

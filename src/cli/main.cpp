@@ -1,9 +1,12 @@
 // tessoly-cli: the batch pipeline of Tessoly without a window.
 
 #include <csignal>
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <malloc.h>
 
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
@@ -13,6 +16,11 @@ int main(int argc, char** argv) {
     using namespace tessoly;
     // A file size limit then fails the write (EFBIG) instead of killing the process mid-batch.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Every image of a batch needs the same few full-size frames. Served by mmap, each one would
+    // be returned to the kernel when freed and faulted back in, zero-filled, for the next image;
+    // from the heap, with no trimming, the next image reuses the same resident pages.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, INT_MAX);
 
     cli::CliOptions options;
     try {

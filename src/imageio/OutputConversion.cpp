@@ -7,6 +7,11 @@
 
 #include "render/RenderError.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TESSOLY_PACK_SSSE3 1
+#endif
+
 namespace tessoly {
 
 namespace {
@@ -99,7 +104,56 @@ void ApplyResize(ConvertedOutput& out, const OutputSettings& settings) {
     }
 }
 
+//! Writes width pixels as blue, green, red bytes. One 4-byte store per pixel: its fourth byte is
+//! overwritten by the next pixel; the last pixel goes byte by byte, since its fourth byte would
+//! land outside the row.
+void PackRowScalar(const TColor32* src, BYTE* dst, int from, int width) {
+    dst += 3 * from;
+    for (int x = from; x + 1 < width; ++x) {
+        std::memcpy(dst, &src[x], 4);
+        dst += 3;
+    }
+    const TColor32 last = src[width - 1];
+    dst[FI_RGBA_BLUE] = static_cast<BYTE>(last);
+    dst[FI_RGBA_GREEN] = static_cast<BYTE>(last >> 8);
+    dst[FI_RGBA_RED] = static_cast<BYTE>(last >> 16);
+}
+
+#ifdef TESSOLY_PACK_SSSE3
+//! The same packing, four pixels a step; identical bytes (tested against the scalar route).
+__attribute__((target("ssse3"))) void PackRowSsse3(const TColor32* src, BYTE* dst, int width) {
+    const __m128i dropAlpha = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    int x = 0;
+    // A 16-byte store at byte 3x stays inside the row's 3 * width bytes while x + 6 <= width.
+    for (; x + 6 <= width; x += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * x), _mm_shuffle_epi8(pixels, dropAlpha));
+    }
+    PackRowScalar(src, dst, x, width);
+}
+#endif
+
+void PackRow(const TColor32* src, BYTE* dst, int width) {
+#ifdef TESSOLY_PACK_SSSE3
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) {
+        PackRowSsse3(src, dst, width);
+        return;
+    }
+#endif
+    PackRowScalar(src, dst, 0, width);
+}
+
 } // namespace
+
+void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool allowVector) {
+    if (width <= 0) return;
+    if (allowVector) {
+        PackRow(src, dst, width);
+    } else {
+        PackRowScalar(src, dst, 0, width);
+    }
+}
 
 FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel) {
     const int width = composed.Width();
@@ -107,7 +161,9 @@ FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel) 
     FreeImagePtr image(FreeImage_Allocate(width, height, bitsPerPixel, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
                                           FI_RGBA_BLUE_MASK));
     if (!image) return image;
-    // The library's rows run bottom-up; the bitmap's top-down.
+    // The library's rows run bottom-up; the bitmap's top-down. Both keep blue, green, red in the
+    // first three bytes of a pixel.
+    static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_GREEN == 1 && FI_RGBA_RED == 2, "FreeImage pixel order must be BGR(A)");
     for (int y = 0; y < height; ++y) {
         const TColor32* src = composed.ScanLine(y);
         BYTE* dst = FreeImage_GetScanLine(image.get(), height - 1 - y);
@@ -115,13 +171,7 @@ FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel) 
             std::memcpy(dst, src, static_cast<std::size_t>(width) * 4);
             continue;
         }
-        for (int x = 0; x < width; ++x) {
-            const TColor32 c = src[x];
-            dst[FI_RGBA_BLUE] = static_cast<BYTE>(c);
-            dst[FI_RGBA_GREEN] = static_cast<BYTE>(c >> 8);
-            dst[FI_RGBA_RED] = static_cast<BYTE>(c >> 16);
-            dst += 3;
-        }
+        PackRow(src, dst, width);
     }
     // The library allocates at 72 DPI; the intermediate image declares none.
     FreeImage_SetDotsPerMeterX(image.get(), 0);

@@ -33,6 +33,10 @@ struct ConvertedOutput {
 //! cannot allocate it.
 FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel);
 
+//! Writes width pixels of src as 3-byte blue, green, red pixels to dst (alpha dropped), with the
+//! processor's vector instructions when allowVector and available. Exposed for its test.
+void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool allowVector = true);
+
 //! Runs the conversion steps. sourceImage may be null (nothing to copy metadata from). Throws
 //! RenderError for a resolution, width or height text that is not a whole number, or a negative
 //! or impossibly large resolution. intermediateBits 32 is the reference route of the steps.

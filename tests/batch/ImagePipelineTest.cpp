@@ -60,16 +60,15 @@ TEST_F(PipelineFixture, ASuccessfulItemIsWatermarkedWithoutGuideLines) {
     EXPECT_EQ(image.PreviewBitmap.Pixel(200, 150), image.ComposedBitmap.Pixel(200, 150));
 }
 
-TEST_F(PipelineFixture, WithoutKeptPicturesOnlyTheComposedFrameStays) {
+TEST_F(PipelineFixture, WithoutAPreviewThePreviewKeepsTheDecodedPixels) {
     WritePng(dir.file("a.png"), 64, 48);
     output.existingFilePolicy = ExistingFilePolicy::Overwrite;
     PipelineOptions options;
-    options.keepPictures = false;
+    options.showInPreview = false;
     const PipelineResult result = ProcessImage(dir.file("a.png"), watermark, output, image, font, options);
     ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
-    EXPECT_TRUE(image.PreviewBitmap.Empty());
-    EXPECT_TRUE(image.SourceBitmap.Empty());
-    EXPECT_EQ(image.ComposedBitmap.Width(), 64);
+    EXPECT_EQ(image.PreviewBitmap.Pixel(32, 24), 0xFF000000u | kGrey);
+    EXPECT_NE(image.ComposedBitmap.Pixel(32, 24), 0xFF000000u | kGrey);
 }
 
 TEST_F(PipelineFixture, EveryKindOfFailureIsUnsuccessfulWithItsStageAndReason) {

@@ -394,6 +394,22 @@ TEST(OutputWriterTest, SkipRenameOverwriteOfTheSourceItself) {
     EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"a.jpg", "a_Renamed_by_TLY.jpg"}));
 }
 
+TEST(OutputWriterTest, VectorPackingMatchesTheScalarPackingForEveryRowWidth) {
+    TBitmap32 row;
+    test::FillPattern(row, 41, 1);
+    for (int width = 1; width <= 41; ++width) {
+        std::vector<unsigned char> fast(3 * width + 16, 0xEE), plain(3 * width + 16, 0xEE);
+        PackRowTo24Bits(row.ScanLine(0), fast.data(), width, true);
+        PackRowTo24Bits(row.ScanLine(0), plain.data(), width, false);
+        EXPECT_EQ(fast, plain) << width;
+        // Nothing is written past the row, and each pixel is blue, green, red.
+        EXPECT_EQ(fast[3 * width], 0xEE) << width;
+        const TColor32 last = row.Pixel(width - 1, 0);
+        EXPECT_EQ(plain[3 * width - 1], static_cast<unsigned char>(last >> 16)) << width;
+        EXPECT_EQ(plain[3 * width - 3], static_cast<unsigned char>(last)) << width;
+    }
+}
+
 TEST(OutputWriterTest, TheShortRouteMatchesTheReferenceRouteThroughA32BitImage) {
     struct Case {
         const char* colourMode;

@@ -50,9 +50,14 @@ void StoreImage(const QImage& decoded, TBitmap32& picture) {
     }
 }
 
+//! Qt lays out SVG text through the font database, which aborts the process unless a GUI
+//! application exists (the window has one; tessoly-cli and the tests may not).
+bool CanRenderSvg() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
 QImage RenderEmf(QIODevice& device) {
-    // QSvgRenderer lays out SVG text through the font database, which needs a GUI application.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+    if (!CanRenderSvg())
         return {};
     QByteArray contents = device.read(kMaxMetafileBytes + 1);
     if (contents.size() > kMaxMetafileBytes)
@@ -100,6 +105,8 @@ void DecodeWatermarkPicture(QIODevice& device, TBitmap32& picture) {
         }
         QImageReader reader(&device);
         reader.setAutoTransform(false);
+        if (reader.format().startsWith("svg") && !CanRenderSvg())
+            return;
         StoreImage(reader.read(), picture);
     } catch (...) {
         // Out of memory or a decoder that throws: the picture is simply not there.

@@ -98,6 +98,18 @@ TEST(PictureDecode, UnreadableFilesGiveAnEmptyPicture) {
     EXPECT_TRUE(picture.Empty());
 }
 
+TEST(PictureDecode, SvgWithoutAGuiApplicationIsEmptyNotAnAbort) {
+    if (QCoreApplication::instance() != nullptr)
+        GTEST_SKIP() << "a GUI application already exists in this process";
+    ScratchDir dir;
+    const std::string path = dir.file("text.svg");
+    WriteFileBytes(path, "<svg xmlns='http://www.w3.org/2000/svg' width='100' height='50'>"
+                         "<text x='10' y='40' font-size='20'>Hi</text></svg>");
+    TBitmap32 picture;
+    DecodeWatermarkPicture(path, picture);
+    EXPECT_TRUE(picture.Empty());
+}
+
 //! Little-endian record writer for a hand-made EMF.
 struct EmfWriter {
     std::string bytes;

@@ -1,6 +1,7 @@
 // ComposeWatermark end to end: what is copied, what is drawn where, and what is left alone.
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
@@ -202,6 +203,25 @@ TEST(Compose, BadScaleTextRaisesAfterTheCopy) {
     TBitmap32 composed;
     EXPECT_THROW(ComposeWatermark(s, source, composed, font, {}), RenderError);
     EXPECT_TRUE(SamePixels(composed, source));
+}
+
+TEST(Compose, WatermarkPushedFarOutsideDrawsNothing) {
+    const TBitmap32 source = GreyGradient(200, 120);
+    ScratchDir dir;
+    const std::string red = WritePicture(dir, "red.png", 30, 20, 0xFFFF0000u);
+    for (int margin : {1000000, -1000000, INT_MAX, INT_MIN}) {
+        SCOPED_TRACE(margin);
+        for (WatermarkPosition position : {WatermarkPosition::TopLeft, WatermarkPosition::BottomRight}) {
+            WatermarkSettings text;
+            text.hMargin = text.vMargin = margin;
+            text.position = position;
+            EXPECT_TRUE(SamePixels(Compose(text, source), source));
+            WatermarkSettings picture = PictureSettings(red);
+            picture.hMargin = picture.vMargin = margin;
+            picture.position = position;
+            EXPECT_TRUE(SamePixels(Compose(picture, source), source));
+        }
+    }
 }
 
 TEST(Compose, ComposedKeepsItsModesAndFollowsTheSourceSize) {

@@ -311,6 +311,8 @@ private:
     QColor textColour_ = QColor(0xFF, 0xFF, 0xFF);
     //! Set while a tab is selected from code, so the tab-change handler stays out.
     bool selectingTab_ = false;
+    //! Set while the rotation field moves its track bar.
+    bool rotateFromField_ = false;
     //! Nesting of settings handlers: a handler run by another handler's change leaves the render
     //! to the outer one, so one user action composes once.
     int handlerDepth_ = 0;

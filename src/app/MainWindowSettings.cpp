@@ -159,7 +159,9 @@ void TMainForm::sTrackBarOpacityChange(QSlider* bar) {
 void TMainForm::sTrackBarRotateChange(QSlider* bar) {
     HandlerScope scope(*this);
     if (bar == sTrackBarRotateText) {
-        sSpinEditRotateText->SetValue(bar->value());
+        // A bar moved by the field leaves the field's typed text alone (500 stays until focus loss).
+        if (!rotateFromField_)
+            sSpinEditRotateText->SetValue(bar->value());
     } else {
         sLabelImageAngle->setText(QString::fromStdString(ImageAngleText(bar->value())));
         sLabelImageAngle->adjustSize();
@@ -170,7 +172,9 @@ void TMainForm::sTrackBarRotateChange(QSlider* bar) {
 void TMainForm::sSpinEditRotateChange() {
     HandlerScope scope(*this);
     // The track bar limits the value; the field keeps what was typed until it loses the focus.
+    rotateFromField_ = true;
     sTrackBarRotateText->setValue(sSpinEditRotateText->Value());
+    rotateFromField_ = false;
     RenderFromHandler();
 }
 

@@ -50,7 +50,7 @@ private:
     int angle_ = 0;
     TFixedMatrix glyph_;
     TFixedMatrix advance_;
-    //! Pen [pixels], carried as 32-bit floats like the engine it stands for.
+    //! Pen [pixels]; 32-bit floats, whose rounding along a long caption is part of the placement.
     float penX_ = 0;
     float penY_ = 0;
 };

@@ -1,8 +1,8 @@
 // ShadowTrail and Emboss3D.
 //
 // A trail draws every contour n = max(|dx|, |dy|) times as a closed one-pixel line, each time one
-// step of (dx, dy) / n further and fainter; the fade runs in a 32-bit float as the engine it
-// stands for did. Contours are trailed one after the other, each through all its steps.
+// step of (dx, dy) / n further and fainter; the fade runs in a 32-bit float, whose rounding
+// decides the faded alphas. Contours are trailed one after the other, each through all its steps.
 //
 // The emboss keeps a copy of the destination, draws a dark trail up-left and a light trail
 // down-right over it, then merges the copy back with the weight 255 - mask, where the mask is the

@@ -22,10 +22,15 @@ struct TextBoxGeometry {
     double Px = 0, Py = 0;
 };
 
+//! The caption's extent at angle 0 in the font's current face, size and style. It always holds the
+//! pen origin; a caption of spaces has W > 0 and H = 0. Throws RenderError on unreadable outlines.
 TextExtent MeasureText(TTrueTypeFont& font, const std::u16string& caption);
+//! The extent's corners turned about its centre by textAngle [degrees, counter-clockwise on
+//! screen]; P is where the corner (0, H), the pen origin, goes.
 TextBoxGeometry TextBox(double W, double H, int textAngle);
-//! Draws the caption with its pen origin at (X, Y): fill, then outline, then emboss and shadow.
-//! Throws RenderError on outline data it cannot read.
+//! Draws the caption with its pen origin at (X, Y): fill, then outline, then emboss and shadow,
+//! in the font as it is (the caller applies the settings' face, size and style first). Uses the
+//! font object, so only on the thread that owns it. Throws RenderError on unreadable outlines.
 void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings& settings, int alpha,
                        TTrueTypeFont& font);
 

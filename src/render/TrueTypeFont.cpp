@@ -29,7 +29,7 @@ FT_Face OpenFace(FT_Library library, const FontFileMatch& match, int pixelHeight
     return face;
 }
 
-//! The probe GDI's outline metrics call stands for: "!" must load as an outline.
+//! The probe of a new face: "!" must load as an outline at the current size and style.
 bool GivesOutline(FT_Face face) {
     const FT_UInt index = FT_Get_Char_Index(face, 33);
     if (FT_Load_Glyph(face, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)

@@ -125,5 +125,18 @@ void BM_StrokeCaption(benchmark::State& state) {
 }
 BENCHMARK(BM_StrokeCaption)->Unit(benchmark::kMillisecond);
 
+void BM_AaOutlineCaption(benchmark::State& state) {
+    // One pass of a shadow trail: every contour as a closed thin line.
+    const TPolyPolygon caption = Caption();
+    TBitmap32 dst = Frame(7, false);
+    for (auto _ : state) {
+        for (const TPolygon& contour : caption)
+            AaPolyline(dst, contour, true, 0xC0000000u);
+        benchmark::DoNotOptimize(dst.Bits());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_AaOutlineCaption)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 } // namespace tessoly

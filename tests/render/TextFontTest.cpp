@@ -188,6 +188,24 @@ TEST(TextFont, SynthesisesAStyleTheFamilyLacks) {
     EXPECT_EQ(italic.cellIncX, regular.cellIncX);
 }
 
+TEST(TextFont, EveryCodeUnitOfTheInstalledFacesReadsAsRecords) {
+    // Control characters, Latin, a lone surrogate half and the last code unit: each gives records
+    // of the three known types (or .notdef's), never an outline error.
+    TTrueTypeFont font;
+    for (const char* face : {"Arial", "Times New Roman", "Courier New", "DejaVu Sans"}) {
+        font.ApplyFontSettings(face, 30, false, false);
+        ASSERT_EQ(font.FaceName(), face);
+        for (int unit = 0; unit < 0x250; ++unit) {
+            TGlyphOutline outline;
+            ASSERT_NO_THROW(GlyphOutline(font, static_cast<char16_t>(unit), outline)) << face << " " << unit;
+        }
+        for (char16_t unit : {char16_t(0xD800), char16_t(0xDFFF), char16_t(0xFFFD), char16_t(0xFFFF)}) {
+            TGlyphOutline outline;
+            ASSERT_NO_THROW(GlyphOutline(font, unit, outline)) << face << " " << int(unit);
+        }
+    }
+}
+
 TEST(TextFont, FontsArePerObject) {
     // Two objects (two threads' fonts) hold their own faces.
     TTrueTypeFont a, b;

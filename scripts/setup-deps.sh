@@ -9,7 +9,7 @@ packages="
   libfreeimage-dev libfreetype-dev libfontconfig-dev
   libcurl4-openssl-dev libemf2svg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth x11-apps
 "
 

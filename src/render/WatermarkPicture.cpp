@@ -3,7 +3,8 @@
 // Raster formats (PNG, JPEG, GIF, BMP, ICO/CUR and whatever else Qt's image reader has a plugin
 // for) go through QImageReader, first frame only and without Exif rotation, as the picture is
 // drawn as stored. EMF metafiles are turned into SVG by libemf2svg and rendered at their own
-// size by Qt SVG. Every failure - unreadable, truncated, too large, unknown format - leaves the
+// size by Qt SVG; that, like SVG files, needs a GUI application in the process, and without one
+// they decode to nothing. WMF has no maintained decoder here and decodes to nothing. Every failure - unreadable, truncated, too large, unknown format - leaves the
 // picture empty and is not reported: a picture that does not decode simply draws nothing.
 
 #include <cstdlib>

@@ -47,15 +47,15 @@ public:
 private:
     //! One non-horizontal polygon edge in sub-scanline units.
     struct Edge {
-        double X0 = 0;    //!< Crossing x at sub-scanline 0 [1/S pixel].
+        double X0 = 0;    //!< Crossing x at sub-scanline First [1/S pixel].
         double Slope = 0; //!< Change of x per sub-scanline [1/S pixel].
         int First = 0;    //!< First sub-scanline crossed (already clipped).
         int Last = 0;     //!< One past the last sub-scanline crossed (already clipped).
         int Dir = 0;      //!< +1 for an edge going down, -1 going up.
     };
-    //! An edge in the active list with its crossing on the current sub-scanline [1/S pixel].
+    //! An edge in the active list, kept in x order from one sub-scanline to the next.
     struct Active {
-        int X = 0;
+        int X = 0; //!< Crossing on the current sub-scanline, rounded and clamped [1/S pixel].
         int Dir = 0;
         int First = 0;
         int Last = 0;
@@ -83,7 +83,7 @@ private:
     int cellEnd_ = 0;  //!< Last pixel column a span may end at; cells_ has cellEnd_ - cellBase_ + 2 entries.
     double xMinSub_ = 0; //!< Crossings are clamped to [xMinSub_, xMaxSub_] [1/S pixel].
     double xMaxSub_ = 0;
-    int touchedLo_ = 0; //!< Range of cells_ written since the last clear, inclusive.
+    int touchedLo_ = 0; //!< Pixel columns written since the last clear, inclusive.
     int touchedHi_ = -1;
 };
 

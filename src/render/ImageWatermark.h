@@ -14,7 +14,7 @@ namespace tessoly {
 
 //! Decodes a picture file into straight-alpha ARGB pixels, top row first. Leaves picture empty
 //! when the file cannot be read or decoded; never throws for bad content. Reads what Qt's image
-//! reader reads, plus EMF metafiles.
+//! reader reads, plus EMF metafiles; EMF and SVG only in a process with a QGuiApplication.
 void DecodeWatermarkPicture(const std::string& path, TBitmap32& picture);
 //! The same from an open device, read from its current position.
 void DecodeWatermarkPicture(QIODevice& device, TBitmap32& picture);

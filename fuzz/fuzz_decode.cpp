@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return 0;
-    const bool written = std::fwrite(data, 1, size, file) == size;
+    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
     if (std::fclose(file) != 0 || !written) {
         std::remove(path.c_str());
         return 0;

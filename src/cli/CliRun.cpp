@@ -109,6 +109,7 @@ int RunCommandLineBatch(const CliOptions& options) {
         reporter.Result(result);
     };
     callbacks.onProgress = [&](std::size_t finished, std::size_t total) { reporter.Progress(finished, total); };
+    reporter.Progress(0, sources.size());
     RunParallelBatch(sources, options.watermark, options.output, jobs, callbacks);
     reporter.Finish();
 

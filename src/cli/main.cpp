@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     // Every image of a batch needs the same few full-size frames. Served by mmap, each one would
     // be returned to the kernel when freed and faulted back in, zero-filled, for the next image;
-    // from the heap, with no trimming, the next image reuses the same resident pages.
+    // from the one main heap (worker arenas map large blocks whatever the settings), with no
+    // trimming, the next image reuses the same resident pages.
+    mallopt(M_ARENA_MAX, 1);
     mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, INT_MAX);
 

@@ -13,8 +13,10 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/CheckForNewVersionProcess.h"
 #include "app/Icons.h"
 #include "app/MainWindowList.h"
+#include "app/WebLinks.h"
 #include "preview/StatusPath.h"
 #include "render/RenderError.h"
 
@@ -46,6 +48,7 @@ TMainForm::TMainForm(DialogSeam& seam, const StartOptions& options, QWidget* par
     preview_->sBitBtnPreviewPrev->setIcon(ToolStripIcon(ToolIcon::ArrowLeft));
     preview_->sBitBtnPreviewNext->setIcon(ToolStripIcon(ToolIcon::ArrowRight));
     ConnectHandlers();
+    ConnectWebLinks(this, seam_, facts_);
     listSide_ = std::make_unique<TImageListSide>(*this);
     resize(kClientWidth, menuBar()->sizeHint().height() + kPreviewSideHeight + kStatusBarHeight);
     FormCreate(options);
@@ -76,6 +79,10 @@ void TMainForm::FormCreate(const StartOptions& options) {
     preview_->SetPrompt(QString());
     SelectTab(0);
     TimerBlink->start();
+    // The check releases itself; it is pointless when the program is about to end for want of its
+    // installation facts.
+    if (options.checkForUpdates && !startupFailed_)
+        TCheckForNewVersionProcess::Launch(this, seam_, facts_.InstalledVersion, facts_.WebsiteUrl, kMakerDomain);
 }
 
 void TMainForm::SelectTab(int index) {

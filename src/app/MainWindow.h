@@ -56,6 +56,9 @@ class TSpinEdit;
 struct StartOptions {
     //! The INI file with "Version" and "Website"; DefaultInstallFactsPath() for the program.
     QString installFactsPath;
+    //! Start the update check at the end of FormCreate; the program does, tests of the window
+    //! leave it off so that they never reach the network.
+    bool checkForUpdates = false;
 };
 
 class TMainForm : public QMainWindow, public PreviewHost {

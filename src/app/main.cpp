@@ -19,7 +19,9 @@ int main(int argc, char** argv) {
     if (!tessoly::EnsureSingleInstance(guard, seam))
         return 0;
 
-    tessoly::TMainForm window(seam, tessoly::StartOptions{tessoly::DefaultInstallFactsPath()});
+    tessoly::StartOptions options{tessoly::DefaultInstallFactsPath()};
+    options.checkForUpdates = true;
+    tessoly::TMainForm window(seam, options);
     if (window.StartupFailed())
         return 0;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -82,7 +82,8 @@ void TMainForm::FormCreate(const StartOptions& options) {
     // The check releases itself; it is pointless when the program is about to end for want of its
     // installation facts.
     if (options.checkForUpdates && !startupFailed_)
-        TCheckForNewVersionProcess::Launch(this, seam_, facts_.InstalledVersion, facts_.WebsiteUrl, kMakerDomain);
+        TCheckForNewVersionProcess::Launch(this, seam_, facts_.InstalledVersion, facts_.WebsiteUrl,
+                                           kMakerDomain);
 }
 
 void TMainForm::SelectTab(int index) {

@@ -3,6 +3,7 @@
 // and a main window built on a scripted dialog seam.
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include <QApplication>
@@ -12,6 +13,9 @@
 #include "app/MainWindow.h"
 #include "support/ScriptedDialogSeam.h"
 #include "support/TestSupport.h"
+
+//! Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace tessoly::test {
 
@@ -56,6 +60,8 @@ struct WindowFixture {
     std::string WritePng(const std::string& name, int width, int height, QRgb colour = qRgb(40, 120, 200)) const {
         QImage image(width, height, QImage::Format_ARGB32);
         image.fill(colour);
+        image.setDotsPerMeterX(2835);
+        image.setDotsPerMeterY(2835);
         const std::string path = dir.file(name);
         image.save(QString::fromStdString(path), "PNG");
         return path;

@@ -206,6 +206,66 @@ std::string ValidFile(FREE_IMAGE_FORMAT format, int flags = 0) {
     return ReadFileBytes(path);
 }
 
+//! A little-endian Exif block: IFD0 with `entries` declared entries (two real ones: Make, and a
+//! pointer to an Exif IFD holding ExposureTime), then IFD1 absent.
+std::string ExifBlock(unsigned declaredEntries) {
+    std::string t("II*\0", 4);
+    Le32(t, 8);
+    Le16(t, declaredEntries);
+    Le16(t, 0x010F); // Make, ASCII, 8 bytes at 38
+    Le16(t, 2);
+    Le32(t, 8);
+    Le32(t, 38);
+    Le16(t, 0x8769); // Exif IFD at 46
+    Le16(t, 4);
+    Le32(t, 1);
+    Le32(t, 46);
+    Le32(t, 0);
+    t += std::string("Tessoly\0", 8);
+    Le16(t, 1);      // Exif IFD: ExposureTime, RATIONAL at 64
+    Le16(t, 0x829A);
+    Le16(t, 5);
+    Le32(t, 1);
+    Le32(t, 64);
+    Le32(t, 0);
+    Le32(t, 1);
+    Le32(t, 250);
+    return t;
+}
+
+//! A valid JPEG with an APP1 Exif segment holding block.
+std::string JpegWithExif(const std::string& block) {
+    std::string jpeg = ValidFile(FIF_JPEG);
+    std::string app("\xFF\xE1", 2);
+    const std::string body = std::string("Exif\0\0", 6) + block;
+    Be16(app, static_cast<unsigned>(body.size() + 2));
+    jpeg.insert(2, app + body);
+    return jpeg;
+}
+
+//! A 4 x 2 RGB PSD coded with PackBits, each row one literal run; patch replaces the code byte
+//! of the first row.
+std::string PsdPackBits(int firstCode = 3) {
+    std::string s = "8BPS";
+    Be16(s, 1);
+    s += std::string(6, '\0');
+    Be16(s, 3);
+    Be32(s, 2);
+    Be32(s, 4);
+    Be16(s, 8);
+    Be16(s, 3);
+    Be32(s, 0);
+    Be32(s, 0);
+    Be32(s, 0);
+    Be16(s, 1);
+    for (int row = 0; row < 6; ++row) Be16(s, 5);
+    for (int row = 0; row < 6; ++row) {
+        s += static_cast<char>(row == 0 ? firstCode : 3);
+        s += std::string("\x10\x20\x30\x40", 4);
+    }
+    return s;
+}
+
 std::string Cut(const std::string& bytes, double share) {
     return bytes.substr(0, static_cast<std::size_t>(static_cast<double>(bytes.size()) * share));
 }
@@ -257,6 +317,22 @@ const FailureCase kFailureCases[] = {
      },
      FIF_PCX, true},
     {"truncated.psd", [] { return Cut(MakePsdRgb(Gradient(40, 30)), 0.7); }, FIF_PSD, true},
+    {"exif-count-past-segment.jpg", [] { return JpegWithExif(ExifBlock(0x8003)); }, FIF_JPEG, true},
+    {"exif-directory-at-header.jpg",
+     [] {
+         std::string block = ExifBlock(2);
+         block[4] = 0; // IFD0 at offset 0: its "count" becomes 0x4949 entries
+         return JpegWithExif(block);
+     },
+     FIF_JPEG, true},
+    {"exif-value-past-segment.jpg",
+     [] {
+         std::string block = ExifBlock(2);
+         block[19] = '\x10'; // Make's 8 bytes at offset 0x1026, beyond the block
+         return JpegWithExif(block);
+     },
+     FIF_JPEG, true},
+    {"packbits-overrun.psd", [] { return PsdPackBits(127); }, FIF_PSD, true},
     {"reversed-window.pcx", [] { return PcxWithWindow(100, 10); }, FIF_PCX, true},
     {"huge.j2k", [] { return CodeStreamClaiming(100000, 100000); }, FIF_J2K, true},
     {"huge.jp2", [] { return Jp2Claiming(100000, 100000); }, FIF_JP2, true},
@@ -333,6 +409,22 @@ TEST_F(DecodeTest, JpegWalkSkipsSegmentsAndStrayBytesAsLibjpegDoes) {
     ASSERT_TRUE(DecodeSourceImage(image_, path));
     EXPECT_EQ(image_.SourceBitmap.Width(), 64);
     EXPECT_EQ(image_.SourceBitmap.Height(), 48);
+}
+
+// The sound variants of the hostile files above still decode.
+TEST_F(DecodeTest, SoundExifAndPackBitsFilesDecode) {
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {{"exif.jpg", JpegWithExif(ExifBlock(2))}, {"packbits.psd", PsdPackBits()}};
+    for (const auto& c : cases) {
+        const std::string path = dir_.file(c.name);
+        WriteFileBytes(path, c.bytes);
+        EXPECT_TRUE(DecodeSourceImage(image_, path)) << c.name;
+        ReleaseSourceImage(image_);
+    }
+    EXPECT_EQ(image_.SourceBitmap.Width(), 4);
+    EXPECT_EQ(image_.SourceBitmap.Pixel(0, 0), Color32(255, 0x10, 0x10, 0x10));
 }
 
 TEST(PlausiblePictureSize, CapsEachSideAndTheProduct) {

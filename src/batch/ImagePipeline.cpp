@@ -41,14 +41,17 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     SourceImageGuard release(image);
     PipelineStage stage = PipelineStage::Decode;
     try {
-        if (!DecodeSourceImage(image, sourcePath)) throw RenderError(sourcePath);
-        if (image.SourceBitmap.Empty()) throw RenderError(sourcePath);
+        if (!DecodeSourceImage(image, sourcePath))
+            throw RenderError(sourcePath);
+        if (image.SourceBitmap.Empty())
+            throw RenderError(sourcePath);
 
         stage = PipelineStage::Render;
         ComposeOptions compose;
         compose.batchRunning = true;
         ComposeWatermark(watermark, image.SourceBitmap, image.ComposedBitmap, font, compose);
-        if (options.showInPreview) image.PreviewBitmap.Assign(image.ComposedBitmap);
+        if (options.showInPreview)
+            image.PreviewBitmap.Assign(image.ComposedBitmap);
 
         stage = PipelineStage::Output;
         const OutputOutcome outcome = SaveOutputImage(image, output);

@@ -35,13 +35,15 @@ struct PipelineOptions {
 };
 
 //! Processes one source file into its output. Uses the bitmaps of image, which keep their storage
-//! for the next item of the same size; font is the caller's own font object. Never throws for a bad file, a render error
-//! or a failed write. One call at a time per image and font.
+//! for the next item of the same size; font is the caller's own font object. Never throws for a bad file, a
+//! render error or a failed write. One call at a time per image and font.
 PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettings& watermark,
                             const OutputSettings& output, WorkingImage& image, TTrueTypeFont& font,
                             const PipelineOptions& options = {});
 
 //! Is this result counted in the end-of-run error total (failed or skipped)?
-inline bool CountsAsError(const PipelineResult& result) { return result.status != ItemStatus::Successful; }
+inline bool CountsAsError(const PipelineResult& result) {
+    return result.status != ItemStatus::Successful;
+}
 
 } // namespace tessoly

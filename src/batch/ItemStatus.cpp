@@ -4,11 +4,16 @@ namespace tessoly {
 
 const char* ItemStatusName(ItemStatus status) {
     switch (status) {
-    case ItemStatus::Waiting: return "Waiting";
-    case ItemStatus::InProgress: return "InProgress";
-    case ItemStatus::Successful: return "Successful";
-    case ItemStatus::Unsuccessful: return "Unsuccessful";
-    case ItemStatus::Skipped: return "Skipped";
+    case ItemStatus::Waiting:
+        return "Waiting";
+    case ItemStatus::InProgress:
+        return "InProgress";
+    case ItemStatus::Successful:
+        return "Successful";
+    case ItemStatus::Unsuccessful:
+        return "Unsuccessful";
+    case ItemStatus::Skipped:
+        return "Skipped";
     }
     return "Waiting";
 }

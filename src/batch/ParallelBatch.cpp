@@ -21,10 +21,12 @@ std::string NormalisedPath(const std::string& path) {
     namespace fs = std::filesystem;
     const fs::path p(path);
     fs::path folder = p.parent_path();
-    if (folder.empty()) folder = ".";
+    if (folder.empty())
+        folder = ".";
     std::error_code error;
     fs::path resolved = fs::weakly_canonical(fs::absolute(folder, error), error);
-    if (error) resolved = folder;
+    if (error)
+        resolved = folder;
     return (resolved / p.filename()).string();
 }
 
@@ -37,7 +39,8 @@ std::vector<std::string> FamilyKeys(const std::string& source, const OutputSetti
     for (const std::string& stem : {OutputBasePath(source, output.outputFolder), StripExtension(source)}) {
         const std::string key = NormalisedPath(stem);
         keys.push_back(key);
-        if (key.size() > suffix.size() && key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        if (key.size() > suffix.size() &&
+            key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0) {
             keys.push_back(key.substr(0, key.size() - suffix.size()));
         }
     }
@@ -56,11 +59,13 @@ std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::st
     for (std::size_t i = 0; i < sources.size(); ++i) {
         for (const std::string& key : FamilyKeys(sources[i], output)) {
             const auto found = lastInFamily.find(key);
-            if (found != lastInFamily.end()) dependencies[i].push_back(found->second);
+            if (found != lastInFamily.end())
+                dependencies[i].push_back(found->second);
             lastInFamily[key] = i;
         }
         std::sort(dependencies[i].begin(), dependencies[i].end());
-        dependencies[i].erase(std::unique(dependencies[i].begin(), dependencies[i].end()), dependencies[i].end());
+        dependencies[i].erase(std::unique(dependencies[i].begin(), dependencies[i].end()),
+                              dependencies[i].end());
     }
     return dependencies;
 }
@@ -68,12 +73,13 @@ std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::st
 void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
                       const OutputSettings& output, int jobs, const ParallelBatchCallbacks& callbacks) {
     const std::size_t total = sources.size();
-    if (total == 0) return;
+    if (total == 0)
+        return;
     const std::vector<std::vector<std::size_t>> dependencies = ItemDependencies(sources, output);
 
     std::mutex mutex;
     std::condition_variable changed;
-    std::size_t nextItem = 0;     // the lowest item no worker has taken; items are taken in order
+    std::size_t nextItem = 0; // the lowest item no worker has taken; items are taken in order
     std::size_t finished = 0;
     std::vector<std::optional<PipelineResult>> results(total);
 
@@ -95,7 +101,8 @@ void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSe
             std::size_t item = 0;
             {
                 std::unique_lock lock(mutex);
-                if (nextItem >= total) return;
+                if (nextItem >= total)
+                    return;
                 item = nextItem++;
                 changed.wait(lock, [&] {
                     return std::all_of(dependencies[item].begin(), dependencies[item].end(),
@@ -123,7 +130,8 @@ void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSe
     const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), total);
     std::vector<std::thread> threads;
     threads.reserve(threadCount);
-    for (std::size_t t = 0; t < threadCount; ++t) threads.emplace_back(worker);
+    for (std::size_t t = 0; t < threadCount; ++t)
+        threads.emplace_back(worker);
 
     std::size_t reported = 0;
     std::size_t progressShown = 0;
@@ -139,14 +147,17 @@ void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSe
         lock.unlock();
         // Callbacks run unlocked so a slow terminal never holds up the workers.
         for (const auto& [index, result] : ready) {
-            if (callbacks.onResult) callbacks.onResult(index, result);
+            if (callbacks.onResult)
+                callbacks.onResult(index, result);
         }
         if (finishedNow != progressShown) {
             progressShown = finishedNow;
-            if (callbacks.onProgress) callbacks.onProgress(finishedNow, total);
+            if (callbacks.onProgress)
+                callbacks.onProgress(finishedNow, total);
         }
     }
-    for (std::thread& thread : threads) thread.join();
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 } // namespace tessoly

@@ -18,7 +18,8 @@ int WholeNumber(const std::string& option, const std::string& value, long long l
     long long number = 0;
     const char* first = value.data();
     const char* last = first + value.size();
-    if (first != last && *first == '+') ++first;
+    if (first != last && *first == '+')
+        ++first;
     const auto [end, error] = std::from_chars(first, last, number);
     if (value.empty() || error != std::errc() || end != last || number < low || number > high) {
         Refuse(option, "'" + value + "' is not a whole number from " + std::to_string(low) + " to " +
@@ -27,10 +28,12 @@ int WholeNumber(const std::string& option, const std::string& value, long long l
     return static_cast<int>(number);
 }
 
-std::string OneOf(const std::string& option, const std::string& value, std::initializer_list<const char*> allowed) {
+std::string OneOf(const std::string& option, const std::string& value,
+                  std::initializer_list<const char*> allowed) {
     std::string list;
     for (const char* text : allowed) {
-        if (value == text) return value;
+        if (value == text)
+            return value;
         list += (list.empty() ? "" : ", ") + std::string("\"") + text + "\"";
     }
     Refuse(option, "'" + value + "' is not one of " + list);
@@ -38,7 +41,8 @@ std::string OneOf(const std::string& option, const std::string& value, std::init
 
 TColor32 HexColour(const std::string& option, const std::string& value) {
     std::string digits = value;
-    if (!digits.empty() && digits[0] == '#') digits.erase(0, 1);
+    if (!digits.empty() && digits[0] == '#')
+        digits.erase(0, 1);
     unsigned rgb = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), rgb, 16);
     if (digits.size() != 6 || error != std::errc() || end != digits.data() + digits.size()) {
@@ -54,69 +58,83 @@ using SwitchHandler = std::function<void(CliOptions&)>;
 
 const std::map<std::string, ValueHandler>& ValueOptions() {
     static const std::map<std::string, ValueHandler> options = {
-        {"--mode", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--mode",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              o.watermark.mode = OneOf(n, v, {"text", "image"});
          }},
-        {"--caption", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--caption",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              const auto caption = Utf8ToUtf16(v);
-             if (!caption) Refuse(n, "the text is not valid UTF-8");
+             if (!caption)
+                 Refuse(n, "the text is not valid UTF-8");
              o.watermark.caption = *caption;
          }},
-        {"--font-name", [](CliOptions& o, const std::string&, const std::string& v) { o.watermark.fontName = v; }},
-        {"--font-size", [](CliOptions& o, const std::string& n, const std::string& v) {
-             o.watermark.fontSize = WholeNumber(n, v, 1, 10000);
-         }},
-        {"--text-colour", [](CliOptions& o, const std::string& n, const std::string& v) {
-             o.watermark.textColour = HexColour(n, v);
-         }},
-        {"--opacity", [](CliOptions& o, const std::string& n, const std::string& v) {
-             o.watermark.opacityPosition = WholeNumber(n, v, 0, 50);
-         }},
-        {"--text-angle", [](CliOptions& o, const std::string& n, const std::string& v) {
-             o.watermark.textAngle = WholeNumber(n, v, -180, 180);
-         }},
-        {"--position", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--font-name",
+         [](CliOptions& o, const std::string&, const std::string& v) { o.watermark.fontName = v; }},
+        {"--font-size", [](CliOptions& o, const std::string& n,
+                           const std::string& v) { o.watermark.fontSize = WholeNumber(n, v, 1, 10000); }},
+        {"--text-colour", [](CliOptions& o, const std::string& n,
+                             const std::string& v) { o.watermark.textColour = HexColour(n, v); }},
+        {"--opacity", [](CliOptions& o, const std::string& n,
+                         const std::string& v) { o.watermark.opacityPosition = WholeNumber(n, v, 0, 50); }},
+        {"--text-angle", [](CliOptions& o, const std::string& n,
+                            const std::string& v) { o.watermark.textAngle = WholeNumber(n, v, -180, 180); }},
+        {"--position",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              if (!ParseWatermarkPosition(v, o.watermark.position)) {
-                 Refuse(n, "'" + v + "' is not one of TopLeft, TopCenter, TopRight, Left, Center, Right, "
-                                     "BottomLeft, Bottom, BottomRight");
+                 Refuse(n, "'" + v +
+                               "' is not one of TopLeft, TopCenter, TopRight, Left, Center, Right, "
+                               "BottomLeft, Bottom, BottomRight");
              }
          }},
-        {"--h-margin", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--h-margin",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              o.watermark.hMargin = WholeNumber(n, v, -1000000, 1000000);
          }},
-        {"--v-margin", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--v-margin",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              o.watermark.vMargin = WholeNumber(n, v, -1000000, 1000000);
          }},
-        {"--picture-path", [](CliOptions& o, const std::string&, const std::string& v) { o.watermark.picturePath = v; }},
-        {"--image-scale", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--picture-path",
+         [](CliOptions& o, const std::string&, const std::string& v) { o.watermark.picturePath = v; }},
+        {"--image-scale",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              // The scale box resets anything but a whole number, so only numbers are held.
              WholeNumber(n, v, 0, 10000);
              o.watermark.imageScaleText = v;
          }},
-        {"--image-rotation", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--image-rotation",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              o.watermark.imageRotationPosition = WholeNumber(n, v, 0, 4);
          }},
-        {"--format", [](CliOptions& o, const std::string&, const std::string& v) { o.output.formatChoice = v; }},
-        {"--resolution", [](CliOptions& o, const std::string&, const std::string& v) { o.output.resolutionChoice = v; }},
-        {"--colour-mode", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--format",
+         [](CliOptions& o, const std::string&, const std::string& v) { o.output.formatChoice = v; }},
+        {"--resolution",
+         [](CliOptions& o, const std::string&, const std::string& v) { o.output.resolutionChoice = v; }},
+        {"--colour-mode",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              o.output.colourMode = OneOf(n, v, {"RGB", "Greyscale", "Monochrome"});
          }},
-        {"--jpeg-quality", [](CliOptions& o, const std::string& n, const std::string& v) {
-             o.output.jpegQuality = WholeNumber(n, v, 1, 100);
-         }},
-        {"--rotation", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--jpeg-quality", [](CliOptions& o, const std::string& n,
+                              const std::string& v) { o.output.jpegQuality = WholeNumber(n, v, 1, 100); }},
+        {"--rotation",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              o.output.rotation = OneOf(n, v, {kRotationNone, kRotation90CW, kRotation90CCW, kRotation180});
          }},
         {"--width", [](CliOptions& o, const std::string&, const std::string& v) { o.output.widthText = v; }},
-        {"--height", [](CliOptions& o, const std::string&, const std::string& v) { o.output.heightText = v; }},
-        {"--output-folder", [](CliOptions& o, const std::string&, const std::string& v) { o.output.outputFolder = v; }},
-        {"--existing", [](CliOptions& o, const std::string& n, const std::string& v) {
+        {"--height",
+         [](CliOptions& o, const std::string&, const std::string& v) { o.output.heightText = v; }},
+        {"--output-folder",
+         [](CliOptions& o, const std::string&, const std::string& v) { o.output.outputFolder = v; }},
+        {"--existing",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
              const std::string policy = OneOf(n, v, {"skip", "rename", "overwrite"});
              o.output.existingFilePolicy = policy == "skip"     ? ExistingFilePolicy::Skip
                                            : policy == "rename" ? ExistingFilePolicy::Rename
                                                                 : ExistingFilePolicy::Overwrite;
          }},
-        {"--jobs", [](CliOptions& o, const std::string& n, const std::string& v) { o.jobs = WholeNumber(n, v, 1, 256); }},
+        {"--jobs", [](CliOptions& o, const std::string& n,
+                      const std::string& v) { o.jobs = WholeNumber(n, v, 1, 256); }},
     };
     return options;
 }
@@ -166,12 +184,14 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         if (const auto found = SwitchOptions().find(name); found != SwitchOptions().end()) {
-            if (equals != std::string::npos) Refuse(name, "takes no value");
+            if (equals != std::string::npos)
+                Refuse(name, "takes no value");
             found->second(options);
             continue;
         }
         const auto found = ValueOptions().find(name);
-        if (found == ValueOptions().end()) throw UsageError("unknown option " + name);
+        if (found == ValueOptions().end())
+            throw UsageError("unknown option " + name);
         std::string value;
         if (equals != std::string::npos) {
             value = arg.substr(equals + 1);
@@ -182,7 +202,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args) {
         }
         found->second(options, name, value);
     }
-    if (!options.help && options.paths.empty()) throw UsageError("no image file or folder given");
+    if (!options.help && options.paths.empty())
+        throw UsageError("no image file or folder given");
     return options;
 }
 

@@ -2,11 +2,10 @@
 
 #include <cstdio>
 #include <string>
-#include <thread>
-#include <vector>
-
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "batch/BatchSummary.h"
 #include "batch/ParallelBatch.h"
@@ -47,7 +46,8 @@ public:
         std::printf("%s\t%s\t%s\n", ItemStatusName(result.status), result.sourcePath.c_str(),
                     result.targetPath.c_str());
         std::fflush(stdout);
-        if (result.status != ItemStatus::Successful) std::fprintf(stderr, "tessoly-cli: %s\n", Reason(result).c_str());
+        if (result.status != ItemStatus::Successful)
+            std::fprintf(stderr, "tessoly-cli: %s\n", Reason(result).c_str());
         DrawProgress();
     }
 
@@ -63,22 +63,27 @@ public:
 private:
     static std::string Reason(const PipelineResult& result) {
         switch (result.failedStage) {
-        case PipelineStage::Decode: return "cannot decode " + result.sourcePath;
+        case PipelineStage::Decode:
+            return "cannot decode " + result.sourcePath;
         case PipelineStage::Output:
-            if (result.status == ItemStatus::Skipped) return "skipped " + result.sourcePath + ": " + result.reason;
+            if (result.status == ItemStatus::Skipped)
+                return "skipped " + result.sourcePath + ": " + result.reason;
             return result.sourcePath + ": " + result.reason;
-        default: return result.sourcePath + ": " + result.reason;
+        default:
+            return result.sourcePath + ": " + result.reason;
         }
     }
 
     void ClearProgress() {
-        if (!progressShown_) return;
+        if (!progressShown_)
+            return;
         std::fputs("\r\033[K", stderr);
         progressShown_ = false;
     }
 
     void DrawProgress() {
-        if (!progressOnTerminal_ || total_ == 0 || finished_ >= total_) return;
+        if (!progressOnTerminal_ || total_ == 0 || finished_ >= total_)
+            return;
         std::fprintf(stderr, "%zu of %zu images done", finished_, total_);
         std::fflush(stderr);
         progressShown_ = true;
@@ -99,24 +104,30 @@ int RunCommandLineBatch(const CliOptions& options) {
         return 1;
     }
     int jobs = options.jobs;
-    if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    if (jobs <= 0)
+        jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     Reporter reporter;
     int errorCount = 0;
     ParallelBatchCallbacks callbacks;
     callbacks.onResult = [&](std::size_t, const PipelineResult& result) {
-        if (CountsAsError(result)) ++errorCount;
+        if (CountsAsError(result))
+            ++errorCount;
         reporter.Result(result);
     };
-    callbacks.onProgress = [&](std::size_t finished, std::size_t total) { reporter.Progress(finished, total); };
+    callbacks.onProgress = [&](std::size_t finished, std::size_t total) {
+        reporter.Progress(finished, total);
+    };
     reporter.Progress(0, sources.size());
     RunParallelBatch(sources, options.watermark, options.output, jobs, callbacks);
     reporter.Finish();
 
-    if (errorCount == 0) return 0;
+    if (errorCount == 0)
+        return 0;
     // The message is written for a message box; on a terminal its lines end in a plain newline.
     for (const char c : BatchErrorMessage(errorCount)) {
-        if (c != '\r') std::fputc(c, stderr);
+        if (c != '\r')
+            std::fputc(c, stderr);
     }
     std::fputc('\n', stderr);
     return 1;

@@ -21,14 +21,17 @@ std::optional<std::u16string> Utf8ToUtf16(const std::string& text) {
         } else {
             return std::nullopt;
         }
-        if (i + static_cast<std::size_t>(extra) >= text.size()) return std::nullopt;  // cut short
+        if (i + static_cast<std::size_t>(extra) >= text.size())
+            return std::nullopt; // cut short
         for (int k = 1; k <= extra; ++k) {
             const unsigned char next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
             code = code << 6 | (next & 0x3F);
         }
         // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return std::nullopt;
         if (code >= 0x10000) {
             code -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));

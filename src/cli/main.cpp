@@ -1,12 +1,11 @@
 // tessoly-cli: the batch pipeline of Tessoly without a window.
 
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <malloc.h>
 #include <string>
 #include <vector>
-
-#include <malloc.h>
 
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"

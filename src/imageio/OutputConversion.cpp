@@ -32,7 +32,8 @@ void Advance(ConvertedOutput& out, FIBITMAP* next, const std::string& reasonIfLo
 }
 
 void ApplyResolution(FIBITMAP* image, const std::string& resolutionChoice) {
-    if (resolutionChoice == "Src") return;
+    if (resolutionChoice == "Src")
+        return;
     const int dpi = ParseWholeNumber(resolutionChoice);
     const std::int64_t dpm = dpi < 0 ? -1 : DotsPerMetreFromDpi(dpi);
     if (dpm < 0 || dpm > std::numeric_limits<unsigned>::max()) {
@@ -44,7 +45,8 @@ void ApplyResolution(FIBITMAP* image, const std::string& resolutionChoice) {
 
 void ApplyColourMode(ConvertedOutput& out, const std::string& colourMode) {
     if (colourMode == "Greyscale") {
-        Advance(out, FreeImage_ConvertToGreyscale(out.image.get()), "Not enough memory for the greyscale image");
+        Advance(out, FreeImage_ConvertToGreyscale(out.image.get()),
+                "Not enough memory for the greyscale image");
     } else if (colourMode == "Monochrome") {
         Advance(out, FreeImage_Threshold(out.image.get(), 150), "Not enough memory for the monochrome image");
     }
@@ -61,13 +63,15 @@ void ApplyRotation(ConvertedOutput& out, const std::string& rotation) {
     } else {
         return;
     }
-    Advance(out, FreeImage_Rotate(out.image.get(), angle, nullptr), "Not enough memory for the rotated image");
+    Advance(out, FreeImage_Rotate(out.image.get(), angle, nullptr),
+            "Not enough memory for the rotated image");
 }
 
 //! A whole number of pixels from a real, halves to even, or -1 when it cannot be a side.
 int RoundSide(double value) {
     const double rounded = std::nearbyint(value);
-    if (!(rounded >= 0.0) || rounded > std::numeric_limits<int>::max()) return -1;
+    if (!(rounded >= 0.0) || rounded > std::numeric_limits<int>::max())
+        return -1;
     return static_cast<int>(rounded);
 }
 
@@ -83,7 +87,8 @@ void Rescale(ConvertedOutput& out, int width, int height) {
 }
 
 void ApplyResize(ConvertedOutput& out, const OutputSettings& settings) {
-    if (!settings.resize) return;
+    if (!settings.resize)
+        return;
     if (!settings.proportional) {
         const int width = ParseWholeNumber(settings.widthText);
         const int height = ParseWholeNumber(settings.heightText);
@@ -92,7 +97,8 @@ void ApplyResize(ConvertedOutput& out, const OutputSettings& settings) {
     }
     const bool widthZero = settings.widthText == "0";
     const bool heightZero = settings.heightText == "0";
-    if (widthZero == heightZero) return;  // both or neither "0": the size stays
+    if (widthZero == heightZero)
+        return; // both or neither "0": the size stays
     const double ratio =
         static_cast<double>(FreeImage_GetWidth(out.image.get())) / FreeImage_GetHeight(out.image.get());
     if (!widthZero) {
@@ -147,7 +153,8 @@ void PackRow(const TColor32* src, BYTE* dst, int width) {
 } // namespace
 
 void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool allowVector) {
-    if (width <= 0) return;
+    if (width <= 0)
+        return;
     if (allowVector) {
         PackRow(src, dst, width);
     } else {
@@ -160,10 +167,12 @@ FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel) 
     const int height = composed.Height();
     FreeImagePtr image(FreeImage_Allocate(width, height, bitsPerPixel, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
                                           FI_RGBA_BLUE_MASK));
-    if (!image) return image;
+    if (!image)
+        return image;
     // The library's rows run bottom-up; the bitmap's top-down. Both keep blue, green, red in the
     // first three bytes of a pixel.
-    static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_GREEN == 1 && FI_RGBA_RED == 2, "FreeImage pixel order must be BGR(A)");
+    static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_GREEN == 1 && FI_RGBA_RED == 2,
+                  "FreeImage pixel order must be BGR(A)");
     for (int y = 0; y < height; ++y) {
         const TColor32* src = composed.ScanLine(y);
         BYTE* dst = FreeImage_GetScanLine(image.get(), height - 1 - y);
@@ -191,16 +200,22 @@ ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImag
         // Copies every metadata model and, with them, the source's resolution.
         FreeImage_CloneMetadata(out.image.get(), sourceImage);
     }
-    if (out.image) ApplyResolution(out.image.get(), settings.resolutionChoice);
-    if (out.image) ApplyColourMode(out, settings.colourMode);
-    if (out.image) ApplyRotation(out, settings.rotation);
-    if (out.image) ApplyResize(out, settings);
+    if (out.image)
+        ApplyResolution(out.image.get(), settings.resolutionChoice);
+    if (out.image)
+        ApplyColourMode(out, settings.colourMode);
+    if (out.image)
+        ApplyRotation(out, settings.rotation);
+    if (out.image)
+        ApplyResize(out, settings);
     if (out.image && FreeImage_GetBPP(out.image.get()) != 24) {
         Advance(out, FreeImage_ConvertTo24Bits(out.image.get()), "Not enough memory for the 24-bit image");
     }
-    out.format = SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
+    out.format =
+        SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
     if (out.image && out.format.quantize) {
-        Advance(out, FreeImage_ColorQuantize(out.image.get(), FIQ_WUQUANT), "The image could not be reduced to 256 colours");
+        Advance(out, FreeImage_ColorQuantize(out.image.get(), FIQ_WUQUANT),
+                "The image could not be reduced to 256 colours");
     }
     return out;
 }

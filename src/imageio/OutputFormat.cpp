@@ -15,7 +15,8 @@ namespace {
 std::int64_t DivideRoundHalfEven(std::int64_t num, std::int64_t den) {
     std::int64_t q = num / den;
     const std::int64_t twiceRest = 2 * (num % den);
-    if (twiceRest > den || (twiceRest == den && q % 2 != 0)) ++q;
+    if (twiceRest > den || (twiceRest == den && q % 2 != 0))
+        ++q;
     return q;
 }
 
@@ -23,30 +24,45 @@ std::int64_t DivideRoundHalfEven(std::int64_t num, std::int64_t den) {
 
 std::string FormatNameForSource(int sourceFormat) {
     switch (sourceFormat) {
-    case FIF_BMP: return "BMP";
-    case FIF_JPEG: return "JPEG";
-    case FIF_PNG: return "PNG";
-    case FIF_TARGA: return "TGA";
-    case FIF_TIFF: return "TIFF";
-    case FIF_GIF: return "GIF";
-    case FIF_JP2: return "JPEG-2000";
-    default: return "";
+    case FIF_BMP:
+        return "BMP";
+    case FIF_JPEG:
+        return "JPEG";
+    case FIF_PNG:
+        return "PNG";
+    case FIF_TARGA:
+        return "TGA";
+    case FIF_TIFF:
+        return "TIFF";
+    case FIF_GIF:
+        return "GIF";
+    case FIF_JP2:
+        return "JPEG-2000";
+    default:
+        return "";
     }
 }
 
 OutputFormat SelectOutputFormat(const std::string& formatName, int jpegQuality) {
-    if (formatName == "BMP") return {FIF_BMP, 0, ".bmp", false};
-    if (formatName == "GIF") return {FIF_GIF, 0, ".gif", true};
-    if (formatName == "JPEG-2000") return {FIF_JP2, Jpeg2000Rate(jpegQuality), ".jp2", false};
-    if (formatName == "PNG") return {FIF_PNG, 0, ".png", false};
-    if (formatName == "TIFF") return {FIF_TIFF, 0, ".tif", false};
-    if (formatName == "TGA") return {FIF_TARGA, 0, ".tga", false};
+    if (formatName == "BMP")
+        return {FIF_BMP, 0, ".bmp", false};
+    if (formatName == "GIF")
+        return {FIF_GIF, 0, ".gif", true};
+    if (formatName == "JPEG-2000")
+        return {FIF_JP2, Jpeg2000Rate(jpegQuality), ".jp2", false};
+    if (formatName == "PNG")
+        return {FIF_PNG, 0, ".png", false};
+    if (formatName == "TIFF")
+        return {FIF_TIFF, 0, ".tif", false};
+    if (formatName == "TGA")
+        return {FIF_TARGA, 0, ".tga", false};
     return {FIF_JPEG, jpegQuality, ".jpg", false};
 }
 
 std::string FormatNameForChoice(const std::string& formatChoice, int sourceFormat) {
     // The "Unchanged" test is made on the untrimmed text; only the other names are trimmed.
-    if (formatChoice == "Unchanged") return FormatNameForSource(sourceFormat);
+    if (formatChoice == "Unchanged")
+        return FormatNameForSource(sourceFormat);
     return TrimBlanks(formatChoice);
 }
 
@@ -64,7 +80,8 @@ std::int64_t DotsPerMetreFromDpi(std::int64_t dpi) {
 int ParseWholeNumber(const std::string& text) {
     const char* first = text.data();
     const char* last = first + text.size();
-    if (first != last && *first == '+') ++first;
+    if (first != last && *first == '+')
+        ++first;
     int value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
     // from_chars would accept "-+1" after the skipped "+"; a second sign is never a number.
@@ -78,8 +95,10 @@ int ParseWholeNumber(const std::string& text) {
 std::string TrimBlanks(const std::string& text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
     return text.substr(begin, end - begin);
 }
 

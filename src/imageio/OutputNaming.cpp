@@ -6,7 +6,8 @@ namespace tessoly {
 
 std::string StripExtension(const std::string& path) {
     const std::size_t last = path.find_last_of("./");
-    if (last != std::string::npos && path[last] == '.') return path.substr(0, last);
+    if (last != std::string::npos && path[last] == '.')
+        return path.substr(0, last);
     return path;
 }
 
@@ -16,7 +17,8 @@ std::string FileNameOf(const std::string& path) {
 }
 
 std::string OutputBasePath(const std::string& sourcePath, const std::string& outputFolder) {
-    if (outputFolder.empty()) return StripExtension(sourcePath);
+    if (outputFolder.empty())
+        return StripExtension(sourcePath);
     // A folder typed with a trailing "/" (or the root) gets no second separator.
     const std::string separator = outputFolder.back() == '/' ? "" : "/";
     return StripExtension(outputFolder + separator + FileNameOf(sourcePath));
@@ -32,7 +34,8 @@ PolicyDecision ApplyExistingFilePolicy(const std::string& basePath, const std::s
     PolicyDecision decision;
     const std::string plain = basePath + extension;
     decision.targetPath = plain;
-    if (policy == ExistingFilePolicy::Overwrite || !IsExistingFile(plain)) return decision;
+    if (policy == ExistingFilePolicy::Overwrite || !IsExistingFile(plain))
+        return decision;
     if (policy == ExistingFilePolicy::Skip) {
         decision.skip = true;
         return decision;

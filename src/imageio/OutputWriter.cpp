@@ -14,8 +14,10 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
     // FreeImage_Save reports success on a full disk for some formats and leaves a truncated file;
     // encoding to memory first lets every byte of the real write be checked.
     FreeImageMemoryPtr memory(FreeImage_OpenMemory(nullptr, 0));
-    if (!memory) throw RenderError("Not enough memory to encode " + targetPath);
-    if (!FreeImage_SaveToMemory(static_cast<FREE_IMAGE_FORMAT>(format.code), image, memory.get(), format.flags)) {
+    if (!memory)
+        throw RenderError("Not enough memory to encode " + targetPath);
+    if (!FreeImage_SaveToMemory(static_cast<FREE_IMAGE_FORMAT>(format.code), image, memory.get(),
+                                format.flags)) {
         throw RenderError("The image could not be encoded for " + targetPath);
     }
     BYTE* data = nullptr;
@@ -43,7 +45,8 @@ OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& s
             outcome.reason = decision.targetPath + " already exists";
             return outcome;
         }
-        if (!converted.image) throw RenderError(converted.lostReason);
+        if (!converted.image)
+            throw RenderError(converted.lostReason);
         EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath);
     } catch (const RenderError& error) {
         outcome.OutputFailed = true;

@@ -3,9 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <random>
-
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,8 +16,10 @@ namespace {
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
     return path.substr(0, slash);
 }
 
@@ -34,7 +35,8 @@ int CreateTemporaryFile(const std::string& folder, std::string& tempPath) {
         std::snprintf(name, sizeof name, ".tessoly-%016llx.tmp", static_cast<unsigned long long>(random()));
         tempPath = folder + (folder.back() == '/' ? "" : "/") + name;
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
     errno = EEXIST;
     return -1;
@@ -44,7 +46,8 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         if (written == 0) {
@@ -62,20 +65,28 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
 void WriteFileSafely(const std::string& path, const void* data, std::size_t size) {
     struct stat existing {};
     const bool targetExists = ::stat(path.c_str(), &existing) == 0;
-    if (targetExists && S_ISDIR(existing.st_mode)) Fail(path, EISDIR);
+    if (targetExists && S_ISDIR(existing.st_mode))
+        Fail(path, EISDIR);
     // Renaming would replace a file that a plain write may not touch; refuse it the same way.
-    if (targetExists && ::access(path.c_str(), W_OK) != 0) Fail(path, errno);
+    if (targetExists && ::access(path.c_str(), W_OK) != 0)
+        Fail(path, errno);
 
     std::string tempPath;
     const int fd = CreateTemporaryFile(FolderOf(path), tempPath);
-    if (fd < 0) Fail(path, errno);
+    if (fd < 0)
+        Fail(path, errno);
 
     int error = 0;
-    if (!WriteAll(fd, static_cast<const unsigned char*>(data), size)) error = errno;
-    if (error == 0 && targetExists && ::fchmod(fd, existing.st_mode & 07777) != 0) error = errno;
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(tempPath.c_str(), path.c_str()) != 0) error = errno;
+    if (!WriteAll(fd, static_cast<const unsigned char*>(data), size))
+        error = errno;
+    if (error == 0 && targetExists && ::fchmod(fd, existing.st_mode & 07777) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(tempPath.c_str(), path.c_str()) != 0)
+        error = errno;
     if (error != 0) {
         ::unlink(tempPath.c_str());
         Fail(path, error);

@@ -10,7 +10,7 @@ namespace tessoly {
 
 //! Accepted extensions, lower case, in the order a folder's files are grouped.
 inline constexpr std::array<const char*, 11> ImageExtensions = {"bmp", "gif", "jpg", "jpeg", "jp2", "pcx",
-                                                                "png", "psd", "tga", "tif", "tiff"};
+                                                                "png", "psd", "tga", "tif",  "tiff"};
 
 //! The image files directly inside folder: all ".bmp" files first, then ".gif" and so on in the
 //! order of ImageExtensions, extensions compared without regard to case. Sub-folders and hidden

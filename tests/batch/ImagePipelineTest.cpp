@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
+#include "batch/ImagePipeline.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include <FreeImage.h>
 
 #include "batch/BatchSummary.h"
-#include "batch/ImagePipeline.h"
 #include "imageio/FreeImageHandle.h"
 #include "support/TestSupport.h"
 
@@ -24,7 +24,8 @@ void WritePng(const std::string& path, int width, int height, std::uint32_t rgb 
 
 std::uint32_t PixelAt(FIBITMAP* image, int x, int y) {
     const FreeImagePtr rgb(FreeImage_ConvertTo24Bits(image));
-    const BYTE* p = FreeImage_GetScanLine(rgb.get(), static_cast<int>(FreeImage_GetHeight(rgb.get())) - 1 - y) + 3 * x;
+    const BYTE* p =
+        FreeImage_GetScanLine(rgb.get(), static_cast<int>(FreeImage_GetHeight(rgb.get())) - 1 - y) + 3 * x;
     return std::uint32_t(p[FI_RGBA_RED]) << 16 | std::uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
 }
 
@@ -82,12 +83,11 @@ TEST_F(PipelineFixture, EveryKindOfFailureIsUnsuccessfulWithItsStageAndReason) {
         std::string reason;
     };
     const Case cases[] = {
-        {"undecodable", dir.file("text.jpg"), [](WatermarkSettings&, OutputSettings&) {}, PipelineStage::Decode,
-         dir.file("text.jpg")},
+        {"undecodable", dir.file("text.jpg"), [](WatermarkSettings&, OutputSettings&) {},
+         PipelineStage::Decode, dir.file("text.jpg")},
         {"missing", dir.file("none.png"), [](WatermarkSettings&, OutputSettings&) {}, PipelineStage::Decode,
          dir.file("none.png")},
-        {"picture missing",
-         dir.file("good.png"),
+        {"picture missing", dir.file("good.png"),
          [&](WatermarkSettings& w, OutputSettings&) {
              w.mode = kModeImage;
              w.picturePath = dir.file("no-such-picture.png");
@@ -135,8 +135,8 @@ TEST_F(PipelineFixture, AnExistingTargetUnderSkipIsSkippedAndCounted) {
 }
 
 TEST(BatchSummaryTest, EndOfRunMessageAndStatusValues) {
-    EXPECT_EQ(BatchErrorMessage(2),
-              "2 error(s) occurred during the watermarking process!\r\nProbably disk write error or skipped image.");
+    EXPECT_EQ(BatchErrorMessage(2), "2 error(s) occurred during the watermarking process!\r\nProbably disk "
+                                    "write error or skipped image.");
     const std::pair<ItemStatus, const char*> cases[] = {{ItemStatus::Waiting, "Waiting"},
                                                         {ItemStatus::InProgress, "InProgress"},
                                                         {ItemStatus::Successful, "Successful"},

@@ -1,10 +1,10 @@
-#include <gtest/gtest.h>
+#include "batch/ParallelBatch.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include <FreeImage.h>
 
-#include "batch/ParallelBatch.h"
 #include "imageio/FreeImageHandle.h"
 #include "support/TestSupport.h"
 
@@ -30,12 +30,19 @@ TEST(ParallelBatchTest, ItemsThatShareAPathFamilyWaitForTheEarlierOnes) {
     const Case cases[] = {
         {"independent", {in + "/a.png", in + "/b.png", in + "/c.jpg"}, &intoOut, {{}, {}, {}}},
         {"same target", {in + "/x.png", in + "/y.png", in + "/x.jpg"}, &intoOut, {{}, {}, {0}}},
-        {"another spelling of the folder", {in + "/x.png", dir.file("in/../in/x.jpg")}, &nextToSource, {{}, {0}}},
-        {"output onto a later source", {in + "/a.png", in + "/a.jpg", in + "/b.jpg"}, &nextToSource, {{}, {0}, {}}},
+        {"another spelling of the folder",
+         {in + "/x.png", dir.file("in/../in/x.jpg")},
+         &nextToSource,
+         {{}, {0}}},
+        {"output onto a later source",
+         {in + "/a.png", in + "/a.jpg", in + "/b.jpg"},
+         &nextToSource,
+         {{}, {0}, {}}},
         {"rename family", {in + "/a.png", in + "/a_Renamed_by_TLY.png"}, &nextToSource, {{}, {0}}},
         {"chains", {in + "/a.png", in + "/a.jpg", in + "/a.bmp"}, &intoOut, {{}, {0}, {1}}},
     };
-    for (const auto& c : cases) EXPECT_EQ(ItemDependencies(c.sources, *c.output), c.expected) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(ItemDependencies(c.sources, *c.output), c.expected) << c.name;
 }
 
 void WriteUniformPng(const std::string& path, int width, int height) {

@@ -1,13 +1,11 @@
-#include <gtest/gtest.h>
-
+#include <fcntl.h>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
-#include <vector>
-
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include <FreeImage.h>
 
@@ -34,7 +32,8 @@ RunResult RunCli(const test::ScratchDir& scratch, const std::vector<std::string>
         ::dup2(err, 2);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(TESSOLY_CLI_PATH));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         ::execv(TESSOLY_CLI_PATH, argv.data());
         ::_exit(127);
@@ -97,7 +96,8 @@ TEST(CliTest, HelpListsTheOptions) {
     test::ScratchDir dir;
     const RunResult r = RunCli(dir, {"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* option : {"Usage: tessoly-cli", "--opacity", "--existing", "--jobs", "--keep-metadata"}) {
+    for (const char* option :
+         {"Usage: tessoly-cli", "--opacity", "--existing", "--jobs", "--keep-metadata"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
 }
@@ -119,9 +119,10 @@ TEST(CliTest, StatusLinesReasonsEndOfRunMessageAndExitCodes) {
                              Line("Skipped", dir.file("taken.png"), out + "/taken.jpg"));
     EXPECT_NE(mixed.err.find("cannot decode " + dir.file("broken.jpg")), std::string::npos) << mixed.err;
     EXPECT_NE(mixed.err.find("skipped " + dir.file("taken.png")), std::string::npos) << mixed.err;
-    EXPECT_NE(mixed.err.find("2 error(s) occurred during the watermarking process!\nProbably disk write error or "
-                             "skipped image.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        mixed.err.find("2 error(s) occurred during the watermarking process!\nProbably disk write error or "
+                       "skipped image.\n"),
+        std::string::npos)
         << mixed.err;
     EXPECT_EQ(test::ReadFileBytes(dir.file("out/taken.jpg")), "earlier output");
 
@@ -148,8 +149,8 @@ TEST(CliTest, TwoSourcesWithOneTargetUnderSkipWithFourJobs) {
     WritePicture(dir.file("x.png"), FIF_PNG, 1800, 1200);
     WritePicture(dir.file("x.bmp"), FIF_BMP, 30, 20);
     const std::string out = dir.file("out");
-    const RunResult r = RunCli(dir, {"--jobs", "4", "--format", "JPEG", "--output-folder", out, dir.file("x.png"),
-                                     dir.file("x.bmp")});
+    const RunResult r = RunCli(dir, {"--jobs", "4", "--format", "JPEG", "--output-folder", out,
+                                     dir.file("x.png"), dir.file("x.bmp")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, Line("Successful", dir.file("x.png"), out + "/x.jpg") +
                          Line("Skipped", dir.file("x.bmp"), out + "/x.jpg"));
@@ -173,7 +174,8 @@ TEST(CliTest, FolderArgumentsAreScannedGroupedByExtension) {
     const std::string p = photos.string();
     const RunResult r = RunCli(dir, {"--jobs", "2", "--output-folder", out, p});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, Line("Successful", p + "/c.bmp", out + "/c.bmp") + Line("Successful", p + "/a.JPG", out + "/a.jpg") +
+    EXPECT_EQ(r.out, Line("Successful", p + "/c.bmp", out + "/c.bmp") +
+                         Line("Successful", p + "/a.JPG", out + "/a.jpg") +
                          Line("Successful", p + "/b.png", out + "/b.png"));
 
     // A file argument is taken as it is, like a file chosen in the dialog: a missing one fails.

@@ -1,8 +1,9 @@
+#include "imageio/OutputFormat.h"
+
 #include <gtest/gtest.h>
 
 #include <FreeImage.h>
 
-#include "imageio/OutputFormat.h"
 #include "render/RenderError.h"
 
 namespace tessoly {
@@ -16,10 +17,12 @@ TEST(OutputFormatTest, FormatTableIsExactAndCaseSensitiveWithJpegForAnythingElse
         bool quantize;
     };
     const Case cases[] = {
-        {"BMP", FIF_BMP, ".bmp", false},   {"GIF", FIF_GIF, ".gif", true},    {"JPEG-2000", FIF_JP2, ".jp2", false},
-        {"PNG", FIF_PNG, ".png", false},   {"TIFF", FIF_TIFF, ".tif", false}, {"TGA", FIF_TARGA, ".tga", false},
-        {"JPEG", FIF_JPEG, ".jpg", false}, {"png", FIF_JPEG, ".jpg", false},  {"", FIF_JPEG, ".jpg", false},
-        {"Bmp", FIF_JPEG, ".jpg", false},  {"TARGA", FIF_JPEG, ".jpg", false},
+        {"BMP", FIF_BMP, ".bmp", false},       {"GIF", FIF_GIF, ".gif", true},
+        {"JPEG-2000", FIF_JP2, ".jp2", false}, {"PNG", FIF_PNG, ".png", false},
+        {"TIFF", FIF_TIFF, ".tif", false},     {"TGA", FIF_TARGA, ".tga", false},
+        {"JPEG", FIF_JPEG, ".jpg", false},     {"png", FIF_JPEG, ".jpg", false},
+        {"", FIF_JPEG, ".jpg", false},         {"Bmp", FIF_JPEG, ".jpg", false},
+        {"TARGA", FIF_JPEG, ".jpg", false},
     };
     for (const auto& c : cases) {
         const OutputFormat f = SelectOutputFormat(c.name, 80);
@@ -38,11 +41,12 @@ TEST(OutputFormatTest, UnchangedTakesTheNameFromTheSourceAndOtherChoicesAreTrimm
         const char* name;
     };
     const Case cases[] = {
-        {FIF_BMP, "BMP"},  {FIF_JPEG, "JPEG"}, {FIF_PNG, "PNG"}, {FIF_TARGA, "TGA"}, {FIF_TIFF, "TIFF"},
-        {FIF_GIF, "GIF"},  {FIF_JP2, "JPEG-2000"}, {FIF_PCX, ""}, {FIF_PSD, ""},    {FIF_UNKNOWN, ""},
-        {FIF_ICO, ""},
+        {FIF_BMP, "BMP"},   {FIF_JPEG, "JPEG"}, {FIF_PNG, "PNG"},       {FIF_TARGA, "TGA"},
+        {FIF_TIFF, "TIFF"}, {FIF_GIF, "GIF"},   {FIF_JP2, "JPEG-2000"}, {FIF_PCX, ""},
+        {FIF_PSD, ""},      {FIF_UNKNOWN, ""},  {FIF_ICO, ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(FormatNameForChoice("Unchanged", c.source), c.name) << c.source;
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatNameForChoice("Unchanged", c.source), c.name) << c.source;
     EXPECT_EQ(FormatNameForChoice("  PNG\t", FIF_BMP), "PNG");
     // Only the "Unchanged" test is made on the untrimmed text: a padded one is a typed name.
     EXPECT_EQ(FormatNameForChoice(" Unchanged", FIF_PNG), "Unchanged");
@@ -50,15 +54,17 @@ TEST(OutputFormatTest, UnchangedTakesTheNameFromTheSourceAndOtherChoicesAreTrimm
 }
 
 TEST(OutputFormatTest, Jpeg2000RateFromQuality) {
-    const std::pair<int, int> cases[] = {{1, 26},  {20, 21}, {50, 13}, {75, 7}, {80, 5},
-                                         {90, 3},  {95, 2},  {96, 1},  {99, 1}, {100, 1}};
-    for (const auto& [quality, rate] : cases) EXPECT_EQ(Jpeg2000Rate(quality), rate) << quality;
+    const std::pair<int, int> cases[] = {{1, 26}, {20, 21}, {50, 13}, {75, 7}, {80, 5},
+                                         {90, 3}, {95, 2},  {96, 1},  {99, 1}, {100, 1}};
+    for (const auto& [quality, rate] : cases)
+        EXPECT_EQ(Jpeg2000Rate(quality), rate) << quality;
 }
 
 TEST(OutputFormatTest, DotsPerMetreOfTheListedResolutions) {
     const std::pair<int, int> cases[] = {{72, 2835},   {96, 3780},   {144, 5669}, {200, 7874}, {300, 11811},
                                          {400, 15748}, {600, 23622}, {0, 0},      {1, 39}};
-    for (const auto& [dpi, dpm] : cases) EXPECT_EQ(DotsPerMetreFromDpi(dpi), dpm) << dpi;
+    for (const auto& [dpi, dpm] : cases)
+        EXPECT_EQ(DotsPerMetreFromDpi(dpi), dpm) << dpi;
     // 127 dpi is exactly 5000 dots per metre; 0.5 steps land on even neighbours.
     EXPECT_EQ(DotsPerMetreFromDpi(127), 5000);
 }

@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
+#include "OutputTestImages.h"
 #include "imageio/OutputWriter.h"
 #include "support/TestSupport.h"
-#include "OutputTestImages.h"
 
 namespace tessoly {
 namespace {
@@ -23,17 +22,17 @@ void Put32(std::vector<BYTE>& b, unsigned v) {
 //! An APP1 Exif block as a camera writes it: IFD0 with Make and Model.
 std::vector<BYTE> CameraExif() {
     std::vector<BYTE> b = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 0x2A, 0};
-    Put32(b, 8);                  // IFD0 offset
-    Put16(b, 2);                  // entries
-    Put16(b, 0x010F);             // Make, ASCII, 11 bytes at offset 38
+    Put32(b, 8);      // IFD0 offset
+    Put16(b, 2);      // entries
+    Put16(b, 0x010F); // Make, ASCII, 11 bytes at offset 38
     Put16(b, 2);
     Put32(b, 11);
     Put32(b, 38);
-    Put16(b, 0x0110);             // Model, ASCII, 4 bytes inline
+    Put16(b, 0x0110); // Model, ASCII, 4 bytes inline
     Put16(b, 2);
     Put32(b, 4);
     b.insert(b.end(), {'T', '-', '1', 0});
-    Put32(b, 0);                  // no next IFD
+    Put32(b, 0); // no next IFD
     const char make[] = "TessolyCam";
     b.insert(b.end(), make, make + sizeof make);
     return b;
@@ -54,7 +53,8 @@ void SetTag(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, WORD id,
 
 std::string TagText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key) {
     FITAG* tag = nullptr;
-    if (!FreeImage_GetMetadata(model, image, key, &tag) || tag == nullptr) return "";
+    if (!FreeImage_GetMetadata(model, image, key, &tag) || tag == nullptr)
+        return "";
     const char* value = static_cast<const char*>(FreeImage_GetTagValue(tag));
     return std::string(value, strnlen(value, FreeImage_GetTagLength(tag)));
 }
@@ -65,7 +65,8 @@ FIBITMAP* LoadCameraJpeg(const std::string& path) {
     FreeImage_SetDotsPerMeterX(picture.get(), 9449);
     FreeImage_SetDotsPerMeterY(picture.get(), 9449);
     const std::vector<BYTE> exif = CameraExif();
-    SetTag(picture.get(), FIMD_EXIF_RAW, "ExifRaw", 0, FIDT_BYTE, exif.data(), static_cast<DWORD>(exif.size()));
+    SetTag(picture.get(), FIMD_EXIF_RAW, "ExifRaw", 0, FIDT_BYTE, exif.data(),
+           static_cast<DWORD>(exif.size()));
     const char caption[] = "Harbour at dawn";
     SetTag(picture.get(), FIMD_IPTC, "Caption-Abstract", 0x0278, FIDT_ASCII, caption, sizeof caption);
     const char byline[] = "A. Photographer";

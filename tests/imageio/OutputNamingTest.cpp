@@ -1,6 +1,7 @@
+#include "imageio/OutputNaming.h"
+
 #include <gtest/gtest.h>
 
-#include "imageio/OutputNaming.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -13,11 +14,17 @@ struct StripCase {
 
 TEST(OutputNamingTest, StripExtensionRemovesOnlyTheLastExtensionOfTheFileName) {
     const StripCase cases[] = {
-        {"/img/a.jpg", "/img/a"},         {"/img/a.tar.gz", "/img/a.tar"}, {"/my.pics/photo", "/my.pics/photo"},
-        {"photo", "photo"},               {"/img/.hidden", "/img/"},       {"/img/a.", "/img/a"},
-        {"/img/dir.d/", "/img/dir.d/"},   {"", ""},
+        {"/img/a.jpg", "/img/a"},
+        {"/img/a.tar.gz", "/img/a.tar"},
+        {"/my.pics/photo", "/my.pics/photo"},
+        {"photo", "photo"},
+        {"/img/.hidden", "/img/"},
+        {"/img/a.", "/img/a"},
+        {"/img/dir.d/", "/img/dir.d/"},
+        {"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(StripExtension(c.path), c.expected) << c.path;
+    for (const auto& c : cases)
+        EXPECT_EQ(StripExtension(c.path), c.expected) << c.path;
 }
 
 struct BaseCase {
@@ -36,13 +43,15 @@ TEST(OutputNamingTest, OutputBasePathIsNextToTheSourceOrInTheOutputFolder) {
         {"/x/c.tar.gz", "/o.d", "/o.d/c.tar"},
         {"/x/d.jpg", "/", "/d"},
     };
-    for (const auto& c : cases) EXPECT_EQ(OutputBasePath(c.source, c.folder), c.expected) << c.source;
+    for (const auto& c : cases)
+        EXPECT_EQ(OutputBasePath(c.source, c.folder), c.expected) << c.source;
 }
 
 TEST(OutputNamingTest, PolicyDecidesOnlyWhenTheTargetExists) {
     test::ScratchDir dir;
     const std::string base = dir.file("a");
-    for (auto policy : {ExistingFilePolicy::Skip, ExistingFilePolicy::Rename, ExistingFilePolicy::Overwrite}) {
+    for (auto policy :
+         {ExistingFilePolicy::Skip, ExistingFilePolicy::Rename, ExistingFilePolicy::Overwrite}) {
         const PolicyDecision d = ApplyExistingFilePolicy(base, ".jpg", policy);
         EXPECT_FALSE(d.skip);
         EXPECT_EQ(d.targetPath, base + ".jpg");

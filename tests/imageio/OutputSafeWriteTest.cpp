@@ -1,26 +1,25 @@
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <filesystem>
-#include <vector>
-
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
+#include "OutputTestImages.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SafeFileWrite.h"
 #include "render/RenderError.h"
 #include "support/TestSupport.h"
-#include "OutputTestImages.h"
 
 namespace tessoly {
 namespace {
 
 std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -60,7 +59,8 @@ TEST(OutputSafeWriteTest, AFolderThatCannotHoldFilesFailsAndKeepsEverything) {
 }
 
 TEST(OutputSafeWriteTest, AReadOnlyFolderFailsAndKeepsTheOldTarget) {
-    if (::geteuid() == 0) GTEST_SKIP() << "running as root: folder permissions do not block writes";
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "running as root: folder permissions do not block writes";
     test::ScratchDir dir;
     std::filesystem::create_directory(dir.path() / "ro");
     test::WriteFileBytes(dir.path() / "ro" / "a.png", "old output");
@@ -77,7 +77,8 @@ TEST(OutputSafeWriteTest, AReadOnlyFolderFailsAndKeepsTheOldTarget) {
 }
 
 TEST(OutputSafeWriteTest, AReadOnlyTargetFileIsNotReplaced) {
-    if (::geteuid() == 0) GTEST_SKIP() << "running as root: file permissions do not block writes";
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "running as root: file permissions do not block writes";
     test::ScratchDir dir;
     const std::string target = dir.file("t.bin");
     test::WriteFileBytes(target, "keep me");
@@ -106,17 +107,19 @@ TEST(OutputSafeWriteTest, AFullDiskKeepsTheOldTargetByteForByteAndLeavesNoTempor
         test::PrepareWorkingImage(image, 300, 300, dir.file("src.bmp"), FIF_BMP);
         for (int y = 0; y < 300; ++y)
             for (int x = 0; x < 300; ++x)
-                image.ComposedBitmap.SetPixel(x, y, 0xFF000000u | static_cast<std::uint32_t>((x * 2654435761u) ^ (y * 40503u)));
+                image.ComposedBitmap.SetPixel(
+                    x, y, 0xFF000000u | static_cast<std::uint32_t>((x * 2654435761u) ^ (y * 40503u)));
         OutputSettings settings;
         settings.formatChoice = format;
         settings.jpegQuality = 100;
         settings.existingFilePolicy = ExistingFilePolicy::Overwrite;
         // Find the target name first, then plant an old output there.
-        const std::string target = OutputBasePath(image.CurrentImagePath, "") +
-                                   (std::string(format) == "JPEG" ? ".jpg" : std::string(format) == "TIFF" ? ".tif"
-                                                                   : std::string(format) == "TGA"  ? ".tga"
-                                                                   : std::string(format) == "PNG"  ? ".png"
-                                                                                                   : ".bmp");
+        const std::string target =
+            OutputBasePath(image.CurrentImagePath, "") + (std::string(format) == "JPEG"   ? ".jpg"
+                                                          : std::string(format) == "TIFF" ? ".tif"
+                                                          : std::string(format) == "TGA"  ? ".tga"
+                                                          : std::string(format) == "PNG"  ? ".png"
+                                                                                          : ".bmp");
         const std::string old(4000, 'o');
         test::WriteFileBytes(target, old);
 

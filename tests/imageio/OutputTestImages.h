@@ -45,14 +45,17 @@ inline void PrepareWorkingImage(WorkingImage& image, int width, int height, cons
 
 inline FreeImagePtr LoadOutput(const std::string& path, FREE_IMAGE_FORMAT* format = nullptr) {
     const FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path.c_str(), 0);
-    if (format) *format = fif;
-    if (fif == FIF_UNKNOWN) return nullptr;
+    if (format)
+        *format = fif;
+    if (fif == FIF_UNKNOWN)
+        return nullptr;
     return FreeImagePtr(FreeImage_Load(fif, path.c_str(), 0));
 }
 
 //! The pixel (x, y), top row 0, of a 24-bit library image as 0xRRGGBB.
 inline std::uint32_t Pixel24(FIBITMAP* image, int x, int y) {
-    const BYTE* p = FreeImage_GetScanLine(image, static_cast<int>(FreeImage_GetHeight(image)) - 1 - y) + x * 3;
+    const BYTE* p =
+        FreeImage_GetScanLine(image, static_cast<int>(FreeImage_GetHeight(image)) - 1 - y) + x * 3;
     return std::uint32_t(p[FI_RGBA_RED]) << 16 | std::uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
 }
 

@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
+#include "imageio/OutputWriter.h"
 
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <vector>
 
-#include "imageio/OutputConversion.h"
-#include "imageio/OutputWriter.h"
-#include "support/TestSupport.h"
 #include "OutputTestImages.h"
+#include "imageio/OutputConversion.h"
+#include "support/TestSupport.h"
 
 namespace tessoly {
 namespace {
@@ -18,7 +18,8 @@ using test::PrepareWorkingImage;
 
 std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -31,10 +32,10 @@ TEST(OutputWriterTest, UnchangedWritesTheSourceFormatForEverySourceFormat) {
         FREE_IMAGE_FORMAT written;
     };
     const Case cases[] = {
-        {FIF_BMP, "a.bmp", "a.bmp", FIF_BMP},     {FIF_JPEG, "b.jpeg", "b.jpg", FIF_JPEG},
-        {FIF_PNG, "c.png", "c.png", FIF_PNG},     {FIF_TARGA, "d.tga", "d.tga", FIF_TARGA},
-        {FIF_TIFF, "e.tiff", "e.tif", FIF_TIFF},  {FIF_GIF, "f.gif", "f.gif", FIF_GIF},
-        {FIF_JP2, "g.jp2", "g.jp2", FIF_JP2},     {FIF_PCX, "h.pcx", "h.jpg", FIF_JPEG},
+        {FIF_BMP, "a.bmp", "a.bmp", FIF_BMP},    {FIF_JPEG, "b.jpeg", "b.jpg", FIF_JPEG},
+        {FIF_PNG, "c.png", "c.png", FIF_PNG},    {FIF_TARGA, "d.tga", "d.tga", FIF_TARGA},
+        {FIF_TIFF, "e.tiff", "e.tif", FIF_TIFF}, {FIF_GIF, "f.gif", "f.gif", FIF_GIF},
+        {FIF_JP2, "g.jp2", "g.jp2", FIF_JP2},    {FIF_PCX, "h.pcx", "h.jpg", FIF_JPEG},
         {FIF_PSD, "i.psd", "i.jpg", FIF_JPEG},
     };
     test::ScratchDir src;
@@ -182,7 +183,7 @@ TEST(OutputWriterTest, RotationComesBeforeResizing) {
     const Case cases[] = {
         {1000, 667, kRotationNone, true, "800", "0", 800, 534},
         {1000, 667, kRotation90CW, true, "800", "0", 800, 1199},
-        {1000, 667, kRotation90CCW, true, "0", "500", 334, 500},  // 333.5 to even
+        {1000, 667, kRotation90CCW, true, "0", "500", 334, 500}, // 333.5 to even
         {1000, 667, kRotation180, true, "0", "0", 1000, 667},
         {200, 100, kRotationNone, true, "5", "0", 5, 2},
         {200, 100, kRotationNone, true, "0", "5", 10, 5},
@@ -204,15 +205,17 @@ TEST(OutputWriterTest, RotationComesBeforeResizing) {
         ASSERT_FALSE(outcome.OutputFailed) << outcome.reason;
         const FreeImagePtr loaded = LoadOutput(dir.file("r.png"));
         ASSERT_TRUE(loaded);
-        EXPECT_EQ(FreeImage_GetWidth(loaded.get()), c.outWidth) << c.width << "x" << c.height << " " << c.rotation;
-        EXPECT_EQ(FreeImage_GetHeight(loaded.get()), c.outHeight) << c.width << "x" << c.height << " " << c.rotation;
+        EXPECT_EQ(FreeImage_GetWidth(loaded.get()), c.outWidth)
+            << c.width << "x" << c.height << " " << c.rotation;
+        EXPECT_EQ(FreeImage_GetHeight(loaded.get()), c.outHeight)
+            << c.width << "x" << c.height << " " << c.rotation;
     }
 }
 
 TEST(OutputWriterTest, QuarterTurnsGoTheNamedWay) {
     struct Case {
         const char* rotation;
-        int x, y;  // where the red top-left pixel of a 4 x 2 picture ends up
+        int x, y; // where the red top-left pixel of a 4 x 2 picture ends up
     };
     const Case cases[] = {{kRotation90CW, 1, 0}, {kRotation90CCW, 0, 3}, {kRotation180, 3, 1}};
     for (const auto& c : cases) {
@@ -270,7 +273,8 @@ TEST(OutputWriterTest, ColourModesGiveGreyOrThresholdedPixelsIn24Bits) {
         const char* format;
         const char* file;
     };
-    const Case cases[] = {{"Greyscale", "PNG", "c.png"}, {"Monochrome", "PNG", "c.png"}, {"Monochrome", "GIF", "c.gif"}};
+    const Case cases[] = {
+        {"Greyscale", "PNG", "c.png"}, {"Monochrome", "PNG", "c.png"}, {"Monochrome", "GIF", "c.gif"}};
     for (const auto& c : cases) {
         test::ScratchDir dir;
         WorkingImage image;
@@ -344,7 +348,8 @@ TEST(OutputWriterTest, JpegQualityAndJpeg2000RateReachTheEncoder) {
         // Noise, so that no rate is generous enough to hold the picture unchanged.
         for (int y = 0; y < 96; ++y)
             for (int x = 0; x < 128; ++x)
-                image.ComposedBitmap.SetPixel(x, y, 0xFF000000u | ((x * 2654435761u) ^ (y * 2246822519u)) >> 8);
+                image.ComposedBitmap.SetPixel(x, y,
+                                              0xFF000000u | ((x * 2654435761u) ^ (y * 2246822519u)) >> 8);
         OutputSettings settings;
         settings.formatChoice = format;
         settings.jpegQuality = quality;
@@ -452,7 +457,8 @@ TEST(OutputWriterTest, TheShortRouteMatchesTheReferenceRouteThroughA32BitImage) 
         const FreeImagePtr b(FreeImage_ConvertTo24Bits(reference.image.get()));
         int differing = 0;
         for (unsigned y = 0; y < h; ++y)
-            for (unsigned x = 0; x < w; ++x) differing += Pixel24(a.get(), x, y) != Pixel24(b.get(), x, y);
+            for (unsigned x = 0; x < w; ++x)
+                differing += Pixel24(a.get(), x, y) != Pixel24(b.get(), x, y);
         EXPECT_EQ(differing, 0) << c.colourMode << " " << c.rotation << " " << c.format;
     }
 }

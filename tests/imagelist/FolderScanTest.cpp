@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
+#include "imagelist/FolderScan.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 
-#include "imagelist/FolderScan.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -37,7 +37,8 @@ TEST(FolderScanTest, ATrailingSeparatorIsNotDoubledAndTheFolderTextIsKept) {
 
 TEST(FolderScanTest, NamesWithinOneExtensionComeInNameOrder) {
     test::ScratchDir dir;
-    for (const char* name : {"b2.jpg", "B1.jpg", "a.jpg", "c.JPG"}) test::WriteFileBytes(dir.path() / name, "x");
+    for (const char* name : {"b2.jpg", "B1.jpg", "a.jpg", "c.JPG"})
+        test::WriteFileBytes(dir.path() / name, "x");
     const std::string f = dir.path().string();
     EXPECT_EQ(CollectFolderImages(f),
               (std::vector<std::string>{f + "/a.jpg", f + "/B1.jpg", f + "/b2.jpg", f + "/c.JPG"}));
@@ -56,7 +57,8 @@ TEST(FolderScanTest, ExtensionTestOfSingleFiles) {
         {"/a/noext", false},    {"/a.jpg/noext", false}, {"/a/x.jpg.bak", false}, {"/a/.png", true},
         {"/a/x.", false},       {"/a/x.webp", false},
     };
-    for (const auto& [path, accepted] : cases) EXPECT_EQ(HasImageExtension(path), accepted) << path;
+    for (const auto& [path, accepted] : cases)
+        EXPECT_EQ(HasImageExtension(path), accepted) << path;
 }
 
 } // namespace

@@ -211,7 +211,7 @@ void TMainForm::BuildImageTab() {
     AdvGDIPPictureWatermark->setAlignment(Qt::AlignCenter);
     AdvGDIPPictureWatermark->setVisible(false);
     sCheckBoxTransparent =
-        Check(picture, "sCheckBoxTransparent", QStringLiteral("Transparent\n edges"), QRect(96, 16, 74, 30), false);
+        Check(picture, "sCheckBoxTransparent", QStringLiteral("Transparent\n edges"), QRect(93, 16, 78, 30), false);
     Label(picture, QStringLiteral("Image scale:"), 96, 52);
     sComboBoxWImageScale = Combo(picture, "sComboBoxWImageScale", QRect(96, 68, 56, 21),
                                  {QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("80"),
@@ -236,7 +236,10 @@ void TMainForm::BuildSettingsTab() {
     sTabSheetSettings->setObjectName(QStringLiteral("sTabSheetSettings"));
     const int index = sPageControl1->addTab(sTabSheetSettings, TabStripIcon(6), QStringLiteral("Output Settings && Start "));
     sPageControl1->tabBar()->setTabTextColor(index, QColor(0, 70, 160));
-    sPageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
+    // All three tabs stay in view, as in a page control, rather than behind scroll arrows.
+    sPageControl1->setUsesScrollButtons(false);
+    sPageControl1->setElideMode(Qt::ElideNone);
+    sPageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px 3px 1px; }"));
     QWidget* page = sTabSheetSettings;
 
     QGroupBox* output = Group(page, "sGroupBoxOutputImage", QStringLiteral("Output Image Settings"), QRect(1, 0, 401, 98));

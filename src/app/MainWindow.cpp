@@ -79,6 +79,9 @@ void TMainForm::FormCreate(const StartOptions& options) {
     preview_->SetPrompt(QString());
     SelectTab(0);
     TimerBlink->start();
+    // Hints stay up for 15 seconds, long enough to read the picture's facts.
+    for (QWidget* widget : findChildren<QWidget*>())
+        widget->setToolTipDuration(15000);
     // The check releases itself; it is pointless when the program is about to end for want of its
     // installation facts.
     if (options.checkForUpdates && !startupFailed_)

@@ -33,7 +33,10 @@ inline void EnsureWidgetsApp() {
     static int argc = 1;
     static char name[] = "test_app";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: a QApplication torn down among the exit-time statics crashes once an input
+    // device exists (any synthesized mouse event makes one).
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
 }
 
 //! Writes a width x height 24-bit picture in format (a gradient, so outputs differ by position).

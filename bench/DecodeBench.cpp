@@ -1,10 +1,9 @@
 // DecodeSourceImage of a 6000 x 4000 JPEG against FreeImage_Load alone: the price of the header
 // walk, the transfer into 32-bit pixels and the second full-size copy.
 
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <string>
-
-#include <benchmark/benchmark.h>
 
 #include <FreeImage.h>
 
@@ -31,7 +30,8 @@ const std::string& PhotoPath() {
                 row[3 * x + FI_RGBA_RED] = static_cast<BYTE>(((x + y) / 40 + noise) & 0xFF);
             }
         }
-        if (!FreeImage_Save(FIF_JPEG, dib, p.c_str(), JPEG_QUALITYGOOD)) std::fprintf(stderr, "cannot write %s\n", p.c_str());
+        if (!FreeImage_Save(FIF_JPEG, dib, p.c_str(), JPEG_QUALITYGOOD))
+            std::fprintf(stderr, "cannot write %s\n", p.c_str());
         FreeImage_Unload(dib);
         return p;
     }();
@@ -52,7 +52,8 @@ void BM_DecodeSourceImageJpeg(benchmark::State& state) {
     const std::string& path = PhotoPath();
     tessoly::WorkingImage image;
     for (auto _ : state) {
-        if (!tessoly::DecodeSourceImage(image, path)) state.SkipWithError("decode failed");
+        if (!tessoly::DecodeSourceImage(image, path))
+            state.SkipWithError("decode failed");
         tessoly::ReleaseSourceImage(image);
     }
 }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
 #include <unistd.h>
 
 #include "imageio/FreeImageLibrary.h"
@@ -18,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return std::string(tmp && *tmp ? tmp : "/tmp") + "/tessoly-fuzz-decode-" + std::to_string(::getpid());
     }();
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return 0;
+    if (!file)
+        return 0;
     const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
     if (std::fclose(file) != 0 || !written) {
         std::remove(path.c_str());
@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (decoded) {
         // The properties line reads the open library image; the bitmaps must match its size.
         const std::string properties = tessoly::PropertiesText(image);
-        if (image.SourceBitmap.Width() != image.PreviewBitmap.Width() || properties.empty()) std::abort();
+        if (image.SourceBitmap.Width() != image.PreviewBitmap.Width() || properties.empty())
+            std::abort();
     }
     if (std::getenv("TESSOLY_FUZZ_VERBOSE")) {
         std::fprintf(stderr, "%s\n", decoded ? tessoly::PropertiesText(image).c_str() : "refused");

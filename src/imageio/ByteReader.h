@@ -49,15 +49,23 @@ private:
 };
 
 //! Big- and little-endian field readers over a byte array.
-inline std::uint16_t Be16(const std::uint8_t* p) { return std::uint16_t((p[0] << 8) | p[1]); }
+inline std::uint16_t Be16(const std::uint8_t* p) {
+    return std::uint16_t((p[0] << 8) | p[1]);
+}
 inline std::uint32_t Be32(const std::uint8_t* p) {
     return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
 }
-inline std::uint64_t Be64(const std::uint8_t* p) { return (std::uint64_t(Be32(p)) << 32) | Be32(p + 4); }
-inline std::uint16_t Le16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+inline std::uint64_t Be64(const std::uint8_t* p) {
+    return (std::uint64_t(Be32(p)) << 32) | Be32(p + 4);
+}
+inline std::uint16_t Le16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
 inline std::uint32_t Le32(const std::uint8_t* p) {
     return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
 }
-inline std::uint64_t Le64(const std::uint8_t* p) { return Le32(p) | (std::uint64_t(Le32(p + 4)) << 32); }
+inline std::uint64_t Le64(const std::uint8_t* p) {
+    return Le32(p) | (std::uint64_t(Le32(p + 4)) << 32);
+}
 
 } // namespace tessoly

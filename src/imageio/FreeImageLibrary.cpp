@@ -14,9 +14,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
-
 #include <dlfcn.h>
+#include <initializer_list>
 
 #include <FreeImage.h>
 
@@ -30,7 +29,8 @@ bool EchoMessages() {
 }
 
 void OnFreeImageMessage(FREE_IMAGE_FORMAT format, const char* message) {
-    if (!EchoMessages()) return;
+    if (!EchoMessages())
+        return;
     const char* name = format == FIF_UNKNOWN ? nullptr : FreeImage_GetFormatFromFIF(format);
     std::fprintf(stderr, "FreeImage (%s): %s\n", name ? name : "-", message ? message : "");
 }
@@ -40,7 +40,8 @@ using TiffMessageHandler = void (*)(const char* module, const char* format, std:
 using TiffSetMessageHandler = TiffMessageHandler (*)(TiffMessageHandler);
 
 void OnTiffMessage(const char* module, const char* format, std::va_list args) {
-    if (!EchoMessages()) return;
+    if (!EchoMessages())
+        return;
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
     std::fprintf(stderr, "libtiff (%s): %s\n", module ? module : "-", text);
@@ -66,6 +67,8 @@ FreeImageLibrary::FreeImageLibrary() {
     RouteLibTiffMessages();
 }
 
-FreeImageLibrary::~FreeImageLibrary() { FreeImage_DeInitialise(); }
+FreeImageLibrary::~FreeImageLibrary() {
+    FreeImage_DeInitialise();
+}
 
 } // namespace tessoly

@@ -13,16 +13,26 @@ static_assert(std::numeric_limits<long double>::digits >= 64, "needs extended pr
 
 std::string FormatDisplayName(int formatCode) {
     switch (formatCode) {
-    case FIF_BMP: return "BMP";
-    case FIF_JPEG: return "JPEG";
-    case FIF_PCX: return "PCX";
-    case FIF_PNG: return "PNG";
-    case FIF_TARGA: return "TARGA";
-    case FIF_TIFF: return "TIFF";
-    case FIF_PSD: return "PSD";
-    case FIF_GIF: return "GIF";
-    case FIF_JP2: return "JPEG-2K";
-    default: return "Unknown";
+    case FIF_BMP:
+        return "BMP";
+    case FIF_JPEG:
+        return "JPEG";
+    case FIF_PCX:
+        return "PCX";
+    case FIF_PNG:
+        return "PNG";
+    case FIF_TARGA:
+        return "TARGA";
+    case FIF_TIFF:
+        return "TIFF";
+    case FIF_PSD:
+        return "PSD";
+    case FIF_GIF:
+        return "GIF";
+    case FIF_JP2:
+        return "JPEG-2K";
+    default:
+        return "Unknown";
     }
 }
 
@@ -37,14 +47,17 @@ namespace {
 std::uint64_t DivideRoundHalfEven(std::uint64_t n, std::uint64_t unit) {
     std::uint64_t q = n / unit;
     const std::uint64_t twiceRest = (n % unit) * 2;
-    if (twiceRest > unit || (twiceRest == unit && q % 2 == 1)) ++q;
+    if (twiceRest > unit || (twiceRest == unit && q % 2 == 1))
+        ++q;
     return q;
 }
 } // namespace
 
 std::string FormatFileSizeText(std::uint64_t bytes) {
-    if (bytes < 1024) return std::to_string(bytes);
-    if (bytes < 1048576) return std::to_string(DivideRoundHalfEven(bytes, 1024)) + " KB";
+    if (bytes < 1024)
+        return std::to_string(bytes);
+    if (bytes < 1048576)
+        return std::to_string(DivideRoundHalfEven(bytes, 1024)) + " KB";
     return std::to_string(DivideRoundHalfEven(bytes, 1048576)) + " MB";
 }
 

@@ -39,7 +39,8 @@ struct LibraryImage {
     FIBITMAP* dib = nullptr;
     explicit LibraryImage(FIBITMAP* d) : dib(d) {}
     ~LibraryImage() {
-        if (dib) FreeImage_Unload(dib);
+        if (dib)
+            FreeImage_Unload(dib);
     }
     LibraryImage(const LibraryImage&) = delete;
     LibraryImage& operator=(const LibraryImage&) = delete;
@@ -47,7 +48,9 @@ struct LibraryImage {
 };
 
 // Library rows are stored bottom row first: library row k is bitmap row height - 1 - k.
-TColor32* TargetRow(TBitmap32& out, unsigned k) { return out.ScanLine(out.Height() - 1 - static_cast<int>(k)); }
+TColor32* TargetRow(TBitmap32& out, unsigned k) {
+    return out.ScanLine(out.Height() - 1 - static_cast<int>(k));
+}
 
 void CopyRows32(FIBITMAP* dib, TBitmap32& out, bool keepAlpha) {
     const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
@@ -87,7 +90,8 @@ void CopyRows8(FIBITMAP* dib, TBitmap32& out) {
     for (unsigned k = 0; k < height; ++k) {
         const BYTE* src = FreeImage_GetScanLine(dib, static_cast<int>(k));
         TColor32* dst = TargetRow(out, k);
-        for (unsigned x = 0; x < width; ++x) dst[x] = colours[src[x]];
+        for (unsigned x = 0; x < width; ++x)
+            dst[x] = colours[src[x]];
     }
 }
 
@@ -97,8 +101,11 @@ FIBITMAP* ConvertToThirtyTwoBits(FIBITMAP* dib, bool& keepAlpha) {
     keepAlpha = false;
     switch (FreeImage_GetImageType(dib)) {
     case FIT_BITMAP:
-    case FIT_RGB16: return FreeImage_ConvertTo32Bits(dib);
-    case FIT_RGBA16: keepAlpha = true; return FreeImage_ConvertTo32Bits(dib);
+    case FIT_RGB16:
+        return FreeImage_ConvertTo32Bits(dib);
+    case FIT_RGBA16:
+        keepAlpha = true;
+        return FreeImage_ConvertTo32Bits(dib);
     case FIT_UINT16: {
         LibraryImage grey(FreeImage_ConvertTo8Bits(dib));
         return grey.dib ? FreeImage_ConvertTo32Bits(grey.dib) : nullptr;
@@ -167,16 +174,20 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
     ReleaseSourceImage(image);
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     image.SourceFormat = format;
-    if (format == FIF_UNKNOWN || !SourceHeaderIsPlausible(path, format)) return false;
+    if (format == FIF_UNKNOWN || !SourceHeaderIsPlausible(path, format))
+        return false;
 
     LibraryImage decoded(FreeImage_Load(format, path.c_str(), 0));
-    if (!decoded.dib || !FreeImage_HasPixels(decoded.dib)) return false;
+    if (!decoded.dib || !FreeImage_HasPixels(decoded.dib))
+        return false;
     const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
-    if (!PlausiblePictureSize(width, height)) return false;
+    if (!PlausiblePictureSize(width, height))
+        return false;
 
     TransferSource from;
     PrepareTransfer(decoded.dib, from);
-    if (!from.dib) return false;
+    if (!from.dib)
+        return false;
 
     try {
         // Bitmaps of the right size are written in place (a batch of same-sized photos allocates
@@ -186,8 +197,10 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
         const bool reusePreview = image.PreviewBitmap.Width() == w && image.PreviewBitmap.Height() == h;
         const bool reuseSource = image.SourceBitmap.Width() == w && image.SourceBitmap.Height() == h;
         TBitmap32 freshPreview, freshSource;
-        if (!reusePreview) freshPreview.SetSize(w, h);
-        if (!reuseSource) freshSource.SetSize(w, h);
+        if (!reusePreview)
+            freshPreview.SetSize(w, h);
+        if (!reuseSource)
+            freshSource.SetSize(w, h);
         std::string currentPath = path;
 
         // Nothing below throws: the working image changes all at once or not at all.
@@ -196,8 +209,10 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
         TBitmap32& source = reuseSource ? image.SourceBitmap : freshSource;
         TransferPixels(from, preview);
         std::copy(preview.Bits(), preview.Bits() + std::size_t(width) * height, source.Bits());
-        if (!reusePreview) TakePixels(image.PreviewBitmap, std::move(freshPreview));
-        if (!reuseSource) TakePixels(image.SourceBitmap, std::move(freshSource));
+        if (!reusePreview)
+            TakePixels(image.PreviewBitmap, std::move(freshPreview));
+        if (!reuseSource)
+            TakePixels(image.SourceBitmap, std::move(freshSource));
         image.CurrentImagePath = std::move(currentPath);
         image.SourceBitsPerPixel = static_cast<int>(FreeImage_GetBPP(decoded.dib));
         image.SourceImage = decoded.release();
@@ -209,16 +224,18 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
 }
 
 void ReleaseSourceImage(WorkingImage& image) {
-    if (image.SourceImage) FreeImage_Unload(image.SourceImage);
+    if (image.SourceImage)
+        FreeImage_Unload(image.SourceImage);
     image.SourceImage = nullptr;
 }
 
 std::string PropertiesText(const WorkingImage& image) {
     int dpi = image.SourceImage ? DpiFromDotsPerMetre(FreeImage_GetDotsPerMeterX(image.SourceImage)) : 0;
-    if (dpi == 0) dpi = 72;
-    return " " + std::to_string(image.PreviewBitmap.Width()) + " x " + std::to_string(image.PreviewBitmap.Height()) +
-           "  |  " + std::to_string(image.SourceBitsPerPixel) + " BPP  |  " + std::to_string(dpi) + " DPI  |  " +
-           FormatDisplayName(image.SourceFormat);
+    if (dpi == 0)
+        dpi = 72;
+    return " " + std::to_string(image.PreviewBitmap.Width()) + " x " +
+           std::to_string(image.PreviewBitmap.Height()) + "  |  " + std::to_string(image.SourceBitsPerPixel) +
+           " BPP  |  " + std::to_string(dpi) + " DPI  |  " + FormatDisplayName(image.SourceFormat);
 }
 
 } // namespace tessoly

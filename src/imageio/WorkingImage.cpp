@@ -4,6 +4,8 @@
 
 namespace tessoly {
 
-WorkingImage::~WorkingImage() { ReleaseSourceImage(*this); }
+WorkingImage::~WorkingImage() {
+    ReleaseSourceImage(*this);
+}
 
 } // namespace tessoly

@@ -23,7 +23,8 @@ FIBITMAP* MakePaletteDib(int width, int height, int bpp, const std::vector<std::
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             BYTE index = indices[static_cast<std::size_t>(y * width + x)];
-            FreeImage_SetPixelIndex(dib, static_cast<unsigned>(x), static_cast<unsigned>(height - 1 - y), &index);
+            FreeImage_SetPixelIndex(dib, static_cast<unsigned>(x), static_cast<unsigned>(height - 1 - y),
+                                    &index);
         }
     }
     return dib;
@@ -33,14 +34,16 @@ FIBITMAP* MakePaletteDib(int width, int height, int bpp, const std::vector<std::
 Picture PaletteColours(int width, int height, const std::vector<std::uint8_t>& indices,
                        const std::vector<TColor32>& palette) {
     Picture p{width, height, {}};
-    for (const std::uint8_t i : indices) p.pixels.push_back(SetAlpha(palette[i], 255));
+    for (const std::uint8_t i : indices)
+        p.pixels.push_back(SetAlpha(palette[i], 255));
     return p;
 }
 
 std::vector<std::uint8_t> Indices(int width, int height, int colours) {
     std::vector<std::uint8_t> v;
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) v.push_back(static_cast<std::uint8_t>((x + 3 * y) % colours));
+        for (int x = 0; x < width; ++x)
+            v.push_back(static_cast<std::uint8_t>((x + 3 * y) % colours));
     }
     return v;
 }
@@ -105,7 +108,8 @@ const DepthCase kDepthCases[] = {
          const auto indices = Indices(9, 5, 256);
          FIBITMAP* dib = MakePaletteDib(9, 5, 8, indices, palette);
          BYTE transparency[256];
-         for (int i = 0; i < 256; ++i) transparency[i] = static_cast<BYTE>(i % 3 == 0 ? 0 : 128);
+         for (int i = 0; i < 256; ++i)
+             transparency[i] = static_cast<BYTE>(i % 3 == 0 ? 0 : 128);
          FreeImage_SetTransparencyTable(dib, transparency, 256); // dropped: every alpha is 255
          FreeImage_SetDotsPerMeterX(dib, 11811);
          FreeImage_SetDotsPerMeterY(dib, 11811);
@@ -133,8 +137,10 @@ const DepthCase kDepthCases[] = {
      [](const std::string& path, Picture& expected) {
          std::vector<std::uint8_t> levels;
          std::vector<TColor32> ramp;
-         for (int i = 0; i < 256; ++i) ramp.push_back(Color32(255, i, i, i));
-         for (int i = 0; i < 12; ++i) levels.push_back(static_cast<std::uint8_t>(i * 23));
+         for (int i = 0; i < 256; ++i)
+             ramp.push_back(Color32(255, i, i, i));
+         for (int i = 0; i < 12; ++i)
+             levels.push_back(static_cast<std::uint8_t>(i * 23));
          SaveDib(MakePaletteDib(4, 3, 8, levels, ramp), FIF_PNG, path);
          expected = PaletteColours(4, 3, levels, ramp);
      },
@@ -142,8 +148,10 @@ const DepthCase kDepthCases[] = {
     {"rgb555.bmp",
      [](const std::string& path, Picture& expected) {
          // Channel values 0 and 255 survive 5-bit fields exactly.
-         expected = {4, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,
-                            0xFF000000, 0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF}};
+         expected = {4,
+                     2,
+                     {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000, 0xFFFFFF00, 0xFF00FFFF,
+                      0xFFFF00FF}};
          FIBITMAP* dib32 = MakeDib32(expected);
          FIBITMAP* dib = FreeImage_ConvertTo16Bits555(dib32);
          FreeImage_Unload(dib32);
@@ -152,8 +160,10 @@ const DepthCase kDepthCases[] = {
      " 4 x 2  |  16 BPP  |  72 DPI  |  BMP"},
     {"rgb565.bmp",
      [](const std::string& path, Picture& expected) {
-         expected = {4, 2, {0xFF00FFFF, 0xFFFF00FF, 0xFF000000, 0xFFFFFFFF,
-                            0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00}};
+         expected = {4,
+                     2,
+                     {0xFF00FFFF, 0xFFFF00FF, 0xFF000000, 0xFFFFFFFF, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                      0xFFFFFF00}};
          FIBITMAP* dib32 = MakeDib32(expected);
          FIBITMAP* dib = FreeImage_ConvertTo16Bits565(dib32);
          FreeImage_Unload(dib32);
@@ -198,8 +208,10 @@ const DepthCase kDepthCases[] = {
          // A distinctive bottom row and a transparent column: the library's first scan line must
          // end up as the bitmap's last row, and alpha must survive.
          expected = Gradient(5, 4);
-         for (int x = 0; x < 5; ++x) expected.pixels[15 + x] = Color32(255, 1, 2, 3);
-         for (int y = 0; y < 4; ++y) expected.pixels[y * 5] = Color32(0, 40, 50, 60);
+         for (int x = 0; x < 5; ++x)
+             expected.pixels[15 + x] = Color32(255, 1, 2, 3);
+         for (int y = 0; y < 4; ++y)
+             expected.pixels[y * 5] = Color32(0, 40, 50, 60);
          expected.pixels[2] = Color32(128, 200, 100, 0);
          SaveDib(MakeDib32(expected), FIF_PNG, path);
      },
@@ -222,7 +234,8 @@ const DepthCase kDepthCases[] = {
              for (int x = 0; x < 3; ++x) {
                  row[x] = {static_cast<WORD>(0x1234 * (x + 1) + y), static_cast<WORD>(0xFF00 - 0x3000 * x),
                            static_cast<WORD>(0x00FF + 0x4000 * y)};
-                 expected.pixels.push_back(Color32(255, row[x].red >> 8, row[x].green >> 8, row[x].blue >> 8));
+                 expected.pixels.push_back(
+                     Color32(255, row[x].red >> 8, row[x].green >> 8, row[x].blue >> 8));
              }
          }
          SaveDib(dib, FIF_PNG, path);
@@ -271,7 +284,8 @@ INSTANTIATE_TEST_SUITE_P(AllDepths, DecodeDepths, ::testing::ValuesIn(kDepthCase
                          [](const ::testing::TestParamInfo<DepthCase>& info) {
                              std::string name = info.param.name;
                              for (char& ch : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
                              }
                              return name;
                          });
@@ -341,7 +355,8 @@ TEST_F(DecodeTest, KeepsTheBitmapsDrawSettingsAndLeavesTheComposedBitmapAlone) {
 // Same-sized images reuse the bitmaps' storage; every decode must still replace every pixel.
 TEST_F(DecodeTest, SuccessiveImagesReplaceEveryPixel) {
     Picture first = Gradient(6, 4), second = Gradient(6, 4), third = Gradient(3, 8);
-    for (TColor32& c : second.pixels) c = Color32(255, 255 - RedOf(c), GreenOf(c) / 2, 200);
+    for (TColor32& c : second.pixels)
+        c = Color32(255, 255 - RedOf(c), GreenOf(c) / 2, 200);
     const Picture* pictures[] = {&first, &second, &third, &first};
     for (const Picture* picture : pictures) {
         const std::string path = dir_.file("p" + std::to_string(picture->width) + ".png");

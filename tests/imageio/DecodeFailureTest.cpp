@@ -17,7 +17,8 @@ std::uint32_t Crc32(const std::string& bytes) {
     std::uint32_t crc = 0xFFFFFFFFu;
     for (const char ch : bytes) {
         crc ^= static_cast<std::uint8_t>(ch);
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return ~crc;
 }
@@ -167,13 +168,21 @@ std::string CodeStreamClaiming(std::uint32_t width, std::uint32_t height) {
 
 std::string Jp2Claiming(std::uint32_t width, std::uint32_t height) {
     std::string s("\0\0\0\x0CjP  \r\n\x87\n", 12);
-    s += std::string("\0\0\0\x14" "ftypjp2 \0\0\0\0jp2 ", 20);
-    s += std::string("\0\0\0\x2D" "jp2h", 8);
-    s += std::string("\0\0\0\x16" "ihdr", 8);
+    s += std::string("\0\0\0\x14"
+                     "ftypjp2 \0\0\0\0jp2 ",
+                     20);
+    s += std::string("\0\0\0\x2D"
+                     "jp2h",
+                     8);
+    s += std::string("\0\0\0\x16"
+                     "ihdr",
+                     8);
     Be32(s, height);
     Be32(s, width);
     s += std::string("\0\x03\x07\x07\0\0", 6);
-    s += std::string("\0\0\0\x0F" "colr\x01\0\0\0\0\0\x10", 15);
+    s += std::string("\0\0\0\x0F"
+                     "colr\x01\0\0\0\0\0\x10",
+                     15);
     const std::string stream = CodeStreamClaiming(width, height);
     Be32(s, static_cast<std::uint32_t>(8 + stream.size()));
     return s + "jp2c" + stream;
@@ -222,7 +231,7 @@ std::string ExifBlock(unsigned declaredEntries) {
     Le32(t, 46);
     Le32(t, 0);
     t += std::string("Tessoly\0", 8);
-    Le16(t, 1);      // Exif IFD: ExposureTime, RATIONAL at 64
+    Le16(t, 1); // Exif IFD: ExposureTime, RATIONAL at 64
     Le16(t, 0x829A);
     Le16(t, 5);
     Le32(t, 1);
@@ -258,7 +267,8 @@ std::string PsdPackBits(int firstCode = 3) {
     Be32(s, 0);
     Be32(s, 0);
     Be16(s, 1);
-    for (int row = 0; row < 6; ++row) Be16(s, 5);
+    for (int row = 0; row < 6; ++row)
+        Be16(s, 5);
     for (int row = 0; row < 6; ++row) {
         s += static_cast<char>(row == 0 ? firstCode : 3);
         s += std::string("\x10\x20\x30\x40", 4);
@@ -350,7 +360,8 @@ TEST_P(DecodeFailures, FailsAndKeepsThePreviousImage) {
     const int goodBitsPerPixel = image_.SourceBitsPerPixel;
 
     const std::string path = dir_.file(c.name);
-    if (c.bytes) WriteFileBytes(path, c.bytes());
+    if (c.bytes)
+        WriteFileBytes(path, c.bytes());
     EXPECT_FALSE(DecodeSourceImage(image_, path));
     EXPECT_EQ(image_.SourceFormat, c.format);
     EXPECT_EQ(image_.SourceImage, nullptr);
@@ -370,7 +381,8 @@ INSTANTIATE_TEST_SUITE_P(Corrupt, DecodeFailures, ::testing::ValuesIn(kFailureCa
                          [](const ::testing::TestParamInfo<FailureCase>& info) {
                              std::string name = info.param.name;
                              for (char& ch : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
+                                     ch = '_';
                              }
                              return name;
                          });
@@ -380,15 +392,21 @@ TEST_F(DecodeTest, HeaderChecksPassFilesTheLibraryWrites) {
     const struct {
         FREE_IMAGE_FORMAT format;
         int flags;
-    } cases[] = {{FIF_BMP, 0},   {FIF_JPEG, JPEG_PROGRESSIVE},
-                 {FIF_PNG, PNG_INTERLACED},  {FIF_TARGA, TARGA_SAVE_RLE}, {FIF_TIFF, TIFF_LZW},
-                 {FIF_GIF, 0},   {FIF_J2K, 1}, {FIF_JP2, 1}};
+    } cases[] = {{FIF_BMP, 0},
+                 {FIF_JPEG, JPEG_PROGRESSIVE},
+                 {FIF_PNG, PNG_INTERLACED},
+                 {FIF_TARGA, TARGA_SAVE_RLE},
+                 {FIF_TIFF, TIFF_LZW},
+                 {FIF_GIF, 0},
+                 {FIF_J2K, 1},
+                 {FIF_JP2, 1}};
     for (const auto& c : cases) {
         FIBITMAP* dib32 = MakeDib32(Gradient(64, 48));
         FIBITMAP* dib = c.format == FIF_GIF ? FreeImage_ColorQuantize(dib32, FIQ_WUQUANT)
-                                                : FreeImage_ConvertTo24Bits(dib32);
+                                            : FreeImage_ConvertTo24Bits(dib32);
         FreeImage_Unload(dib32);
-        const std::string path = dir_.file("check." + std::to_string(c.format) + "-" + std::to_string(c.flags));
+        const std::string path =
+            dir_.file("check." + std::to_string(c.format) + "-" + std::to_string(c.flags));
         SaveDib(dib, c.format, path, c.flags);
         ByteReader reader(path);
         EXPECT_EQ(CheckSourceHeader(reader, c.format), HeaderCheck::Plausible) << path;
@@ -402,7 +420,9 @@ TEST_F(DecodeTest, HeaderChecksPassFilesTheLibraryWrites) {
 // marker inside an APP segment: neither may make the walk stop early or refuse the file.
 TEST_F(DecodeTest, JpegWalkSkipsSegmentsAndStrayBytesAsLibjpegDoes) {
     std::string jpeg = ValidFile(FIF_JPEG);
-    const std::string app("\xFF\xE1\x00\x0A" "Exif\xFF\xD9\xFF\xD8", 12);
+    const std::string app("\xFF\xE1\x00\x0A"
+                          "Exif\xFF\xD9\xFF\xD8",
+                          12);
     jpeg.insert(2, app + std::string("\x00\x11\x22", 3));
     const std::string path = dir_.file("lenient.jpg");
     WriteFileBytes(path, jpeg);

@@ -98,17 +98,17 @@ std::string MakePcx8(int width, int height, const std::vector<std::uint8_t>& ind
 
 std::string MakePsdRgb(const Picture& picture) {
     std::string s = "8BPS";
-    Append16Be(s, 1);            // version
-    s.append(6, '\0');           // reserved
-    Append16Be(s, 3);            // channels
+    Append16Be(s, 1);  // version
+    s.append(6, '\0'); // reserved
+    Append16Be(s, 3);  // channels
     Append32Be(s, static_cast<std::uint32_t>(picture.height));
     Append32Be(s, static_cast<std::uint32_t>(picture.width));
-    Append16Be(s, 8);            // bits per channel
-    Append16Be(s, 3);            // RGB
-    Append32Be(s, 0);            // colour mode data
-    Append32Be(s, 0);            // image resources
-    Append32Be(s, 0);            // layers and masks
-    Append16Be(s, 0);            // raw planes
+    Append16Be(s, 8); // bits per channel
+    Append16Be(s, 3); // RGB
+    Append32Be(s, 0); // colour mode data
+    Append32Be(s, 0); // image resources
+    Append32Be(s, 0); // layers and masks
+    Append16Be(s, 0); // raw planes
     for (int channel = 0; channel < 3; ++channel) {
         for (const TColor32 c : picture.pixels) {
             s += static_cast<char>(channel == 0 ? RedOf(c) : channel == 1 ? GreenOf(c) : BlueOf(c));

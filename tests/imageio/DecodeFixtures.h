@@ -3,10 +3,9 @@
 // formats FreeImage cannot save (PCX, PSD) and for the corrupt headers.
 
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include <FreeImage.h>
 

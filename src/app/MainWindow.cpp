@@ -18,7 +18,6 @@
 #include "app/MainWindowList.h"
 #include "app/WebLinks.h"
 #include "preview/StatusPath.h"
-#include "render/RenderError.h"
 
 namespace tessoly {
 
@@ -163,7 +162,7 @@ void TMainForm::ResizeMainForm() {
     preview_->UpdatePreviewName();
     try {
         preview_->PreviewResize();
-    } catch (const RenderError& error) {
+    } catch (const std::exception& error) {
         seam_.ShowMessage(this, MessageKind::Error, QString::fromStdString(error.what()), MessageButtons::Ok);
     }
 }

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <filesystem>
 #include <utility>
 
 #include <FreeImage.h>
@@ -172,6 +173,12 @@ void TakePixels(TBitmap32& target, TBitmap32&& source) noexcept {
 bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
     // A library image left open by a caller that never released it would leak otherwise.
     ReleaseSourceImage(image);
+    // Detection opens and reads the path: a named pipe or a device would block it or never end.
+    std::error_code statError;
+    if (!std::filesystem::is_regular_file(path, statError)) {
+        image.SourceFormat = FIF_UNKNOWN;
+        return false;
+    }
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     image.SourceFormat = format;
     if (format == FIF_UNKNOWN || !SourceHeaderIsPlausible(path, format))

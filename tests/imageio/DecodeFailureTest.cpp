@@ -3,7 +3,9 @@
 // the header check must refuse the hostile headers before FreeImage sizes anything.
 
 #include <array>
+#include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 #include <thread>
 
 #include "imageio/DecodeFixtures.h"
@@ -429,6 +431,19 @@ TEST_F(DecodeTest, JpegWalkSkipsSegmentsAndStrayBytesAsLibjpegDoes) {
     ASSERT_TRUE(DecodeSourceImage(image_, path));
     EXPECT_EQ(image_.SourceBitmap.Width(), 64);
     EXPECT_EQ(image_.SourceBitmap.Height(), 48);
+}
+
+// A folder scan may meet a named pipe called "x.jpg" or a link to a device: opening one to detect
+// its format would block or never end.
+TEST_F(DecodeTest, RefusesWhatIsNotARegularFile) {
+    const std::string pipe = dir_.file("pipe.jpg"), device = dir_.file("zero.png");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", device);
+    for (const std::string& path : {pipe, device, dir_.path().string()}) {
+        image_.SourceFormat = FIF_PNG;
+        EXPECT_FALSE(DecodeSourceImage(image_, path)) << path;
+        EXPECT_EQ(image_.SourceFormat, FIF_UNKNOWN) << path;
+    }
 }
 
 // The sound variants of the hostile files above still decode.

@@ -180,6 +180,21 @@ TEST_F(UpdateCheckProcessTest, NoServerShowsNothing) {
     EXPECT_TRUE(seam.opened.empty());
 }
 
+TEST_F(UpdateCheckProcessTest, QuittingStopsAWaitingJobWithoutAHandOff) {
+    server.Script(kTutorialRequestPath, ScriptedAnswer{ScriptedAnswer::Kind::Hang, "", 0});
+    server.Script(kVersionRequestPath, Reply(200, "9"));
+    // The full 20-second limit: only the stop request at quit can end the job in time.
+    auto* job = new TCheckForNewVersionProcess(fake.window.get(), seam, QStringLiteral("1.05"), kWebsite,
+                                               UpdateServer{"127.0.0.1", server.port()});
+    job->start();
+    QTimer::singleShot(200, qApp, &QCoreApplication::quit);
+    QApplication::exec(); // emits aboutToQuit on its way out
+    ASSERT_TRUE(test::RunUntilDestroyed(job, 5000));
+    EXPECT_EQ(server.Requests().size(), 1u) << "no request after the stop";
+    EXPECT_FALSE(fake.Revealed());
+    EXPECT_TRUE(seam.messages.empty());
+}
+
 TEST_F(UpdateCheckProcessTest, WindowGoneBeforeTheHandOffsIsLeftAlone) {
     server.Script(kTutorialRequestPath, Reply(200, "yes"));
     server.Script(kVersionRequestPath, Reply(200, "9"));

@@ -1,5 +1,7 @@
 #pragma once
 // Decoding one source file through FreeImage into the working image's bitmaps.
+// Thread contract: needs a live FreeImageLibrary; different threads may decode at once as long as
+// each uses its own WorkingImage (the window on the UI thread, the reading job on its worker).
 
 #include <string>
 

@@ -59,25 +59,26 @@ jobs1_s=$1; jobs1_kb=$2; jobs1_cpu=$(awk -v u="$3" -v s="$4" "BEGIN { print u + 
 
 fresh out2
 set -- $(measure "$cli" --jobs 2 --format JPEG --output-folder "$work/out2" "$src")
-jobs2_s=$1
+jobs2_s=$1; jobs2_cpu=$(awk -v u="$3" -v s="$4" "BEGIN { print u + s }")
 
 fresh magick
-start=$(date +%s.%N)
+cat > "$work/magick.sh" <<SCRIPT
 for f in "$src"/*.jpg; do
-  "$magick" "$f" -gravity center -font Liberation-Sans-Bold -pointsize 80 -fill "rgba(255,255,255,0.6)" \
-    -annotate +0+0 "© Tessoly" -quality 80 "$work/magick/$(basename "$f")"
+  $magick "\$f" -gravity center -font Liberation-Sans-Bold -pointsize 80 -fill "rgba(255,255,255,0.6)" \\
+    -annotate +0+0 "© Tessoly" -quality 80 "$work/magick/\$(basename "\$f")"
 done
-end=$(date +%s.%N)
+SCRIPT
+set -- $(measure sh "$work/magick.sh")
+magick_s=$1; magick_cpu=$(awk -v u="$3" -v s="$4" "BEGIN { print u + s }")
 
-awk -v n="$count" -v floor_s="$floor_s" -v floor_cpu="$floor_cpu" -v j1cpu="$jobs1_cpu" -v j1="$jobs1_s" -v j2="$jobs2_s" -v im_start="$start" -v im_end="$end" \
+awk -v n="$count" -v floor_s="$floor_s" -v floor_cpu="$floor_cpu" -v j1cpu="$jobs1_cpu" -v j1="$jobs1_s" -v j2="$jobs2_s" -v im="$magick_s" -v imcpu="$magick_cpu" -v j2cpu="$jobs2_cpu" \
     -v base="$baseline_kb" -v peak="$jobs1_kb" -v w="$width" -v h="$height" 'BEGIN {
-  im = im_end - im_start
   frame_mb = w * h * 4 / 1048576
   printf "images: %d JPEGs of %d x %d\n", n, w, h
   floor = floor_s / n
   printf "floor (FreeImage load + save):  %.3f s per image  (processor %.3f s)\n", floor, floor_cpu / n
-  printf "tessoly-cli --jobs 1:           %.3f s per image  (%.2f x the floor; goal <= 1.15) (processor %.3f s, %.2f x)\n", j1 / n, j1 / n / floor, j1cpu / n, floor_cpu > 0 ? j1cpu / floor_cpu : 0
-  printf "tessoly-cli --jobs 2:           %.3f s per image\n", j2 / n
-  printf "ImageMagick:                    %.3f s per image  (%.2f x the floor; %.2f x tessoly-cli --jobs 2; goal >= 3)\n", im / n, im / n / floor, im / j2
+  printf "tessoly-cli --jobs 1:           %.3f s per image  (%.2f x the floor; goal <= 1.15) (processor %.3f s, %.2f x)\n", j1 / n, j1 / n / floor, j1cpu / n, (floor_cpu > 0 ? j1cpu / floor_cpu : 0)
+  printf "tessoly-cli --jobs 2:           %.3f s per image  (processor %.3f s)\n", j2 / n, j2cpu / n
+  printf "ImageMagick:                    %.3f s per image  (%.2f x the floor; %.2f x tessoly-cli --jobs 2; goal >= 3) (processor %.3f s, %.2f x that of --jobs 2)\n", im / n, im / n / floor, im / j2, imcpu / n, (j2cpu > 0 ? imcpu / j2cpu : 0)
   printf "peak memory --jobs 1:           %.0f MB, baseline %.0f MB: %.2f frames of %.0f MB above it (goal <= 6)\n", peak / 1024, base / 1024, (peak - base) / 1024 / frame_mb, frame_mb
 }'

@@ -5,7 +5,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 
+#include <QAction>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -265,6 +268,43 @@ TEST(PreviewPane, CaptionKeystrokeOnALargePicture) {
     std::printf("[ timing ] 6000x4000 caption keystroke to repainted preview: %.1f ms; RenderPreview: %.1f ms; "
                 "ComposeWatermark: %.1f ms; paint: %.2f ms\n",
                 keystroke / rounds, compose / rounds, composeOnly / rounds, paint);
+}
+
+} // namespace
+} // namespace tessoly
+
+namespace tessoly {
+namespace {
+
+TEST(PreviewRender, GuideLinesShowInThePreviewButNeverInABatch) {
+    PreviewFixture f;
+    f.Find<QLineEdit>("sEditTextCaption")->clear();
+    const std::string source = f.WritePng("dark.png", 200, 100, qRgb(0, 0, 0));
+    f.form->LoadPreviewImage(source);
+    const TBitmap32& preview = f.form->Image().PreviewBitmap;
+    ASSERT_EQ(preview.Width(), 200);
+    EXPECT_EQ(preview.Pixel(100, 50) & 0xFFFFFFu, 0u);
+
+    f.Find<QAction>("Showguidelines")->trigger();
+    EXPECT_NE(preview.Pixel(100, 50) & 0xFFFFFFu, 0u) << "the centre lines cross here";
+    EXPECT_NE(preview.Pixel(30, 10) & 0xFFFFFFu, 0u) << "the left margin line";
+
+    // A batch writes the composed image without them.
+    const std::string outFolder = f.dir.file("out");
+    std::filesystem::create_directories(outFolder);
+    f.Find<QLineEdit>("sDirectoryEditOutput")->setText(QString::fromStdString(outFolder));
+    f.Find<QComboBox>("sComboBoxImageFormat")->setCurrentText(QStringLiteral("PNG"));
+    f.form->Jobs->BatchRunning = true;
+    f.form->LoadPreviewImage(source);
+    f.form->Jobs->BatchRunning = false;
+    EXPECT_FALSE(f.form->LastOutput.OutputFailed) << f.form->LastOutput.reason;
+    ASSERT_FALSE(f.form->LastOutput.targetPath.empty());
+    QImage written(QString::fromStdString(f.form->LastOutput.targetPath));
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written.pixel(100, 50) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(written.pixel(30, 10) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(preview.Pixel(100, 50) & 0xFFFFFFu, 0u) << "the preview shows what was saved";
+    EXPECT_TRUE(f.seam.messages.empty());
 }
 
 } // namespace

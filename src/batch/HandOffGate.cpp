@@ -1,6 +1,5 @@
 #include "batch/HandOffGate.h"
 
-#include <memory>
 #include <semaphore>
 
 #include <QCoreApplication>
@@ -10,32 +9,41 @@
 
 namespace tessoly {
 
-namespace {
-
-//! What one waiting worker and its queued step share.
-struct StepCompletion {
+//! One step waiting for the user-interface thread, and the worker waiting for it.
+struct HandOffGate::PendingStep {
+    const std::function<void()>* step = nullptr;
     std::binary_semaphore done{0};
     //! Written on the user-interface thread before done is released, read by the worker after.
     bool ran = false;
 };
 
-//! Owned by the queued step alone: releases the worker when the step is destroyed, whether it ran
-//! or was dropped with its receiver.
-class CompletionToken {
+namespace {
+
+//! The doorbell: each posted call runs one queued step of its gate.
+class HandOffReceiver : public QObject {
 public:
-    explicit CompletionToken(std::shared_ptr<StepCompletion> completion) : completion_(std::move(completion)) {}
-    ~CompletionToken() { completion_->done.release(); }
-    CompletionToken(const CompletionToken&) = delete;
-    CompletionToken& operator=(const CompletionToken&) = delete;
-    void MarkRan() { completion_->ran = true; }
+    explicit HandOffReceiver(HandOffGate& gate) : gate_(gate) {}
+    bool event(QEvent* event) override {
+        if (event->type() == DoorbellType()) {
+            gate_.RunNextStep();
+            return true;
+        }
+        return QObject::event(event);
+    }
+    static QEvent::Type DoorbellType() {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
 
 private:
-    std::shared_ptr<StepCompletion> completion_;
+    HandOffGate& gate_;
 };
 
 } // namespace
 
-HandOffGate::HandOffGate() : receiver_(new QObject) {}
+HandOffGate::HandOffGate() : receiver_(new HandOffReceiver(*this)) {
+    HandOffReceiver::DoorbellType();
+}
 
 HandOffGate::~HandOffGate() {
     // Normally Close() has deleted the receiver already. If not, the last owner is going away on
@@ -50,28 +58,20 @@ HandOffGate::~HandOffGate() {
 }
 
 bool HandOffGate::Run(const std::function<void()>& step) {
-    auto completion = std::make_shared<StepCompletion>();
-    bool onReceiverThread = false;
+    std::shared_ptr<PendingStep> pending;
     {
         std::lock_guard lock(mutex_);
         if (closed_) {
             return false;
         }
-        onReceiverThread = receiver_->thread() == QThread::currentThread();
-        if (!onReceiverThread) {
-            auto token = std::make_shared<CompletionToken>(completion);
-            QMetaObject::invokeMethod(
-                receiver_,
-                [this, step, token]() {
-                    ++stepDepth_;
-                    step();
-                    --stepDepth_;
-                    token->MarkRan();
-                },
-                Qt::QueuedConnection);
+        if (receiver_->thread() != QThread::currentThread()) {
+            pending = std::make_shared<PendingStep>();
+            pending->step = &step;
+            queue_.push_back(pending);
+            QCoreApplication::postEvent(receiver_, new QEvent(HandOffReceiver::DoorbellType()));
         }
     }
-    if (onReceiverThread) {
+    if (!pending) {
         // Already where the step belongs (a test driving a job body directly); the step may
         // itself close the gate, so it runs outside the lock.
         ++stepDepth_;
@@ -79,12 +79,30 @@ bool HandOffGate::Run(const std::function<void()>& step) {
         --stepDepth_;
         return true;
     }
-    completion->done.acquire();
-    return completion->ran;
+    pending->done.acquire();
+    return pending->ran;
+}
+
+void HandOffGate::RunNextStep() {
+    std::shared_ptr<PendingStep> pending;
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_ || queue_.empty()) {
+            return;
+        }
+        pending = queue_.front();
+        queue_.pop_front();
+    }
+    ++stepDepth_;
+    (*pending->step)();
+    --stepDepth_;
+    pending->ran = true;
+    pending->done.release();
 }
 
 void HandOffGate::Close() {
     QObject* receiver = nullptr;
+    std::deque<std::shared_ptr<PendingStep>> dropped;
     {
         std::lock_guard lock(mutex_);
         if (closed_) {
@@ -93,9 +111,12 @@ void HandOffGate::Close() {
         closed_ = true;
         receiver = receiver_;
         receiver_ = nullptr;
+        dropped.swap(queue_);
     }
-    // Removing the queued steps destroys them unrun; each one's token releases its worker. Inside a
-    // step the receiver is busy delivering that step's event, so it may only go later.
+    for (const auto& pending : dropped) {
+        pending->done.release();
+    }
+    // Inside a step the receiver is busy delivering that step's doorbell, so it may only go later.
     QCoreApplication::removePostedEvents(receiver);
     if (stepDepth_ == 0) {
         delete receiver;

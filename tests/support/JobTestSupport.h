@@ -5,6 +5,7 @@
 #include <functional>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -42,7 +43,8 @@ inline bool RunUntilFinished(QThread& job, int timeoutMs = 30000) {
     }
     // Steps queued by the job's last moments, and its finished signal, are served here too.
     QCoreApplication::processEvents();
-    return job.wait(0);
+    // isFinished() holds from the start of the thread's finishing; wait() until it is over.
+    return job.wait(QDeadlineTimer(5000));
 }
 
 //! Runs the event loop until done() holds, at most timeoutMs; returns done().

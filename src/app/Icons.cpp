@@ -13,7 +13,9 @@ QPixmap Blank(int width, int height) {
     return pixmap;
 }
 
-void Start(QPainter& p) { p.setRenderHint(QPainter::Antialiasing, true); }
+void Start(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing, true);
+}
 
 void DrawPlus(QPainter& p, QRectF r, QColor colour) {
     p.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::FlatCap));
@@ -100,7 +102,9 @@ QIcon ToolStripIcon(ToolIcon which) {
     Start(p);
     const QRectF full(1.5, 1.5, 13, 13);
     switch (which) {
-    case ToolIcon::Plus: DrawPlus(p, full, QColor(30, 140, 40)); break;
+    case ToolIcon::Plus:
+        DrawPlus(p, full, QColor(30, 140, 40));
+        break;
     case ToolIcon::FolderPlus:
         DrawFolder(p, QRectF(0.5, 2.5, 12, 10));
         DrawPlus(p, QRectF(9, 8, 6.5, 6.5), QColor(30, 140, 40));
@@ -116,7 +120,9 @@ QIcon ToolStripIcon(ToolIcon which) {
         p.drawRect(QRectF(right ? 2 : 9, 6, 5, 4));
         break;
     }
-    case ToolIcon::Minus: DrawMinus(p, full, QColor(190, 40, 30)); break;
+    case ToolIcon::Minus:
+        DrawMinus(p, full, QColor(190, 40, 30));
+        break;
     case ToolIcon::NoEntry:
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(200, 30, 30));
@@ -155,7 +161,9 @@ QIcon ToolStripIcon(ToolIcon which) {
         p.setPen(QPen(QColor(60, 60, 70), 3, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(10, 10), QPointF(14.5, 14.5));
         break;
-    case ToolIcon::Picture: DrawPicture(p, QRectF(1.5, 2.5, 13, 11)); break;
+    case ToolIcon::Picture:
+        DrawPicture(p, QRectF(1.5, 2.5, 13, 11));
+        break;
     }
     p.end();
     return QIcon(pixmap);
@@ -169,13 +177,29 @@ QIcon TabStripIcon(int index) {
     const QRectF left(0, 0, 16, 16);
     const QRectF centred(4, 0, 16, 16);
     switch (index) {
-    case 0: DrawTextSymbol(p, left); DrawMarker(p, QPointF(20, 8)); break;
-    case 1: DrawTextSymbol(p, left); break;
-    case 2: DrawTextSymbol(p, centred); break;
-    case 3: DrawPicture(p, QRectF(1.5, 2.5, 13, 11)); DrawMarker(p, QPointF(20, 8)); break;
-    case 4: DrawPicture(p, QRectF(1.5, 2.5, 13, 11)); break;
-    case 5: DrawPicture(p, QRectF(5.5, 2.5, 13, 11)); break;
-    default: DrawTools(p, centred); break;
+    case 0:
+        DrawTextSymbol(p, left);
+        DrawMarker(p, QPointF(20, 8));
+        break;
+    case 1:
+        DrawTextSymbol(p, left);
+        break;
+    case 2:
+        DrawTextSymbol(p, centred);
+        break;
+    case 3:
+        DrawPicture(p, QRectF(1.5, 2.5, 13, 11));
+        DrawMarker(p, QPointF(20, 8));
+        break;
+    case 4:
+        DrawPicture(p, QRectF(1.5, 2.5, 13, 11));
+        break;
+    case 5:
+        DrawPicture(p, QRectF(5.5, 2.5, 13, 11));
+        break;
+    default:
+        DrawTools(p, centred);
+        break;
     }
     p.end();
     return QIcon(pixmap);

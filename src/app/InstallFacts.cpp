@@ -11,7 +11,8 @@ QString DefaultInstallFactsPath() {
     const QString overridden = qEnvironmentVariable("TESSOLY_INSTALL_FILE");
     if (!overridden.isEmpty())
         return overridden;
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tessoly/tessoly.ini"));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../share/tessoly/tessoly.ini"));
 }
 
 QString ReadInstallValue(const QString& iniPath, const QString& name) {

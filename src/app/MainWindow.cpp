@@ -99,7 +99,9 @@ void TMainForm::SetTabIcon(int tab, int icon) {
     sPageControl1->setTabIcon(tab, TabStripIcon(icon));
 }
 
-int TMainForm::StatusPanelWidth(int index) const { return StatusPanels[static_cast<std::size_t>(index)]->width(); }
+int TMainForm::StatusPanelWidth(int index) const {
+    return StatusPanels[static_cast<std::size_t>(index)]->width();
+}
 
 void TMainForm::SetListModel(QAbstractItemModel* model) {
     sListViewImages->setModel(model);
@@ -136,7 +138,8 @@ void TMainForm::SelectImageFromList(const QModelIndex& index) {
 
 void TMainForm::sBitBtnPreviewNextClick() {
     const QAbstractItemModel* model = sListViewImages->model();
-    const int current = sListViewImages->currentIndex().isValid() ? sListViewImages->currentIndex().row() : -1;
+    const int current =
+        sListViewImages->currentIndex().isValid() ? sListViewImages->currentIndex().row() : -1;
     const int target = NextPreviewRow(model->rowCount(), current);
     if (target >= 0)
         sListViewImages->setCurrentIndex(model->index(target, 0));
@@ -144,7 +147,8 @@ void TMainForm::sBitBtnPreviewNextClick() {
 
 void TMainForm::sBitBtnPreviewPrevClick() {
     const QAbstractItemModel* model = sListViewImages->model();
-    const int current = sListViewImages->currentIndex().isValid() ? sListViewImages->currentIndex().row() : -1;
+    const int current =
+        sListViewImages->currentIndex().isValid() ? sListViewImages->currentIndex().row() : -1;
     const int target = PreviousPreviewRow(model->rowCount(), current);
     if (target >= 0)
         sListViewImages->setCurrentIndex(model->index(target, 0));

@@ -105,13 +105,14 @@ QWidget* TMainForm::BuildListSide() {
     sBitBtnAddImage->setIcon(ToolStripIcon(ToolIcon::Plus));
     sBitBtnAddFolder = BarButton(sPanel2, "sBitBtnAddFolder", QStringLiteral("Add folder"), 88, 80);
     sBitBtnAddFolder->setIcon(ToolStripIcon(ToolIcon::FolderPlus));
-    sButtonRemove =
-        BarButton(sPanel2, "sButtonRemove", QStringLiteral("Remove"), 172, 74, QStringLiteral("Remove selected items"));
+    sButtonRemove = BarButton(sPanel2, "sButtonRemove", QStringLiteral("Remove"), 172, 74,
+                              QStringLiteral("Remove selected items"));
     sButtonRemove->setIcon(ToolStripIcon(ToolIcon::Minus));
-    sBitBtnClear = BarButton(sPanel2, "sBitBtnClear", QStringLiteral("Clear"), 250, 74, QStringLiteral("Clear list"));
+    sBitBtnClear =
+        BarButton(sPanel2, "sBitBtnClear", QStringLiteral("Clear"), 250, 74, QStringLiteral("Clear list"));
     sBitBtnClear->setIcon(ToolStripIcon(ToolIcon::NoEntry));
-    sBitBtnTutorial =
-        BarButton(sPanel2, "sBitBtnTutorial", QStringLiteral("Tutorial"), 420 - 81, 74, QStringLiteral("Play video tutorial"));
+    sBitBtnTutorial = BarButton(sPanel2, "sBitBtnTutorial", QStringLiteral("Tutorial"), 420 - 81, 74,
+                                QStringLiteral("Play video tutorial"));
     sBitBtnTutorial->setIcon(ToolStripIcon(ToolIcon::Play));
     sBitBtnTutorial->setVisible(false);
     layout->addWidget(sPanel2);
@@ -155,7 +156,8 @@ QWidget* TMainForm::BuildListSide() {
     sPanel8->setFixedHeight(30);
     sButtonSelectAll = BarButton(sPanel8, "sButtonSelectAll", QStringLiteral("Select all"), 4, 90);
     sButtonDeselectAll = BarButton(sPanel8, "sButtonDeselectAll", QStringLiteral("Deselect all"), 98, 90);
-    sButtonInverseSelection = BarButton(sPanel8, "sButtonInverseSelection", QStringLiteral("Inverse selection"), 192, 90);
+    sButtonInverseSelection =
+        BarButton(sPanel8, "sButtonInverseSelection", QStringLiteral("Inverse selection"), 192, 90);
     sLabelListInfo = new QLabel(QStringLiteral("0 / 0"), sPanel8);
     sLabelListInfo->setObjectName(QStringLiteral("sLabelListInfo"));
     sLabelListInfo->setToolTip(QStringLiteral("Selected / All images"));
@@ -197,9 +199,10 @@ void TMainForm::BuildStatusBar() {
         StatusPanels[i] = panel;
     }
 
-    ImageDonate = StatusPicture(strip, "ImageDonate", QStringLiteral("Donation"), QIcon(DonatePicture()), QSize(42, 16), 4);
-    ImageSocialFacebook =
-        StatusPicture(strip, "ImageSocialFacebook", QStringLiteral("Facebook"), SocialIcon(0), QSize(16, 16), 54);
+    ImageDonate = StatusPicture(strip, "ImageDonate", QStringLiteral("Donation"), QIcon(DonatePicture()),
+                                QSize(42, 16), 4);
+    ImageSocialFacebook = StatusPicture(strip, "ImageSocialFacebook", QStringLiteral("Facebook"),
+                                        SocialIcon(0), QSize(16, 16), 54);
     Image1 = StatusPicture(strip, "Image1", QStringLiteral("Tweet"), SocialIcon(1), QSize(16, 16), 74);
     Image6 = StatusPicture(strip, "Image6", QStringLiteral("Google+"), SocialIcon(2), QSize(16, 16), 94);
 

@@ -39,8 +39,10 @@ void TMainForm::BuildMenus() {
     bar->setObjectName(QStringLiteral("MainMenu"));
 
     FileMenu = Menu(bar, "FileMenu", QStringLiteral("File"));
-    Addimage1 = Item(FileMenu, "Addimage1", QStringLiteral("Add image"), QKeySequence(QStringLiteral("Ctrl+A")));
-    Addfolder1 = Item(FileMenu, "Addfolder1", QStringLiteral("Add folder"), QKeySequence(QStringLiteral("Ctrl+F")));
+    Addimage1 =
+        Item(FileMenu, "Addimage1", QStringLiteral("Add image"), QKeySequence(QStringLiteral("Ctrl+A")));
+    Addfolder1 =
+        Item(FileMenu, "Addfolder1", QStringLiteral("Add folder"), QKeySequence(QStringLiteral("Ctrl+F")));
     FileMenu->addSeparator();
     Startconversion1 = Item(FileMenu, "Startconversion1", QStringLiteral("Start conversion"));
     FileMenu->addSeparator();
@@ -63,8 +65,8 @@ void TMainForm::BuildMenus() {
     MenuItemShowgrid->setCheckable(true);
     MenuItemShowgrid->setChecked(true);
     Guidelines = Submenu(EditMenu, "Guidelines", QStringLiteral("Guide lines"));
-    Showguidelines =
-        Item(Guidelines, "Showguidelines", QStringLiteral("Show guide lines"), QKeySequence(QStringLiteral("Ctrl+G")));
+    Showguidelines = Item(Guidelines, "Showguidelines", QStringLiteral("Show guide lines"),
+                          QKeySequence(QStringLiteral("Ctrl+G")));
     Showguidelines->setCheckable(true);
     Showguidelines->setChecked(false);
     Guidelinescolor1 = Item(Guidelines, "Guidelinescolor1", QStringLiteral("Guide lines color"));

@@ -19,16 +19,26 @@ namespace tessoly {
 
 QString PictureTypeText(int formatCode) {
     switch (formatCode) {
-    case 0: return QStringLiteral("Windows Bitmap File - <b>BMP</b>");
-    case 2: return QStringLiteral("Independent JPEG Group - <b>JPEG</b>");
-    case 10: return QStringLiteral("ZSoft Paintbrush - <b>PCX</b>");
-    case 13: return QStringLiteral("Portable Network Graphics (<b>PNG</b>)");
-    case 17: return QStringLiteral("Truevision Targa Files - <b>TARGA</b>");
-    case 18: return QStringLiteral("Tagged Image File Format - <b>TIFF</b>");
-    case 20: return QStringLiteral("Adobe Photoshop - <b>PSD</b>");
-    case 25: return QStringLiteral("Graphics Interchange Format - <b>GIF</b>");
-    case 31: return QStringLiteral("JPEG-2000 File Format - <b>JP2</b>");
-    default: return QStringLiteral("Unknown");
+    case 0:
+        return QStringLiteral("Windows Bitmap File - <b>BMP</b>");
+    case 2:
+        return QStringLiteral("Independent JPEG Group - <b>JPEG</b>");
+    case 10:
+        return QStringLiteral("ZSoft Paintbrush - <b>PCX</b>");
+    case 13:
+        return QStringLiteral("Portable Network Graphics (<b>PNG</b>)");
+    case 17:
+        return QStringLiteral("Truevision Targa Files - <b>TARGA</b>");
+    case 18:
+        return QStringLiteral("Tagged Image File Format - <b>TIFF</b>");
+    case 20:
+        return QStringLiteral("Adobe Photoshop - <b>PSD</b>");
+    case 25:
+        return QStringLiteral("Graphics Interchange Format - <b>GIF</b>");
+    case 31:
+        return QStringLiteral("JPEG-2000 File Format - <b>JP2</b>");
+    default:
+        return QStringLiteral("Unknown");
     }
 }
 

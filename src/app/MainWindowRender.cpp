@@ -72,7 +72,9 @@ float TMainForm::PreviewFitFactor() const {
     return k > 1.0f ? 1.0f : (k > 0.0f ? k : 1.0f);
 }
 
-bool TMainForm::GuideLinesShown() const { return Showguidelines->isChecked(); }
+bool TMainForm::GuideLinesShown() const {
+    return Showguidelines->isChecked();
+}
 
 void TMainForm::RenderPreview() {
     if (image_.SourceBitmap.Width() == 0)

@@ -41,7 +41,9 @@ private:
 namespace {
 
 //! Blanks and control characters, as trimmed from the caption before a sign is added.
-bool IsBlankOrControl(QChar c) { return c.unicode() <= 0x20; }
+bool IsBlankOrControl(QChar c) {
+    return c.unicode() <= 0x20;
+}
 
 QString TrimBlanks(const QString& text) {
     qsizetype first = 0;
@@ -62,7 +64,8 @@ void TMainForm::ConnectHandlers() {
     };
     connect(sEditTextCaption, &QLineEdit::textChanged, this, renderOnly);
     connect(sFontComboBox, &QComboBox::currentTextChanged, this, renderOnly);
-    for (QCheckBox* box : {sCheckBoxBold, sCheckBoxItalic, sCheckBoxOutline, sCheckBox3D, sCheckBoxTransparent})
+    for (QCheckBox* box :
+         {sCheckBoxBold, sCheckBoxItalic, sCheckBoxOutline, sCheckBox3D, sCheckBoxTransparent})
         connect(box, &QCheckBox::toggled, this, renderOnly);
     connect(sSpinEditFontSize, &TSpinEdit::Changed, this, renderOnly);
     connect(sColorSelectText, &QPushButton::clicked, this, [this] { sColorSelectTextClick(); });
@@ -80,7 +83,8 @@ void TMainForm::ConnectHandlers() {
                 if (checked)
                     sRadioButtonPositionClick(radio);
             });
-    for (TSpinEdit* field : {sSpinEditHMarginsText, sSpinEditVMarginsText, sSpinEditHMarginsImage, sSpinEditVMarginsImage})
+    for (TSpinEdit* field :
+         {sSpinEditHMarginsText, sSpinEditVMarginsText, sSpinEditHMarginsImage, sSpinEditVMarginsImage})
         connect(field, &TSpinEdit::Changed, this, [this, field] { sSpinEditMarginsChange(field); });
     connect(sPageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         if (!selectingTab_)
@@ -106,7 +110,8 @@ void TMainForm::ConnectHandlers() {
     connect(sDirectoryEditOutput, &QLineEdit::textChanged, this, [this] { sDirectoryEditOutputChange(); });
     connect(ImageClearOutput, &QToolButton::clicked, this, [this] { ImageClearOutputClick(); });
     connect(sSpeedButtonOpenFolder, &QToolButton::toggled, this, [this] { sSpeedButtonOpenFolderClick(); });
-    connect(sComboBoxWImageScale, &QComboBox::currentTextChanged, this, [this] { sComboBoxWImageScaleChange(); });
+    connect(sComboBoxWImageScale, &QComboBox::currentTextChanged, this,
+            [this] { sComboBoxWImageScaleChange(); });
 
     OnClick(sFilenameEditWatermark, [this] { ChooseWatermarkPicture(); });
     OnClick(sPanel14, [this] { ChooseWatermarkPicture(); });
@@ -245,7 +250,9 @@ void TMainForm::MirrorTabSettings(int fromTab, int toTab) {
             to[place]->setChecked(true);
 }
 
-void TMainForm::TimerBlinkTimer() { BlinkActiveTab(); }
+void TMainForm::TimerBlinkTimer() {
+    BlinkActiveTab();
+}
 
 void TMainForm::BlinkActiveTab() {
     if (watermarkMode_ == kModeText)
@@ -307,8 +314,9 @@ void TMainForm::sDecimalSpinEditHeightChange() {
 
 void TMainForm::sDirectoryEditOutputClick() {
     sBitBtnStart->setFocus();
-    const QString folder = seam_.GetExistingDirectory(this, QStringLiteral("Select output folder"),
-                                                      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    const QString folder =
+        seam_.GetExistingDirectory(this, QStringLiteral("Select output folder"),
+                                   QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     if (!folder.isEmpty())
         sDirectoryEditOutput->setText(folder);
 }
@@ -324,9 +332,10 @@ void TMainForm::ImageClearOutputClick() {
 }
 
 void TMainForm::sSpeedButtonOpenFolderClick() {
-    sSpeedButtonOpenFolder->setToolTip(sSpeedButtonOpenFolder->isChecked()
-                                           ? QStringLiteral("Open folder after watermarking<br>Status: <b>on</b>")
-                                           : QStringLiteral("Open folder after watermarking<br>Status: <b>off</b>"));
+    sSpeedButtonOpenFolder->setToolTip(
+        sSpeedButtonOpenFolder->isChecked()
+            ? QStringLiteral("Open folder after watermarking<br>Status: <b>on</b>")
+            : QStringLiteral("Open folder after watermarking<br>Status: <b>off</b>"));
 }
 
 void TMainForm::sComboBoxWImageScaleChange() {

@@ -22,8 +22,8 @@ namespace tessoly {
 
 namespace {
 
-const char* const kPlaceNames[9] = {"TopLeft", "TopCenter", "TopRight", "Left", "Center",
-                                    "Right", "BottomLeft", "Bottom", "BottomRight"};
+const char* const kPlaceNames[9] = {"TopLeft", "TopCenter",  "TopRight", "Left",       "Center",
+                                    "Right",   "BottomLeft", "Bottom",   "BottomRight"};
 
 QGroupBox* Group(QWidget* parent, const char* name, const QString& title, QRect geometry) {
     auto* group = new QGroupBox(title, parent);
@@ -70,7 +70,8 @@ QCheckBox* Check(QWidget* parent, const char* name, const QString& caption, QRec
     return box;
 }
 
-QComboBox* Combo(QWidget* parent, const char* name, QRect geometry, const QStringList& items, const QString& value) {
+QComboBox* Combo(QWidget* parent, const char* name, QRect geometry, const QStringList& items,
+                 const QString& value) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QLatin1String(name));
     combo->setGeometry(geometry);
@@ -102,7 +103,8 @@ std::array<QRadioButton*, 9> AlignGroup(QWidget* page, const char* suffix) {
     std::array<QRadioButton*, 9> radios{};
     for (int i = 0; i < 9; ++i) {
         auto* radio = new QRadioButton(group);
-        radio->setObjectName(QStringLiteral("sRadioButton") + QLatin1String(kPlaceNames[i]) + QLatin1String(suffix));
+        radio->setObjectName(QStringLiteral("sRadioButton") + QLatin1String(kPlaceNames[i]) +
+                             QLatin1String(suffix));
         radio->setGeometry(8 + 18 * (i % 3), 16 + 18 * (i / 3), 16, 16);
         radio->setAccessibleName(QLatin1String(kPlaceNames[i]));
         buttons->addButton(radio, i);
@@ -132,14 +134,16 @@ void TMainForm::BuildTextTab() {
     sPageControl1->addTab(sTabSheetText, TabStripIcon(0), QStringLiteral("Text Watermark "));
     QWidget* page = sTabSheetText;
 
-    QGroupBox* properties = Group(page, "sGroupBoxTextProperties", QStringLiteral("Text Properties"), QRect(1, 6, 402, 48));
+    QGroupBox* properties =
+        Group(page, "sGroupBoxTextProperties", QStringLiteral("Text Properties"), QRect(1, 6, 402, 48));
     Label(properties, QStringLiteral("Caption:"), 8, 21);
     sEditTextCaption = new QLineEdit(QStringLiteral("\u00A9 Tessoly"), properties);
     sEditTextCaption->setObjectName(QStringLiteral("sEditTextCaption"));
     sEditTextCaption->setGeometry(56, 17, 172, 21);
     Label(properties, QStringLiteral("Opacity:"), 236, 21);
     sTrackBarOpacityText = Slider(properties, "sTrackBarOpacityText", QRect(280, 17, 80, 21), 0, 50, 30);
-    sLabelPercentText = Label(properties, QString::fromStdString(OpacityPercentText(30)), 364, 21, "sLabelPercentText");
+    sLabelPercentText =
+        Label(properties, QString::fromStdString(OpacityPercentText(30)), 364, 21, "sLabelPercentText");
 
     QGroupBox* font = Group(page, "sGroupBoxFont", QStringLiteral("Font"), QRect(1, 58, 172, 102));
     sFontComboBox = new QFontComboBox(font);
@@ -149,12 +153,14 @@ void TMainForm::BuildTextTab() {
     sFontComboBox->setEditable(true);
     sFontComboBox->setEditText(QStringLiteral("Arial"));
     Label(font, QStringLiteral("Style:"), 8, 45);
-    sCheckBoxBold = Check(font, "sCheckBoxBold", QStringLiteral("B"), QRect(40, 43, 30, 18), true, QStringLiteral("Bold"));
-    sCheckBoxItalic =
-        Check(font, "sCheckBoxItalic", QStringLiteral("I"), QRect(72, 43, 28, 18), false, QStringLiteral("Italic"));
-    sCheckBoxOutline =
-        Check(font, "sCheckBoxOutline", QStringLiteral("O"), QRect(100, 43, 30, 18), true, QStringLiteral("Outline"));
-    sCheckBox3D = Check(font, "sCheckBox3D", QStringLiteral("3D"), QRect(130, 43, 36, 18), true, QStringLiteral("3D effect"));
+    sCheckBoxBold = Check(font, "sCheckBoxBold", QStringLiteral("B"), QRect(40, 43, 30, 18), true,
+                          QStringLiteral("Bold"));
+    sCheckBoxItalic = Check(font, "sCheckBoxItalic", QStringLiteral("I"), QRect(72, 43, 28, 18), false,
+                            QStringLiteral("Italic"));
+    sCheckBoxOutline = Check(font, "sCheckBoxOutline", QStringLiteral("O"), QRect(100, 43, 30, 18), true,
+                             QStringLiteral("Outline"));
+    sCheckBox3D = Check(font, "sCheckBox3D", QStringLiteral("3D"), QRect(130, 43, 36, 18), true,
+                        QStringLiteral("3D effect"));
     Label(font, QStringLiteral("Size:"), 8, 73);
     sSpinEditFontSize = Spin(font, "sSpinEditFontSize", QRect(36, 70, 50, 21), 4, 0, 60);
     sColorSelectText = new QPushButton(QStringLiteral("Color"), font);
@@ -169,7 +175,8 @@ void TMainForm::BuildTextTab() {
     Label(rotate, QStringLiteral("degree"), 102, 46);
 
     AlignText = AlignGroup(page, "Text");
-    MarginRow(page, "sSpinEditHMarginsText", "sSpinEditVMarginsText", sSpinEditHMarginsText, sSpinEditVMarginsText);
+    MarginRow(page, "sSpinEditHMarginsText", "sSpinEditVMarginsText", sSpinEditHMarginsText,
+              sSpinEditVMarginsText);
 }
 
 void TMainForm::BuildImageTab() {
@@ -181,8 +188,8 @@ void TMainForm::BuildImageTab() {
     QGroupBox* properties =
         Group(page, "sGroupBoxImageProperties", QStringLiteral("Image Properties"), QRect(1, 6, 402, 48));
     Label(properties, QStringLiteral("Path:"), 8, 21);
-    ImageClearWatermark =
-        EraseButton(properties, "ImageClearWatermark", QStringLiteral("Clear watermark image path"), QPoint(36, 20));
+    ImageClearWatermark = EraseButton(properties, "ImageClearWatermark",
+                                      QStringLiteral("Clear watermark image path"), QPoint(36, 20));
     sFilenameEditWatermark = new QLineEdit(properties);
     sFilenameEditWatermark->setObjectName(QStringLiteral("sFilenameEditWatermark"));
     sFilenameEditWatermark->setGeometry(56, 17, 172, 21);
@@ -197,7 +204,8 @@ void TMainForm::BuildImageTab() {
     sLabelPercentImage =
         Label(properties, QString::fromStdString(OpacityPercentText(30)), 364, 21, "sLabelPercentImage");
 
-    QGroupBox* picture = Group(page, "sGroupBoxWatermarkImage", QStringLiteral("Watermark Image"), QRect(1, 58, 172, 102));
+    QGroupBox* picture =
+        Group(page, "sGroupBoxWatermarkImage", QStringLiteral("Watermark Image"), QRect(1, 58, 172, 102));
     sPanel14 = new QFrame(picture);
     sPanel14->setObjectName(QStringLiteral("sPanel14"));
     sPanel14->setFrameShape(QFrame::StyledPanel);
@@ -210,17 +218,19 @@ void TMainForm::BuildImageTab() {
     AdvGDIPPictureWatermark->setGeometry(4, 2, 76, 76);
     AdvGDIPPictureWatermark->setAlignment(Qt::AlignCenter);
     AdvGDIPPictureWatermark->setVisible(false);
-    sCheckBoxTransparent =
-        Check(picture, "sCheckBoxTransparent", QStringLiteral("Transparent\n edges"), QRect(93, 16, 78, 30), false);
+    sCheckBoxTransparent = Check(picture, "sCheckBoxTransparent", QStringLiteral("Transparent\n edges"),
+                                 QRect(93, 16, 78, 30), false);
     Label(picture, QStringLiteral("Image scale:"), 96, 52);
-    sComboBoxWImageScale = Combo(picture, "sComboBoxWImageScale", QRect(96, 68, 56, 21),
-                                 {QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("80"),
-                                  QStringLiteral("100"), QStringLiteral("150"), QStringLiteral("200"),
-                                  QStringLiteral("300"), QStringLiteral("400"), QStringLiteral("500")},
-                                 QStringLiteral("100"));
+    sComboBoxWImageScale =
+        Combo(picture, "sComboBoxWImageScale", QRect(96, 68, 56, 21),
+              {QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("80"),
+               QStringLiteral("100"), QStringLiteral("150"), QStringLiteral("200"), QStringLiteral("300"),
+               QStringLiteral("400"), QStringLiteral("500")},
+              QStringLiteral("100"));
     Label(picture, QStringLiteral("%"), 156, 71);
 
-    QGroupBox* rotate = Group(page, "sGroupBoxRotateImage", QStringLiteral("Rotate"), QRect(181, 58, 150, 72));
+    QGroupBox* rotate =
+        Group(page, "sGroupBoxRotateImage", QStringLiteral("Rotate"), QRect(181, 58, 150, 72));
     sTrackBarRotateImage = Slider(rotate, "sTrackBarRotateImage", QRect(6, 16, 138, 24), 0, 4, 2);
     sTrackBarRotateImage->setTickPosition(QSlider::TicksBelow);
     sTrackBarRotateImage->setPageStep(1);
@@ -228,13 +238,15 @@ void TMainForm::BuildImageTab() {
     sLabelImageAngle = Label(rotate, QString::fromStdString(ImageAngleText(2)), 44, 46, "sLabelImageAngle");
 
     AlignImage = AlignGroup(page, "Image");
-    MarginRow(page, "sSpinEditHMarginsImage", "sSpinEditVMarginsImage", sSpinEditHMarginsImage, sSpinEditVMarginsImage);
+    MarginRow(page, "sSpinEditHMarginsImage", "sSpinEditVMarginsImage", sSpinEditHMarginsImage,
+              sSpinEditVMarginsImage);
 }
 
 void TMainForm::BuildSettingsTab() {
     sTabSheetSettings = new QWidget();
     sTabSheetSettings->setObjectName(QStringLiteral("sTabSheetSettings"));
-    const int index = sPageControl1->addTab(sTabSheetSettings, TabStripIcon(6), QStringLiteral("Output Settings && Start "));
+    const int index = sPageControl1->addTab(sTabSheetSettings, TabStripIcon(6),
+                                            QStringLiteral("Output Settings && Start "));
     sPageControl1->tabBar()->setTabTextColor(index, QColor(0, 70, 160));
     // All three tabs stay in view, as in a page control, rather than behind scroll arrows.
     sPageControl1->setUsesScrollButtons(false);
@@ -242,7 +254,8 @@ void TMainForm::BuildSettingsTab() {
     sPageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 1px 3px 1px; }"));
     QWidget* page = sTabSheetSettings;
 
-    QGroupBox* output = Group(page, "sGroupBoxOutputImage", QStringLiteral("Output Image Settings"), QRect(1, 0, 401, 98));
+    QGroupBox* output =
+        Group(page, "sGroupBoxOutputImage", QStringLiteral("Output Image Settings"), QRect(1, 0, 401, 98));
     Label(output, QStringLiteral("Format:"), 6, 20);
     sComboBoxImageFormat = Combo(output, "sComboBoxImageFormat", QRect(46, 16, 88, 21),
                                  {QStringLiteral("Unchanged"), QStringLiteral("BMP"), QStringLiteral("GIF"),
@@ -250,11 +263,11 @@ void TMainForm::BuildSettingsTab() {
                                   QStringLiteral("TIFF"), QStringLiteral("TGA")},
                                  QStringLiteral("Unchanged"));
     Label(output, QStringLiteral("Resolution:"), 140, 20);
-    sComboBoxResolution = Combo(output, "sComboBoxResolution", QRect(196, 16, 56, 21),
-                                {QStringLiteral("Src"), QStringLiteral("72"), QStringLiteral("96"), QStringLiteral("144"),
-                                 QStringLiteral("200"), QStringLiteral("300"), QStringLiteral("400"),
-                                 QStringLiteral("600")},
-                                QStringLiteral("Src"));
+    sComboBoxResolution =
+        Combo(output, "sComboBoxResolution", QRect(196, 16, 56, 21),
+              {QStringLiteral("Src"), QStringLiteral("72"), QStringLiteral("96"), QStringLiteral("144"),
+               QStringLiteral("200"), QStringLiteral("300"), QStringLiteral("400"), QStringLiteral("600")},
+              QStringLiteral("Src"));
     Label(output, QStringLiteral("DPI"), 256, 20);
     Label(output, QStringLiteral("Color:"), 282, 20);
     sComboBoxColor = Combo(output, "sComboBoxColor", QRect(316, 16, 80, 21),
@@ -268,12 +281,12 @@ void TMainForm::BuildSettingsTab() {
                           QStringLiteral("Keep Exif, IPTC informations"));
     Label(output, QStringLiteral("Rotate:"), 272, 48);
     sComboBoxRotate = Combo(output, "sComboBoxRotate", QRect(316, 44, 80, 21),
-                            {QStringLiteral("None"), QStringLiteral("90\u00B0 CW"), QStringLiteral("90\u00B0 CCW"),
-                             QStringLiteral("180\u00B0")},
+                            {QStringLiteral("None"), QStringLiteral("90\u00B0 CW"),
+                             QStringLiteral("90\u00B0 CCW"), QStringLiteral("180\u00B0")},
                             QStringLiteral("None"));
 
-    sCheckBoxResizeImage = Check(output, "sCheckBoxResizeImage", QStringLiteral("Resize"), QRect(6, 73, 60, 18), false,
-                                 QStringLiteral("Resize image"));
+    sCheckBoxResizeImage = Check(output, "sCheckBoxResizeImage", QStringLiteral("Resize"),
+                                 QRect(6, 73, 60, 18), false, QStringLiteral("Resize image"));
     Label(output, QStringLiteral("Width:"), 68, 76);
     sDecimalSpinEditWidth = Spin(output, "sDecimalSpinEditWidth", QRect(102, 72, 54, 21), 0, 9999, 800);
     sDecimalSpinEditWidth->setEnabled(false);
@@ -286,8 +299,10 @@ void TMainForm::BuildSettingsTab() {
                                   QRect(292, 73, 104, 18), true, QStringLiteral("Maintain aspect ratio"));
     sCheckBoxProportional->setEnabled(false);
 
-    QGroupBox* folder = Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 100, 310, 66));
-    ImageClearOutput = EraseButton(folder, "ImageClearOutput", QStringLiteral("Clear output folder"), QPoint(6, 20));
+    QGroupBox* folder =
+        Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 100, 310, 66));
+    ImageClearOutput =
+        EraseButton(folder, "ImageClearOutput", QStringLiteral("Clear output folder"), QPoint(6, 20));
     sDirectoryEditOutput = new QLineEdit(folder);
     sDirectoryEditOutput->setObjectName(QStringLiteral("sDirectoryEditOutput"));
     sDirectoryEditOutput->setGeometry(26, 17, 252, 21);

@@ -16,10 +16,14 @@ namespace {
 
 QMessageBox::Icon IconOf(MessageKind kind) {
     switch (kind) {
-    case MessageKind::Warning: return QMessageBox::Warning;
-    case MessageKind::Error: return QMessageBox::Critical;
-    case MessageKind::Information: return QMessageBox::Information;
-    case MessageKind::Confirmation: return QMessageBox::Question;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -36,7 +40,8 @@ MessageAnswer QtDialogSeam::ShowMessage(QWidget* parent, MessageKind kind, const
                                         MessageButtons buttons) {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QPointer<QMessageBox> box = new QMessageBox(IconOf(kind), MessageCaption(kind), shown, QMessageBox::NoButton, parent);
+    QPointer<QMessageBox> box =
+        new QMessageBox(IconOf(kind), MessageCaption(kind), shown, QMessageBox::NoButton, parent);
     box->setTextFormat(Qt::PlainText);
     QPushButton* ok = nullptr;
     QPushButton* yes = nullptr;
@@ -89,7 +94,8 @@ QStringList QtDialogSeam::GetOpenFileNames(QWidget* parent, const OpenFileReques
     return files;
 }
 
-QString QtDialogSeam::GetExistingDirectory(QWidget* parent, const QString& title, const QString& initialFolder) {
+QString QtDialogSeam::GetExistingDirectory(QWidget* parent, const QString& title,
+                                           const QString& initialFolder) {
     QPointer<QFileDialog> dialog = new QFileDialog(parent, title, initialFolder);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, true);

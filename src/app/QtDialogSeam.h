@@ -13,7 +13,8 @@ public:
     MessageAnswer ShowMessage(QWidget* parent, MessageKind kind, const QString& text,
                               MessageButtons buttons) override;
     QStringList GetOpenFileNames(QWidget* parent, const OpenFileRequest& request) override;
-    QString GetExistingDirectory(QWidget* parent, const QString& title, const QString& initialFolder) override;
+    QString GetExistingDirectory(QWidget* parent, const QString& title,
+                                 const QString& initialFolder) override;
     std::optional<QColor> GetColour(QWidget* parent, const QColor& initial) override;
     void OpenInShell(const QString& target) override;
 };

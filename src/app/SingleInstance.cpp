@@ -10,13 +10,15 @@ SingleInstanceGuard::SingleInstanceGuard(const QString& folder)
     lock_.setStaleLockTime(0);
 }
 
-bool SingleInstanceGuard::Acquire() { return lock_.isLocked() || lock_.tryLock(0); }
+bool SingleInstanceGuard::Acquire() {
+    return lock_.isLocked() || lock_.tryLock(0);
+}
 
 bool EnsureSingleInstance(SingleInstanceGuard& guard, DialogSeam& seam) {
     if (guard.Acquire())
         return true;
-    seam.ShowMessage(nullptr, MessageKind::Warning, QStringLiteral("An instance of Tessoly is already running!"),
-                     MessageButtons::Ok);
+    seam.ShowMessage(nullptr, MessageKind::Warning,
+                     QStringLiteral("An instance of Tessoly is already running!"), MessageButtons::Ok);
     return false;
 }
 

@@ -37,9 +37,13 @@ int TSpinEdit::Clamp(int value) const {
     return value;
 }
 
-void TSpinEdit::SetValue(int value) { SetText(QString::number(Clamp(value))); }
+void TSpinEdit::SetValue(int value) {
+    SetText(QString::number(Clamp(value)));
+}
 
-QString TSpinEdit::Text() const { return lineEdit()->text(); }
+QString TSpinEdit::Text() const {
+    return lineEdit()->text();
+}
 
 void TSpinEdit::SetText(const QString& text) {
     if (lineEdit()->text() != text)
@@ -54,7 +58,9 @@ void TSpinEdit::stepBy(int steps) {
     selectAll();
 }
 
-QValidator::State TSpinEdit::validate(QString&, int&) const { return QValidator::Acceptable; }
+QValidator::State TSpinEdit::validate(QString&, int&) const {
+    return QValidator::Acceptable;
+}
 
 QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const {
     if (isReadOnly() || !HasLimits())

@@ -8,7 +8,8 @@
 
 namespace tessoly {
 
-PreviewImageWidget::PreviewImageWidget(const TBitmap32& bitmap, QWidget* parent) : QWidget(parent), bitmap_(bitmap) {
+PreviewImageWidget::PreviewImageWidget(const TBitmap32& bitmap, QWidget* parent)
+    : QWidget(parent), bitmap_(bitmap) {
     setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 

@@ -135,7 +135,8 @@ void TPreviewPane::PlaceNameBar() {
 }
 
 void TPreviewPane::PlaceScaleLabel() {
-    sLabelProperties->setGeometry(0, 0, LabelTextWidth(sLabelProperties, sLabelProperties->text()), kStripHeight);
+    sLabelProperties->setGeometry(0, 0, LabelTextWidth(sLabelProperties, sLabelProperties->text()),
+                                  kStripHeight);
     const int scaleWidth = LabelTextWidth(sLabelScale, sLabelScale->text());
     sLabelScale->setGeometry(sPanel10->width() - scaleWidth, 0, scaleWidth, kStripHeight);
 }
@@ -201,8 +202,12 @@ void TPreviewPane::ResetPreview() {
     sLabelScale->clear();
 }
 
-void TPreviewPane::SetPrompt(const QString& prompt) { sPanelContent->setText(prompt); }
+void TPreviewPane::SetPrompt(const QString& prompt) {
+    sPanelContent->setText(prompt);
+}
 
-QString TPreviewPane::Prompt() const { return sPanelContent->text(); }
+QString TPreviewPane::Prompt() const {
+    return sPanelContent->text();
+}
 
 } // namespace tessoly

@@ -21,8 +21,8 @@
 namespace tessoly {
 namespace {
 
-using test::ScriptedDialogSeam;
 using test::ScratchDir;
+using test::ScriptedDialogSeam;
 using test::WindowFixture;
 
 TEST(MainWindowStartup, FirstTextsAndStates) {
@@ -58,7 +58,8 @@ TEST(MainWindowStartup, FirstTextsAndStates) {
     EXPECT_EQ(rotate->itemText(2), QStringLiteral("90\u00B0 CCW"));
     EXPECT_EQ(rotate->itemText(3), QStringLiteral("180\u00B0"));
 
-    for (const char* hidden : {"sBitBtnTutorial", "sLabelFXProcessing", "sLabelFXCurrentImage", "AdvGDIPPictureWatermark"})
+    for (const char* hidden :
+         {"sBitBtnTutorial", "sLabelFXProcessing", "sLabelFXCurrentImage", "AdvGDIPPictureWatermark"})
         EXPECT_FALSE(f.Find<QWidget>(hidden)->isVisible()) << hidden;
     for (const char* disabled : {"sDecimalSpinEditWidth", "sDecimalSpinEditHeight", "sCheckBoxProportional"})
         EXPECT_FALSE(f.Find<QWidget>(disabled)->isEnabled()) << disabled;
@@ -136,8 +137,8 @@ TEST(MainWindowStartup, MenusHoldTheirItemsInOrder) {
         EXPECT_EQ(shown, expected.items) << expected.menu;
     }
     const std::vector<std::pair<const char*, const char*>> shortcuts = {
-        {"Addimage1", "Ctrl+A"}, {"Addfolder1", "Ctrl+F"}, {"Exit1", "Ctrl+W"},
-        {"Showguidelines", "Ctrl+G"}, {"Donate1", "Ctrl+D"}, {"About1", "Ctrl+B"}};
+        {"Addimage1", "Ctrl+A"},      {"Addfolder1", "Ctrl+F"}, {"Exit1", "Ctrl+W"},
+        {"Showguidelines", "Ctrl+G"}, {"Donate1", "Ctrl+D"},    {"About1", "Ctrl+B"}};
     for (const auto& [name, keys] : shortcuts)
         EXPECT_EQ(f.Find<QAction>(name)->shortcut(), QKeySequence(QLatin1String(keys))) << name;
     EXPECT_TRUE(f.Find<QAction>("MenuItemShowgrid")->isChecked());
@@ -190,35 +191,40 @@ TEST_P(InstallFactsTest, ReportsMissingFactsAndFindsTheDomain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Facts, InstallFactsTest,
-    ::testing::Values(
-        FactsCase{"NoFile", "", "", VersionMissingMessage(), ""},
-        // Without a version the website is not even read.
-        FactsCase{"NoVersion", "", "https://www.varnelworks.com/", VersionMissingMessage(), ""},
-        FactsCase{"NoWebsite", "1.1", "", WebsiteMissingMessage(), ""},
-        FactsCase{"Complete", "1.1", "https://www.varnelworks.com/", QString(), "varnelworks.com"},
-        FactsCase{"DomainInsidePath", "1.1", "https://mirror.example.org/varnelworks.com/x", QString(),
-                  "varnelworks.com"},
-        FactsCase{"OtherCase", "1.1", "https://www.VarnelWorks.com/", QString(), ""},
-        FactsCase{"OtherSite", "abc", "https://example.org/", QString(), ""}),
+    ::testing::Values(FactsCase{"NoFile", "", "", VersionMissingMessage(), ""},
+                      // Without a version the website is not even read.
+                      FactsCase{"NoVersion", "", "https://www.varnelworks.com/", VersionMissingMessage(), ""},
+                      FactsCase{"NoWebsite", "1.1", "", WebsiteMissingMessage(), ""},
+                      FactsCase{"Complete", "1.1", "https://www.varnelworks.com/", QString(),
+                                "varnelworks.com"},
+                      FactsCase{"DomainInsidePath", "1.1", "https://mirror.example.org/varnelworks.com/x",
+                                QString(), "varnelworks.com"},
+                      FactsCase{"OtherCase", "1.1", "https://www.VarnelWorks.com/", QString(), ""},
+                      FactsCase{"OtherSite", "abc", "https://example.org/", QString(), ""}),
     [](const ::testing::TestParamInfo<FactsCase>& info) { return std::string(info.param.name); });
 
 TEST(InstallFacts, MessagesReadAsTheInstallerPromises) {
-    EXPECT_EQ(VersionMissingMessage(),
-              QStringLiteral("Could not determine the application's\r\nversion number!\r\n\r\nPlease re-install this software!"));
-    EXPECT_EQ(WebsiteMissingMessage(),
-              QStringLiteral("Could not determinated the application's\r\nwebsite!\r\n\r\nPlease re-install this software!"));
+    EXPECT_EQ(VersionMissingMessage(), QStringLiteral("Could not determine the application's\r\nversion "
+                                                      "number!\r\n\r\nPlease re-install this software!"));
+    EXPECT_EQ(
+        WebsiteMissingMessage(),
+        QStringLiteral(
+            "Could not determinated the application's\r\nwebsite!\r\n\r\nPlease re-install this software!"));
 }
 
 TEST(InstallFacts, OnlyTheInstallSectionCounts) {
     ScratchDir dir;
     const std::string path = dir.file("facts.ini");
-    test::WriteFileBytes(path, "[Other]\nVersion=9\n\n[Software\\Varnel Works\\Tessoly]\n; comment\nVersion = 1.05 \n"
-                               "version=2\nWebsite=http://www.varnelworks.com\n");
-    EXPECT_EQ(ReadInstallValue(QString::fromStdString(path), QStringLiteral("Version")), QStringLiteral("1.05"));
+    test::WriteFileBytes(
+        path, "[Other]\nVersion=9\n\n[Software\\Varnel Works\\Tessoly]\n; comment\nVersion = 1.05 \n"
+              "version=2\nWebsite=http://www.varnelworks.com\n");
+    EXPECT_EQ(ReadInstallValue(QString::fromStdString(path), QStringLiteral("Version")),
+              QStringLiteral("1.05"));
     EXPECT_EQ(ReadInstallValue(QString::fromStdString(path), QStringLiteral("Website")),
               QStringLiteral("http://www.varnelworks.com"));
     EXPECT_TRUE(ReadInstallValue(QString::fromStdString(path), QStringLiteral("Missing")).isEmpty());
-    EXPECT_TRUE(ReadInstallValue(QString::fromStdString(dir.file("absent.ini")), QStringLiteral("Version")).isEmpty());
+    EXPECT_TRUE(ReadInstallValue(QString::fromStdString(dir.file("absent.ini")), QStringLiteral("Version"))
+                    .isEmpty());
 }
 
 TEST(SingleInstance, SecondCopyIsWarnedAndRefused) {

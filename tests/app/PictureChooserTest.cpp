@@ -36,7 +36,8 @@ TEST(PictureChooser, AsksForOnePictureWithTheFilters) {
     EXPECT_EQ(request.filters, filters);
     // Cancelled: nothing changed.
     EXPECT_TRUE(f.Find<QLineEdit>("sFilenameEditWatermark")->text().isEmpty());
-    EXPECT_EQ(f.Find<QLineEdit>("sFilenameEditWatermark")->toolTip(), QStringLiteral("Select watermark image"));
+    EXPECT_EQ(f.Find<QLineEdit>("sFilenameEditWatermark")->toolTip(),
+              QStringLiteral("Select watermark image"));
     EXPECT_FALSE(f.Find<QLabel>("AdvGDIPPictureWatermark")->isVisible());
 }
 
@@ -85,11 +86,16 @@ TEST(PictureChooser, UnknownPictureStillGetsAHint) {
 
 TEST(PictureChooser, TypeTexts) {
     const std::pair<int, const char*> cases[] = {
-        {0, "Windows Bitmap File - <b>BMP</b>"},     {2, "Independent JPEG Group - <b>JPEG</b>"},
-        {10, "ZSoft Paintbrush - <b>PCX</b>"},       {13, "Portable Network Graphics (<b>PNG</b>)"},
-        {17, "Truevision Targa Files - <b>TARGA</b>"}, {18, "Tagged Image File Format - <b>TIFF</b>"},
-        {20, "Adobe Photoshop - <b>PSD</b>"},         {25, "Graphics Interchange Format - <b>GIF</b>"},
-        {31, "JPEG-2000 File Format - <b>JP2</b>"},   {1, "Unknown"},
+        {0, "Windows Bitmap File - <b>BMP</b>"},
+        {2, "Independent JPEG Group - <b>JPEG</b>"},
+        {10, "ZSoft Paintbrush - <b>PCX</b>"},
+        {13, "Portable Network Graphics (<b>PNG</b>)"},
+        {17, "Truevision Targa Files - <b>TARGA</b>"},
+        {18, "Tagged Image File Format - <b>TIFF</b>"},
+        {20, "Adobe Photoshop - <b>PSD</b>"},
+        {25, "Graphics Interchange Format - <b>GIF</b>"},
+        {31, "JPEG-2000 File Format - <b>JP2</b>"},
+        {1, "Unknown"},
         {-1, "Unknown"},
     };
     for (const auto& [code, text] : cases)

@@ -22,10 +22,12 @@ namespace {
 
 using test::WindowFixture;
 
-const char* const kPlaces[9] = {"TopLeft", "TopCenter", "TopRight", "Left", "Center",
-                                "Right", "BottomLeft", "Bottom", "BottomRight"};
+const char* const kPlaces[9] = {"TopLeft", "TopCenter",  "TopRight", "Left",       "Center",
+                                "Right",   "BottomLeft", "Bottom",   "BottomRight"};
 
-QString Text(const WindowFixture& f, const char* label) { return f.Find<QLabel>(label)->text(); }
+QString Text(const WindowFixture& f, const char* label) {
+    return f.Find<QLabel>(label)->text();
+}
 
 TEST(SettingsHandlers, OpacityBarsMirrorEachOther) {
     WindowFixture f;
@@ -71,8 +73,10 @@ TEST(SettingsHandlers, TextRotationBarAndFieldFollowEachOther) {
 TEST(SettingsHandlers, PositionButtonsMirrorByPlace) {
     WindowFixture f;
     for (int place = 0; place < 9; ++place) {
-        const QString textName = QStringLiteral("sRadioButton") + QLatin1String(kPlaces[place]) + QStringLiteral("Text");
-        const QString imageName = QStringLiteral("sRadioButton") + QLatin1String(kPlaces[place]) + QStringLiteral("Image");
+        const QString textName =
+            QStringLiteral("sRadioButton") + QLatin1String(kPlaces[place]) + QStringLiteral("Text");
+        const QString imageName =
+            QStringLiteral("sRadioButton") + QLatin1String(kPlaces[place]) + QStringLiteral("Image");
         auto* textButton = f.form->findChild<QRadioButton*>(textName);
         auto* imageButton = f.form->findChild<QRadioButton*>(imageName);
         ASSERT_NE(textButton, nullptr) << kPlaces[place];
@@ -82,8 +86,8 @@ TEST(SettingsHandlers, PositionButtonsMirrorByPlace) {
         EXPECT_EQ(f.form->ReadSettings().position, static_cast<WatermarkPosition>(place));
         // And back from the image tab, to a different place.
         const int other = (place + 4) % 9;
-        auto* otherImage = f.form->findChild<QRadioButton*>(QStringLiteral("sRadioButton") +
-                                                            QLatin1String(kPlaces[other]) + QStringLiteral("Image"));
+        auto* otherImage = f.form->findChild<QRadioButton*>(
+            QStringLiteral("sRadioButton") + QLatin1String(kPlaces[other]) + QStringLiteral("Image"));
         otherImage->click();
         EXPECT_EQ(f.form->ReadSettings().position, static_cast<WatermarkPosition>(other)) << kPlaces[other];
         EXPECT_FALSE(textButton->isChecked());
@@ -219,7 +223,8 @@ TEST(SettingsHandlers, TabChangeMirrorsTheOtherTab) {
     }
     tabs->setCurrentIndex(0);
     EXPECT_EQ(Text(f, "sLabelPercentText"), QStringLiteral("42 %"));
-    EXPECT_EQ(f.Find<TSpinEdit>("sSpinEditHMarginsText")->Text(), QStringLiteral("0")) << "copied as a number";
+    EXPECT_EQ(f.Find<TSpinEdit>("sSpinEditHMarginsText")->Text(), QStringLiteral("0"))
+        << "copied as a number";
     EXPECT_TRUE(f.Find<QRadioButton>("sRadioButtonBottomRightText")->isChecked());
 }
 

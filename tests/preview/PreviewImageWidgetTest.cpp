@@ -1,19 +1,22 @@
 // The preview's picture control: 1:1 when the picture fits, scaled down uniformly otherwise,
 // never enlarged, centred, nearest-neighbour, on the scroll-bar colour.
 
+#include "preview/PreviewImageWidget.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPalette>
 #include <QPixmap>
 
-#include "preview/PreviewImageWidget.h"
 #include "support/WindowTestSupport.h"
 
 namespace tessoly {
 namespace {
 
-QImage Shown(PreviewImageWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Shown(PreviewImageWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 TEST(PreviewImageWidget, SmallPictureIsCentredAtFullSize) {
     test::EnsureWindowTestApplication();
@@ -27,7 +30,8 @@ TEST(PreviewImageWidget, SmallPictureIsCentredAtFullSize) {
     const QImage shown = Shown(widget);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(shown.pixel(48 + x, 24 + y) & 0xFFFFFFu, bitmap.Pixel(x, y) & 0xFFFFFFu) << x << "," << y;
+            EXPECT_EQ(shown.pixel(48 + x, 24 + y) & 0xFFFFFFu, bitmap.Pixel(x, y) & 0xFFFFFFu)
+                << x << "," << y;
     const QRgb around = widget.palette().color(QPalette::Midlight).rgb();
     EXPECT_EQ(shown.pixel(0, 0), around);
     EXPECT_EQ(shown.pixel(99, 49), around);

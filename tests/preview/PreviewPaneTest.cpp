@@ -1,11 +1,12 @@
 // The preview pane: the scale text, navigation targets, path shortening, loading an image into the
 // window with its labels and error box, and the highlight rules of the list.
 
-#include <gtest/gtest.h>
+#include "preview/PreviewPane.h"
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -17,9 +18,8 @@
 #include <QToolButton>
 
 #include "preview/PreviewImageWidget.h"
-#include "render/Composer.h"
-#include "preview/PreviewPane.h"
 #include "preview/StatusPath.h"
+#include "render/Composer.h"
 #include "support/WindowTestSupport.h"
 
 namespace tessoly {
@@ -33,12 +33,11 @@ TEST(PreviewScale, RoundsHalvesAwayFromZeroAndNeverEnlarges) {
         const char* text;
     };
     const Case cases[] = {
-        {416, 255, 800, 600, "Scale: 43 %  "},      // 42.5 rounds up
-        {416, 255, 300, 200, "Scale: 100 %  "},     // never enlarged
-        {416, 255, 4000, 3000, "Scale: 9 %  "},     // 8.5 rounds up
-        {416, 255, 416, 255, "Scale: 100 %  "},
-        {416, 255, 832, 255, "Scale: 50 %  "},
-        {416, 255, 100000, 100000, "Scale:  %  "},  // rounds to 0: no digits
+        {416, 255, 800, 600, "Scale: 43 %  "},  // 42.5 rounds up
+        {416, 255, 300, 200, "Scale: 100 %  "}, // never enlarged
+        {416, 255, 4000, 3000, "Scale: 9 %  "}, // 8.5 rounds up
+        {416, 255, 416, 255, "Scale: 100 %  "},    {416, 255, 832, 255, "Scale: 50 %  "},
+        {416, 255, 100000, 100000, "Scale:  %  "}, // rounds to 0: no digits
     };
     for (const Case& c : cases)
         EXPECT_EQ(PreviewScaleText(c.cw, c.ch, c.w, c.h), QLatin1String(c.text)) << c.w << "x" << c.h;
@@ -99,7 +98,8 @@ TEST(PreviewPane, LoadShowsNameScaleAndProperties) {
     f.form->LoadPreviewImage(path);
     EXPECT_TRUE(f.seam.messages.empty());
     EXPECT_EQ(f.Label("sLabelScale")->text(), QStringLiteral("Scale: 43 %  "));
-    EXPECT_EQ(f.Label("sLabelProperties")->text(), QStringLiteral(" 800 x 600  |  32 BPP  |  72 DPI  |  PNG"));
+    EXPECT_EQ(f.Label("sLabelProperties")->text(),
+              QStringLiteral(" 800 x 600  |  32 BPP  |  72 DPI  |  PNG"));
     EXPECT_EQ(f.Label("sLabelName")->text(), QString::fromStdString(path));
     EXPECT_TRUE(f.Find<QWidget>("imagePreview")->isVisible());
     EXPECT_EQ(f.form->Image().CurrentImagePath, path);
@@ -259,15 +259,17 @@ TEST(PreviewPane, CaptionKeystrokeOnALargePicture) {
     for (int i = 0; i < rounds; ++i) {
         const WatermarkSettings settings = f.form->ReadSettings();
         const auto start = Clock::now();
-        ComposeWatermark(settings, f.form->Image().SourceBitmap, f.form->Image().ComposedBitmap, f.form->Font(), {});
+        ComposeWatermark(settings, f.form->Image().SourceBitmap, f.form->Image().ComposedBitmap,
+                         f.form->Font(), {});
         composeOnly += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
     const auto paintStart = Clock::now();
     preview->repaint();
     const double paint = std::chrono::duration<double, std::milli>(Clock::now() - paintStart).count();
-    std::printf("[ timing ] 6000x4000 caption keystroke to repainted preview: %.1f ms; RenderPreview: %.1f ms; "
-                "ComposeWatermark: %.1f ms; paint: %.2f ms\n",
-                keystroke / rounds, compose / rounds, composeOnly / rounds, paint);
+    std::printf(
+        "[ timing ] 6000x4000 caption keystroke to repainted preview: %.1f ms; RenderPreview: %.1f ms; "
+        "ComposeWatermark: %.1f ms; paint: %.2f ms\n",
+        keystroke / rounds, compose / rounds, composeOnly / rounds, paint);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // A dialog seam for tests: every request is recorded, and the answers come from queues the test
-// fills beforehand. An empty queue answers OK (Ok boxes), No (Yes/No) or Cancel (OK/Cancel) and cancels dialogs.
+// fills beforehand. An empty queue answers OK (Ok boxes), No (Yes/No) or Cancel (OK/Cancel) and cancels
+// dialogs.
 
 #include <deque>
 #include <optional>
@@ -22,7 +23,8 @@ public:
         QString initialFolder;
     };
 
-    MessageAnswer ShowMessage(QWidget*, MessageKind kind, const QString& text, MessageButtons buttons) override {
+    MessageAnswer ShowMessage(QWidget*, MessageKind kind, const QString& text,
+                              MessageButtons buttons) override {
         messages.push_back({kind, text, buttons});
         if (!messageAnswers.empty()) {
             const MessageAnswer answer = messageAnswers.front();
@@ -30,9 +32,12 @@ public:
             return answer;
         }
         switch (buttons) {
-        case MessageButtons::Ok: return MessageAnswer::Ok;
-        case MessageButtons::YesNo: return MessageAnswer::No;
-        case MessageButtons::OkCancel: return MessageAnswer::Cancel;
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
+        case MessageButtons::OkCancel:
+            return MessageAnswer::Cancel;
         }
         return MessageAnswer::Closed;
     }

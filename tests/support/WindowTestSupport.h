@@ -15,7 +15,9 @@
 #include "support/TestSupport.h"
 
 //! Readable QString values in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace tessoly::test {
 
@@ -35,7 +37,8 @@ inline void EnsureWindowTestApplication() {
 }
 
 //! Writes an installation-facts file; an empty value leaves that line out.
-inline std::string WriteInstallFacts(const ScratchDir& dir, const std::string& version, const std::string& website) {
+inline std::string WriteInstallFacts(const ScratchDir& dir, const std::string& version,
+                                     const std::string& website) {
     std::string text = "[Software\\Varnel Works\\Tessoly]\n";
     if (!version.empty())
         text += "Version=" + version + "\n";
@@ -60,7 +63,8 @@ struct WindowFixture {
     template <typename T> T* Find(const char* name) const { return form->findChild<T*>(QLatin1String(name)); }
 
     //! A 32-bit PNG of the given size in the scratch folder.
-    std::string WritePng(const std::string& name, int width, int height, QRgb colour = qRgb(40, 120, 200)) const {
+    std::string WritePng(const std::string& name, int width, int height,
+                         QRgb colour = qRgb(40, 120, 200)) const {
         QImage image(width, height, QImage::Format_ARGB32);
         image.fill(colour);
         image.setDotsPerMeterX(2835);

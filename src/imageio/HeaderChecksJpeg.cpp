@@ -16,6 +16,38 @@ bool IsStartOfFrame(int marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
+// Bytes per value of TIFF types 1..13.
+constexpr std::uint8_t kTypeBytes[14] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+
+// A Canon maker note is a directory whose offsets count from the Exif block's start. FreeImage
+// splits some of its tags into arrays of 16-bit values whatever type they declare, and reads past
+// the value when the type is narrower: those tags must be SHORT (as Canon writes them), and every
+// value must lie inside the block.
+bool CanonMakerNoteIsSound(const std::uint8_t* t, std::size_t n, std::uint32_t at, bool little) {
+    auto u16 = [little](const std::uint8_t* p) { return little ? Le16(p) : Be16(p); };
+    auto u32 = [little](const std::uint8_t* p) { return little ? Le32(p) : Be32(p); };
+    if (at > n || n - at < 2)
+        return false;
+    const std::size_t count = u16(t + at);
+    if ((n - at - 2) / 12 < count)
+        return false;
+    for (std::size_t e = 0; e < count; ++e) {
+        const std::uint8_t* entry = t + at + 2 + 12 * e;
+        const unsigned tag = u16(entry), type = u16(entry + 2);
+        if (type < 1 || type > 13)
+            return false;
+        const std::uint64_t bytes = std::uint64_t(u32(entry + 4)) * kTypeBytes[type];
+        const std::uint32_t value = u32(entry + 8);
+        if (bytes > 4 && (value > n || bytes > n - value))
+            return false;
+        const bool splitIntoShorts = tag == 0x0001 || tag == 0x0002 || tag == 0x0004 || tag == 0x0012 ||
+                                     tag == 0x00A0 || tag == 0x00E0;
+        if (splitIntoShorts && type != 3)
+            return false;
+    }
+    return true;
+}
+
 // An Exif block (the APP1 body after "Exif\0\0") is a little TIFF file. FreeImage's Exif reader
 // follows its directory counts and value offsets without comparing them with the block's length,
 // so every directory it reads (IFD0, the next one, the Exif, GPS and interoperability ones) must
@@ -30,14 +62,15 @@ bool ExifBlockIsSound(const std::uint8_t* t, std::size_t n) {
     auto u32 = [little](const std::uint8_t* p) { return little ? Le32(p) : Be32(p); };
     if (u16(t + 2) != 42)
         return false;
-    // Bytes per value of TIFF types 1..13.
-    static constexpr std::uint8_t kTypeBytes[14] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
     constexpr int kMaxDirectories = 16;
     std::uint32_t pending[kMaxDirectories];
     std::uint32_t seen[kMaxDirectories];
     int pendingCount = 0, seenCount = 0;
     pending[pendingCount++] = u32(t + 4);
     bool first = true;
+    bool canon = false;
+    std::uint32_t makerNoteAt = 0;
+    std::uint64_t makerNoteBytes = 0;
     while (pendingCount > 0) {
         const std::uint32_t at = pending[--pendingCount];
         for (int i = 0; i < seenCount; ++i) {
@@ -61,6 +94,14 @@ bool ExifBlockIsSound(const std::uint8_t* t, std::size_t n) {
             const std::uint32_t value = u32(entry + 8);
             if (bytes > 4 && (value > n || bytes > n - value))
                 return false;
+            if (tag == 0x010F) {
+                const std::uint8_t* make = bytes > 4 ? t + value : entry + 8;
+                canon = bytes >= 5 && std::memcmp(make, "Canon", 5) == 0;
+            }
+            if (tag == 0x927C && bytes > 4) {
+                makerNoteAt = value;
+                makerNoteBytes = bytes;
+            }
             if (tag == 0x8769 || tag == 0x8825 || tag == 0xA005) {
                 if (pendingCount == kMaxDirectories)
                     return false;
@@ -79,7 +120,7 @@ bool ExifBlockIsSound(const std::uint8_t* t, std::size_t n) {
         }
         first = false;
     }
-    return true;
+    return !canon || makerNoteBytes == 0 || CanonMakerNoteIsSound(t, n, makerNoteAt, little);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "app/CheckForNewVersionProcess.h"
+#include "app/HintWrap.h"
 #include "app/Icons.h"
 #include "app/MainWindowList.h"
 #include "app/WebLinks.h"
@@ -81,6 +82,7 @@ void TMainForm::FormCreate(const StartOptions& options) {
     // Hints stay up for 15 seconds, long enough to read the picture's facts.
     for (QWidget* widget : findChildren<QWidget*>())
         widget->setToolTipDuration(15000);
+    InstallHintWrapping(this);
     // The check releases itself; it is pointless when the program is about to end for want of its
     // installation facts.
     if (options.checkForUpdates && !startupFailed_)

@@ -244,6 +244,42 @@ std::string ExifBlock(unsigned declaredEntries) {
     return t;
 }
 
+//! A little-endian Exif block from a "Canon" camera whose maker note holds tag 1 (camera settings,
+//! four values) with the given TIFF type.
+std::string CanonExifBlock(unsigned settingsType) {
+    std::string t("II*\0", 4);
+    Le32(t, 8);
+    Le16(t, 2);
+    Le16(t, 0x010F); // Make "Canon", 6 bytes at 38
+    Le16(t, 2);
+    Le32(t, 6);
+    Le32(t, 38);
+    Le16(t, 0x8769); // Exif IFD at 46
+    Le16(t, 4);
+    Le32(t, 1);
+    Le32(t, 46);
+    Le32(t, 0);
+    t += std::string("Canon\0\0\0", 8);
+    Le16(t, 1); // Exif IFD: MakerNote, 24 bytes at 64
+    Le16(t, 0x927C);
+    Le16(t, 7);
+    Le32(t, 24);
+    Le32(t, 64);
+    Le32(t, 0);
+    Le16(t, 1); // maker note: tag 1, four values at 88
+    Le16(t, 1);
+    Le16(t, settingsType);
+    Le32(t, 4);
+    Le32(t, 88);
+    Le32(t, 0);
+    t += std::string(6, '\0');
+    Le16(t, 1);
+    Le16(t, 2);
+    Le16(t, 3);
+    Le16(t, 4);
+    return t;
+}
+
 //! A valid JPEG with an APP1 Exif segment holding block.
 std::string JpegWithExif(const std::string& block) {
     std::string jpeg = ValidFile(FIF_JPEG);
@@ -344,6 +380,7 @@ const FailureCase kFailureCases[] = {
          return JpegWithExif(block);
      },
      FIF_JPEG, true},
+    {"canon-settings-as-bytes.jpg", [] { return JpegWithExif(CanonExifBlock(1)); }, FIF_JPEG, true},
     {"packbits-overrun.psd", [] { return PsdPackBits(127); }, FIF_PSD, true},
     {"reversed-window.pcx", [] { return PcxWithWindow(100, 10); }, FIF_PCX, true},
     {"huge.j2k", [] { return CodeStreamClaiming(100000, 100000); }, FIF_J2K, true},
@@ -451,7 +488,9 @@ TEST_F(DecodeTest, SoundExifAndPackBitsFilesDecode) {
     const struct {
         const char* name;
         std::string bytes;
-    } cases[] = {{"exif.jpg", JpegWithExif(ExifBlock(2))}, {"packbits.psd", PsdPackBits()}};
+    } cases[] = {{"exif.jpg", JpegWithExif(ExifBlock(2))},
+                 {"canon.jpg", JpegWithExif(CanonExifBlock(3))},
+                 {"packbits.psd", PsdPackBits()}};
     for (const auto& c : cases) {
         const std::string path = dir_.file(c.name);
         WriteFileBytes(path, c.bytes);

@@ -27,8 +27,10 @@ enum class HeaderCheck {
 bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 
 //! Reads the header of a file that FreeImage detected as formatCode (a FREE_IMAGE_FORMAT).
-//! Covers BMP, GIF, JPEG (the whole marker structure, up to its end marker), JPEG-2000 (JP2 and
-//! code streams), PCX, PNG, PSD, TARGA and TIFF.
+//! Covers BMP, GIF, JPEG (the whole marker structure up to its end marker, and the Exif block
+//! FreeImage parses), JPEG-2000 (JP2 and code streams), PCX, PNG, PSD, TARGA and TIFF. Where
+//! FreeImage would fill a cut-short file and report success (JPEG, PCX, PSD, RLE TARGA), the data
+//! is walked to its end.
 HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode);
 
 //! CheckSourceHeader on the file at path; for formats it does not cover, a header-only FreeImage

@@ -11,22 +11,13 @@
 
 #include <QImage>
 
+#include "BenchFrames.h"
 #include "render/Composer.h"
 
 namespace tessoly {
 namespace {
 
-TBitmap32 Frame(int w, int h) {
-    TBitmap32 b(w, h);
-    for (int y = 0; y < h; ++y) {
-        TColor32* row = b.ScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t v = static_cast<std::uint32_t>((x * 7 + y * 3) & 0xFF);
-            row[x] = Color32(255, v, 255 - v, (v * 3) & 0xFF);
-        }
-    }
-    return b;
-}
+TBitmap32 Frame(int w, int h) { return bench::PatternFrame(w, h); }
 
 //! A 400 x 200 PNG with a soft-edged ellipse, written once to the temp folder.
 const std::string& PicturePath() {

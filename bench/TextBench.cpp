@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 #include <cstring>
 
+#include "BenchFrames.h"
 #include "render/GlyphContours.h"
 #include "render/GlyphOutline.h"
 #include "render/Text32.h"
@@ -15,17 +16,7 @@
 namespace tessoly {
 namespace {
 
-TBitmap32 Frame(int w, int h) {
-    TBitmap32 b(w, h);
-    for (int y = 0; y < h; ++y) {
-        TColor32* row = b.ScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t v = static_cast<std::uint32_t>((x * 7 + y * 3) & 0xFF);
-            row[x] = Color32(255, v, 255 - v, (v * 3) & 0xFF);
-        }
-    }
-    return b;
-}
+TBitmap32 Frame(int w, int h) { return bench::PatternFrame(w, h); }
 
 //! The default caption's contours, placed in the middle of a w x h frame.
 TPolyPolygon CentredCaption(TTrueTypeFont& font, int w, int h) {

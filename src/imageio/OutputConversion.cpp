@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "render/RenderError.h"
 
@@ -24,11 +25,14 @@ constexpr double kMaxOutputPixels = static_cast<double>(TBitmap32::kMaxPixels);
 void Advance(ConvertedOutput& out, FIBITMAP* next, const std::string& reasonIfLost) {
     if (next == nullptr) {
         out.image.reset();
+        out.intermediatePixels.reset();
         out.lostReason = reasonIfLost;
         return;
     }
     FreeImage_CloneMetadata(next, out.image.get());
     out.image.reset(next);
+    // Every step makes an image of its own, so the intermediate pixels are no longer needed.
+    out.intermediatePixels.reset();
 }
 
 void ApplyResolution(FIBITMAP* image, const std::string& resolutionChoice) {
@@ -162,36 +166,46 @@ void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool al
     }
 }
 
-FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel) {
+void MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel, ConvertedOutput& out) {
     const int width = composed.Width();
     const int height = composed.Height();
-    FreeImagePtr image(FreeImage_Allocate(width, height, bitsPerPixel, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                          FI_RGBA_BLUE_MASK));
-    if (!image)
-        return image;
+    if (width <= 0 || height <= 0)
+        return;
+    // The library's own allocation would zero every byte before the rows overwrite them; a block
+    // of our own is written once. Rows keep the library's 4-byte alignment.
+    const std::size_t pitch = (static_cast<std::size_t>(width) * (bitsPerPixel / 8) + 3) & ~std::size_t(3);
+    out.intermediatePixels.reset(new (std::nothrow) unsigned char[pitch * static_cast<std::size_t>(height)]);
+    if (!out.intermediatePixels)
+        return;
     // The library's rows run bottom-up; the bitmap's top-down. Both keep blue, green, red in the
     // first three bytes of a pixel.
     static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_GREEN == 1 && FI_RGBA_RED == 2,
                   "FreeImage pixel order must be BGR(A)");
     for (int y = 0; y < height; ++y) {
         const TColor32* src = composed.ScanLine(y);
-        BYTE* dst = FreeImage_GetScanLine(image.get(), height - 1 - y);
+        BYTE* dst = out.intermediatePixels.get() + pitch * static_cast<std::size_t>(height - 1 - y);
         if (bitsPerPixel == 32) {
             std::memcpy(dst, src, static_cast<std::size_t>(width) * 4);
-            continue;
+        } else {
+            PackRow(src, dst, width);
+            std::memset(dst + 3 * static_cast<std::size_t>(width), 0,
+                        pitch - 3 * static_cast<std::size_t>(width));
         }
-        PackRow(src, dst, width);
     }
-    // The library allocates at 72 DPI; the intermediate image declares none.
-    FreeImage_SetDotsPerMeterX(image.get(), 0);
-    FreeImage_SetDotsPerMeterY(image.get(), 0);
-    return image;
+    out.image.reset(FreeImage_ConvertFromRawBitsEx(
+        FALSE, out.intermediatePixels.get(), FIT_BITMAP, width, height, static_cast<int>(pitch),
+        static_cast<unsigned>(bitsPerPixel), FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE));
+    if (!out.image)
+        return;
+    // The library makes new images at 72 DPI; the intermediate image declares none.
+    FreeImage_SetDotsPerMeterX(out.image.get(), 0);
+    FreeImage_SetDotsPerMeterY(out.image.get(), 0);
 }
 
 ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImage, int sourceFormat,
                                  const OutputSettings& settings, int intermediateBits) {
     ConvertedOutput out;
-    out.image = MakeIntermediateImage(composed, intermediateBits);
+    MakeIntermediateImage(composed, intermediateBits, out);
     if (!out.image) {
         out.lostReason = composed.Empty() ? "There is no composed image to write"
                                           : "Not enough memory for the output image";

@@ -8,6 +8,7 @@
 // a 0 side) leaves `image` null with `lostReason` set, and later steps do nothing, so the policy
 // step still runs before the failure is reported.
 
+#include <memory>
 #include <string>
 
 #include "imageio/FreeImageHandle.h"
@@ -19,6 +20,9 @@ namespace tessoly {
 
 //! The image ready for the encoder, or the reason it was lost.
 struct ConvertedOutput {
+    //! Pixels of the intermediate image, which the library image wraps without owning them;
+    //! declared first so that it outlives image.
+    std::unique_ptr<unsigned char[]> intermediatePixels;
     //! 24-bit (8-bit palette for GIF) image, or null when a step lost it.
     FreeImagePtr image;
     //! Format row chosen by the format choice.
@@ -27,11 +31,12 @@ struct ConvertedOutput {
     std::string lostReason;
 };
 
-//! A library image of the composed pixels at 0 dots per metre. bitsPerPixel 32 keeps the alpha
-//! channel; 24 drops it at once, which gives the same output because every later step treats the
-//! colour channels alone and the reduction to 24 bits drops alpha anyway. Null when the library
-//! cannot allocate it.
-FreeImagePtr MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel);
+//! A library image of the composed pixels at 0 dots per metre, wrapping out.intermediatePixels
+//! (which it fills, rows bottom-up as the library keeps them), into out.image. bitsPerPixel 32
+//! keeps the alpha channel; 24 drops it at once, which gives the same output because every later
+//! step treats the colour channels alone and the reduction to 24 bits drops alpha anyway. Leaves
+//! out.image null when the memory cannot be had.
+void MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel, ConvertedOutput& out);
 
 //! Writes width pixels of src as 3-byte blue, green, red pixels to dst (alpha dropped), with the
 //! processor's vector instructions when allowVector and available. Exposed for its test.

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -30,6 +31,10 @@ RunResult RunCli(const test::ScratchDir& scratch, const std::vector<std::string>
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        // Under the sanitizer build the leak checker would add its summary to stderr.
+        const char* lsan = std::getenv("LSAN_OPTIONS");
+        const std::string lsanOptions = std::string(lsan ? lsan : "") + (lsan ? ":" : "") + "print_suppressions=0";
+        ::setenv("LSAN_OPTIONS", lsanOptions.c_str(), 1);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(TESSOLY_CLI_PATH));
         for (const std::string& a : args)

@@ -68,6 +68,10 @@ void TWatermarkProcess::run() {
         HandOff([](WatermarkHost& host) { host.LeaveBusyState(); });
     }
     HandOff([](WatermarkHost& host) { host.UpdatePreviewPlaceholder(); });
+    // The job's share of the gate and the flags goes with its last step, on this thread, so the
+    // window may free them as soon as it has seen the job end.
+    gate_.reset();
+    flags_.reset();
 }
 
 } // namespace tessoly

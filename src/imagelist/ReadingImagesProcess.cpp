@@ -33,6 +33,10 @@ void TReadingImagesProcess::run() {
     HandOff([](ReadingHost& host) { host.EndReading(); });
     HandOff([](ReadingHost& host) { host.UpdatePreviewPlaceholder(); });
     flags_->ReadingInProgress.store(false);
+    // The job's share of the gate and the flags goes with its last step, on this thread, so the
+    // window may free them as soon as it has seen the job end.
+    gate_.reset();
+    flags_.reset();
 }
 
 } // namespace tessoly

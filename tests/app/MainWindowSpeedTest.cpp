@@ -1,0 +1,134 @@
+// Figures for the window's two jobs, printed rather than asserted: run by hand with
+//   TESSOLY_SPEED_DIR=/some/folder test_app --gtest_also_run_disabled_tests --gtest_filter='*Speed*'
+// The folder keeps the generated sources, so tessoly-cli can be timed on the same files:
+//   tessoly-cli --jobs 1 --output-folder /some/folder/cli-out /some/folder/batch
+//
+// - A batch of 200 pictures of 1920 x 1080 through the window (dialogs answered by the seam).
+// - Adding a folder of 2000 files: the longest time the user-interface thread was held by one
+//   hand-off, and the longest gap between two timer ticks of its event loop (how long input would
+//   have waited at worst).
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QTimer>
+
+#include "app/ListWindowFixture.h"
+
+namespace tessoly {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ListWindowTest;
+
+fs::path SpeedFolder(const test::ScratchDir& scratch) {
+    const QString given = qEnvironmentVariable("TESSOLY_SPEED_DIR");
+    return given.isEmpty() ? scratch.path() : fs::path(given.toStdString());
+}
+
+//! The largest gap [ms] between ticks of a 1 ms timer while the event loop runs.
+class LoopLatency {
+public:
+    LoopLatency() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.nsecsElapsed();
+            if (last_ >= 0) {
+                worst_ = std::max(worst_, now - last_);
+            }
+            last_ = now;
+        });
+        clock_.start();
+        timer_.start(1);
+    }
+    double WorstMs() const { return double(worst_) / 1e6; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = -1;
+    qint64 worst_ = 0;
+};
+
+TEST_F(ListWindowTest, DISABLED_SpeedBatchOf200FullHdPictures) {
+    const fs::path root = SpeedFolder(scratch);
+    const fs::path sources = root / "batch";
+    fs::create_directories(sources);
+    QStringList paths;
+    for (int i = 0; i < 200; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "p%03d.jpg", i);
+        const fs::path path = sources / name;
+        if (!fs::exists(path)) {
+            test::SavePicture(path.string(), FIF_JPEG, 1920, 1080);
+        }
+        paths << QString::fromStdString(path.string());
+    }
+    AddRows(paths);
+    ASSERT_EQ(Model().Count(), 200);
+
+    const fs::path out = root / "window-out";
+    fs::remove_all(out);
+    fs::create_directories(out);
+    form->sDirectoryEditOutput->setText(QString::fromStdString(out.string()));
+    form->sSpeedButtonOpenFolder->click(); // nothing to open in a measurement
+
+    LoopLatency latency;
+    QElapsedTimer clock;
+    clock.start();
+    form->sBitBtnStart->click();
+    ASSERT_TRUE(WaitIdle(600000));
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    std::printf("[speed] window batch: 200 pictures 1920 x 1080 in %.2f s (%.1f ms each); longest event-loop gap "
+                "%.1f ms\n",
+                seconds, seconds * 5.0, latency.WorstMs());
+    EXPECT_EQ(std::count_if(fs::directory_iterator(out), fs::directory_iterator(), [](auto&) { return true; }), 200);
+    EXPECT_TRUE(seam.messages.empty());
+}
+
+TEST_F(ListWindowTest, DISABLED_SpeedAddFolderOf2000Files) {
+    const fs::path folder = SpeedFolder(scratch) / "many";
+    fs::create_directories(folder);
+    for (int i = 0; i < 2000; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "s%04d.png", i);
+        const fs::path path = folder / name;
+        if (!fs::exists(path)) {
+            test::SavePicture(path.string(), FIF_PNG, 320, 240);
+        }
+    }
+
+    // The time between the start of one step and the start of the next, and how long each step
+    // held the user-interface thread, seen from the gauge (set once per file by its first step).
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastStep = -1;
+    qint64 worstGap = 0;
+    QObject::connect(form->sGaugeProcess, &QProgressBar::valueChanged, [&](int value) {
+        if (value == 0) {
+            return;
+        }
+        const qint64 now = clock.nsecsElapsed();
+        if (lastStep >= 0) {
+            worstGap = std::max(worstGap, now - lastStep);
+        }
+        lastStep = now;
+    });
+    LoopLatency latency;
+    seam.directoryAnswers.push_back(QString::fromStdString(folder.string()));
+    const qint64 start = clock.nsecsElapsed();
+    form->sBitBtnAddFolder->click();
+    ASSERT_TRUE(WaitIdle(600000));
+    const double seconds = double(clock.nsecsElapsed() - start) / 1e9;
+    ASSERT_EQ(Model().Count(), 2000);
+    std::printf("[speed] add folder: 2000 files in %.2f s; longest gap between two files' hand-offs %.1f ms; "
+                "longest event-loop gap %.1f ms\n",
+                seconds, double(worstGap) / 1e6, latency.WorstMs());
+}
+
+} // namespace
+} // namespace tessoly

@@ -1,6 +1,8 @@
 // The two jobs on the window side: the busy state, the Start button with its checks, starting and
 // stopping the jobs, and the window steps each job hands to the user-interface thread.
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,9 +49,9 @@ TImageListSide::~TImageListSide() {
     }
 }
 
-std::vector<QWidget*> TImageListSide::BusyControls() const {
-    const TMainForm& f = form_;
-    TPreviewPane& preview = const_cast<TMainForm&>(f).Preview();
+std::vector<QWidget*> TImageListSide::BusyControls() {
+    TMainForm& f = form_;
+    TPreviewPane& preview = f.Preview();
     return {f.FileMenu,
             f.EditMenu,
             f.SpecialCharMenu,
@@ -70,7 +72,6 @@ std::vector<QWidget*> TImageListSide::BusyControls() const {
             f.sTrackBarJPEGQuality,
             f.sCheckBoxExif,
             f.sComboBoxRotate,
-            // The four resize controls get back the state each had.
             f.sCheckBoxResizeImage,
             f.sDecimalSpinEditWidth,
             f.sDecimalSpinEditHeight,
@@ -86,17 +87,20 @@ std::vector<QWidget*> TImageListSide::BusyControls() const {
             f.sButtonInverseSelection};
 }
 
+std::array<QWidget*, 4> TImageListSide::ResizeControls() {
+    return {form_.sCheckBoxResizeImage, form_.sDecimalSpinEditWidth, form_.sDecimalSpinEditHeight,
+            form_.sCheckBoxProportional};
+}
+
 void TImageListSide::EnterBusyState(BusyVariant variant) {
     TMainForm& f = form_;
-    const std::vector<QWidget*> controls = BusyControls();
-    // Index of the first resize control in BusyControls.
-    constexpr std::size_t kResizeFirst = 20;
     if (!busy_) {
-        for (std::size_t i = 0; i < resizeEnabled_.size(); ++i) {
-            resizeEnabled_[i] = controls[kResizeFirst + i]->isEnabled();
+        const auto resize = ResizeControls();
+        for (std::size_t i = 0; i < resize.size(); ++i) {
+            resizeEnabled_[i] = resize[i]->isEnabled();
         }
     }
-    for (QWidget* control : controls) {
+    for (QWidget* control : BusyControls()) {
         control->setEnabled(false);
     }
 
@@ -129,11 +133,10 @@ void TImageListSide::EnterBusyState(BusyVariant variant) {
 
 void TImageListSide::LeaveBusyState(BusyVariant variant) {
     TMainForm& f = form_;
-    const std::vector<QWidget*> controls = BusyControls();
-    constexpr std::size_t kResizeFirst = 20;
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        const bool isResize = i >= kResizeFirst && i < kResizeFirst + resizeEnabled_.size();
-        controls[i]->setEnabled(isResize ? resizeEnabled_[i - kResizeFirst] : true);
+    const auto resize = ResizeControls();
+    for (QWidget* control : BusyControls()) {
+        const auto found = std::find(resize.begin(), resize.end(), control);
+        control->setEnabled(found == resize.end() ? true : resizeEnabled_[std::size_t(found - resize.begin())]);
     }
 
     if (variant == BusyVariant::Batch) {

@@ -114,7 +114,9 @@ private:
     template <typename Edit>
     void EditRowsKeepingPreview(Edit edit);
     //! The controls the busy state disables, in its order.
-    std::vector<QWidget*> BusyControls() const;
+    std::vector<QWidget*> BusyControls();
+    //! The four resize controls, which get back the state each had before the job.
+    std::array<QWidget*, 4> ResizeControls();
 
     TMainForm& form_;
     ImageListModel* model_ = nullptr;
@@ -126,6 +128,7 @@ private:
     //! Busy state: the tab active when the job began, and whether each resize control was enabled.
     int savedTab_ = 0;
     std::array<bool, 4> resizeEnabled_{};
+    //! True between EnterBusyState and LeaveBusyState, so a repeated call changes nothing.
     bool busy_ = false;
 };
 

@@ -204,6 +204,52 @@ TEST_F(ListWindowTest, StopDuringTheThirdOfTenFilesAddsThree) {
     EXPECT_EQ(form->sBitBtnStart->text(), "Start");
 }
 
+TEST_F(ListWindowTest, ReadingGivesBackTheWatermarkTabOfTheModeOrKeepsTheOutputTab) {
+    test::WriteFileBytes(scratch.path() / "a.txt", "x");
+    // The user picked the image tab: image mode.
+    form->sPageControl1->setCurrentIndex(1);
+    ASSERT_EQ(form->CurrentWatermarkMode(), kModeImage);
+    AddRows({Path("a.txt")});
+    EXPECT_EQ(form->sPageControl1->currentIndex(), 1);
+
+    form->SelectTab(2);
+    AddRows({Path("a.txt")});
+    EXPECT_EQ(form->sPageControl1->currentIndex(), 2);
+}
+
+TEST_F(ListWindowTest, NothingAddsOrEditsWhileAJobRuns) {
+    QStringList paths;
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".txt";
+        test::WriteFileBytes(scratch.path() / name, "x");
+        paths << Path(name);
+    }
+    seam.openFileAnswers.push_back({Path("f0.txt")});
+    seam.directoryAnswers.push_back(Path(""));
+    seam.messageAnswers.push_back(MessageAnswer::Yes);
+    bool tried = false;
+    QObject::connect(form->sGaugeProcess, &QProgressBar::valueChanged, [&](int value) {
+        if (tried || value != 50) {
+            return;
+        }
+        tried = true;
+        // Shortcuts of the disabled menus and a drop must not reach the list.
+        form->Addimage1->trigger();
+        form->Addfolder1->trigger();
+        form->Removeselected1->trigger();
+        form->Deselectall1->trigger();
+        form->Removeduplications1->trigger();
+        EXPECT_FALSE(DropOn(form->sListViewImages->viewport(), {Path("f0.txt")}));
+    });
+    AddRows(paths);
+    ASSERT_TRUE(tried);
+    EXPECT_TRUE(seam.openFileRequests.empty());
+    EXPECT_TRUE(seam.directoryRequests.empty());
+    EXPECT_TRUE(seam.messages.empty());
+    EXPECT_EQ(Model().Count(), 4);
+    EXPECT_EQ(form->sLabelListInfo->text(), "4 / 4");
+}
+
 class ListCommandsTest : public ListWindowTest {
 protected:
     void SetUp() override {

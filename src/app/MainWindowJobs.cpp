@@ -35,7 +35,8 @@ constexpr int kReadingLabelShift = 22;
 
 TImageListSide::~TImageListSide() {
     gate_->Close();
-    for (QThread* job : {static_cast<QThread*>(readingJob_.data()), static_cast<QThread*>(batchJob_.data())}) {
+    for (QThread* job :
+         {static_cast<QThread*>(readingJob_.data()), static_cast<QThread*>(batchJob_.data())}) {
         if (job == nullptr) {
             continue;
         }
@@ -115,7 +116,8 @@ void TImageListSide::EnterBusyState(BusyVariant variant) {
         f.sLabelFXProcessing->setVisible(true);
         f.sLabelFXCurrentImage->clear();
         if (!busy_) {
-            f.sLabelFXCurrentImage->move(f.sLabelFXCurrentImage->x() + kReadingLabelShift, f.sLabelFXCurrentImage->y());
+            f.sLabelFXCurrentImage->move(f.sLabelFXCurrentImage->x() + kReadingLabelShift,
+                                         f.sLabelFXCurrentImage->y());
         }
         f.sLabelFXCurrentImage->setVisible(true);
     }
@@ -136,7 +138,8 @@ void TImageListSide::LeaveBusyState(BusyVariant variant) {
     const auto resize = ResizeControls();
     for (QWidget* control : BusyControls()) {
         const auto found = std::find(resize.begin(), resize.end(), control);
-        control->setEnabled(found == resize.end() ? true : resizeEnabled_[std::size_t(found - resize.begin())]);
+        control->setEnabled(found == resize.end() ? true
+                                                  : resizeEnabled_[std::size_t(found - resize.begin())]);
     }
 
     if (variant == BusyVariant::Batch) {
@@ -149,7 +152,8 @@ void TImageListSide::LeaveBusyState(BusyVariant variant) {
         f.sLabelFXProcessing->setText(QStringLiteral("Processing:"));
         f.sLabelFXProcessing->adjustSize();
         if (busy_) {
-            f.sLabelFXCurrentImage->move(f.sLabelFXCurrentImage->x() - kReadingLabelShift, f.sLabelFXCurrentImage->y());
+            f.sLabelFXCurrentImage->move(f.sLabelFXCurrentImage->x() - kReadingLabelShift,
+                                         f.sLabelFXCurrentImage->y());
         }
         f.sLabelFXCurrentImage->setVisible(false);
     }
@@ -192,8 +196,8 @@ void TImageListSide::sBitBtnStartClick() {
     switch (DecideStart(state)) {
     case StartDecision::AskCancelBatch: {
         // The run goes on while the question is open; its steps are served by the box's loop.
-        const MessageAnswer answer = f.Seam().ShowMessage(&f, MessageKind::Confirmation,
-                                                          QString::fromUtf8(kCancelBatchText), MessageButtons::YesNo);
+        const MessageAnswer answer = f.Seam().ShowMessage(
+            &f, MessageKind::Confirmation, QString::fromUtf8(kCancelBatchText), MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes && batchJob_ != nullptr && batchJob_->isRunning()) {
             batchJob_->Terminate();
         }
@@ -204,8 +208,12 @@ void TImageListSide::sBitBtnStartClick() {
             readingJob_->Terminate();
         }
         return;
-    case StartDecision::EmptyList: warn(kAddSomeImagesText); return;
-    case StartDecision::NothingChecked: warn(kSelectOneImageText); return;
+    case StartDecision::EmptyList:
+        warn(kAddSomeImagesText);
+        return;
+    case StartDecision::NothingChecked:
+        warn(kSelectOneImageText);
+        return;
     case StartDecision::MissingCaption:
         f.SelectTab(0);
         warn(kSetCaptionText);
@@ -215,15 +223,17 @@ void TImageListSide::sBitBtnStartClick() {
         warn(kAddPictureText);
         return;
     case StartDecision::AskOverwrite: {
-        const MessageAnswer answer = f.Seam().ShowMessage(&f, MessageKind::Confirmation,
-                                                          QString::fromUtf8(kOverwriteStartText), MessageButtons::YesNo);
+        const MessageAnswer answer = f.Seam().ShowMessage(
+            &f, MessageKind::Confirmation, QString::fromUtf8(kOverwriteStartText), MessageButtons::YesNo);
         if (answer == MessageAnswer::No) {
             return;
         }
         StartBatch();
         return;
     }
-    case StartDecision::Start: StartBatch(); return;
+    case StartDecision::Start:
+        StartBatch();
+        return;
     }
 }
 
@@ -257,9 +267,13 @@ void TImageListSide::StartReadingJob(const QStringList& paths) {
 
 // --- Reading job steps ---
 
-void TImageListSide::BeginReading() { EnterBusyState(BusyVariant::Reading); }
+void TImageListSide::BeginReading() {
+    EnterBusyState(BusyVariant::Reading);
+}
 
-void TImageListSide::HoldListRepaint(bool hold) { form_.sListViewImages->setUpdatesEnabled(!hold); }
+void TImageListSide::HoldListRepaint(bool hold) {
+    form_.sListViewImages->setUpdatesEnabled(!hold);
+}
 
 void TImageListSide::ShowReadingProgress(int index, int count, const QString& path) {
     TMainForm& f = form_;
@@ -274,7 +288,9 @@ void TImageListSide::AddReadItem(const ImageListItem& item) {
     form_.sGaugeProcess->setValue(0);
 }
 
-void TImageListSide::EndReading() { LeaveBusyState(BusyVariant::Reading); }
+void TImageListSide::EndReading() {
+    LeaveBusyState(BusyVariant::Reading);
+}
 
 // --- Batch job steps ---
 
@@ -287,7 +303,9 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
     return rows;
 }
 
-void TImageListSide::SetItemStatus(int row, ItemStatus status) { model_->SetStatus(row, status); }
+void TImageListSide::SetItemStatus(int row, ItemStatus status) {
+    model_->SetStatus(row, status);
+}
 
 void TImageListSide::RevealItem(int row) {
     form_.sListViewImages->scrollTo(model_->index(row, ColumnImage), QAbstractItemView::EnsureVisible);

@@ -70,10 +70,13 @@ void TImageListSide::ConnectControls() {
     connect(f.Selectallimages1, &QAction::triggered, this, [this] { sButtonSelectAllClick(); });
     connect(f.sButtonDeselectAll, &QPushButton::clicked, this, [this] { sButtonDeselectAllClick(); });
     connect(f.Deselectall1, &QAction::triggered, this, [this] { sButtonDeselectAllClick(); });
-    connect(f.sButtonInverseSelection, &QPushButton::clicked, this, [this] { sButtonInverseSelectionClick(); });
+    connect(f.sButtonInverseSelection, &QPushButton::clicked, this,
+            [this] { sButtonInverseSelectionClick(); });
     connect(f.InverseSelection1, &QAction::triggered, this, [this] { sButtonInverseSelectionClick(); });
-    connect(f.Successful1, &QAction::triggered, this, [this] { SelectForStatusClick(ItemStatus::Successful); });
-    connect(f.Unsuccessful1, &QAction::triggered, this, [this] { SelectForStatusClick(ItemStatus::Unsuccessful); });
+    connect(f.Successful1, &QAction::triggered, this,
+            [this] { SelectForStatusClick(ItemStatus::Successful); });
+    connect(f.Unsuccessful1, &QAction::triggered, this,
+            [this] { SelectForStatusClick(ItemStatus::Unsuccessful); });
     connect(f.Skipped1, &QAction::triggered, this, [this] { SelectForStatusClick(ItemStatus::Skipped); });
     connect(f.Waiting1, &QAction::triggered, this, [this] { SelectForStatusClick(ItemStatus::Waiting); });
     connect(f.sButtonRemove, &QPushButton::clicked, this, [this] { sButtonRemoveClick(); });
@@ -108,7 +111,9 @@ void TImageListSide::UpdatePreviewPlaceholder() {
     form_.Preview().SetPrompt(prompt ? QString::fromLatin1(kPlaceholderPrompt) : QString());
 }
 
-void TImageListSide::ResetPreview() { form_.Preview().ResetPreview(); }
+void TImageListSide::ResetPreview() {
+    form_.Preview().ResetPreview();
+}
 
 // The list commands. While a job runs their controls are disabled; the guard also covers a
 // shortcut that reaches an item of a disabled menu.
@@ -137,8 +142,7 @@ void TImageListSide::SelectForStatusClick(ItemStatus status) {
     }
 }
 
-template <typename Edit>
-void TImageListSide::EditRowsKeepingPreview(Edit edit) {
+template <typename Edit> void TImageListSide::EditRowsKeepingPreview(Edit edit) {
     QTableView* view = form_.sListViewImages;
     const QPersistentModelIndex highlighted = view->currentIndex();
     {
@@ -157,8 +161,8 @@ void TImageListSide::sButtonRemoveClick() {
     if (model_->Count() == 0 || JobRunning()) {
         return;
     }
-    const MessageAnswer answer = form_.Seam().ShowMessage(&form_, MessageKind::Confirmation,
-                                                          QString::fromLatin1(kRemoveQuestion), MessageButtons::YesNo);
+    const MessageAnswer answer = form_.Seam().ShowMessage(
+        &form_, MessageKind::Confirmation, QString::fromLatin1(kRemoveQuestion), MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes) {
         return;
     }
@@ -176,8 +180,8 @@ void TImageListSide::sBitBtnClearClick() {
     if (model_->Count() == 0 || JobRunning()) {
         return;
     }
-    const MessageAnswer answer = form_.Seam().ShowMessage(&form_, MessageKind::Confirmation,
-                                                          QString::fromLatin1(kClearQuestion), MessageButtons::YesNo);
+    const MessageAnswer answer = form_.Seam().ShowMessage(
+        &form_, MessageKind::Confirmation, QString::fromLatin1(kClearQuestion), MessageButtons::YesNo);
     if (answer != MessageAnswer::Yes) {
         return;
     }
@@ -195,7 +199,8 @@ void TImageListSide::Removeduplications1Click() {
     EditRowsKeepingPreview([&] { removed = model_->RemoveDuplicates(); });
     UpdateListInfo();
     form_.Seam().ShowMessage(&form_, MessageKind::Information,
-                             QString::fromLatin1(removed ? kDuplicatesRemoved : kNoDuplicates), MessageButtons::Ok);
+                             QString::fromLatin1(removed ? kDuplicatesRemoved : kNoDuplicates),
+                             MessageButtons::Ok);
 }
 
 void TImageListSide::MenuItemShowgridClick() {
@@ -278,10 +283,12 @@ bool TImageListSide::eventFilter(QObject* watched, QEvent* event) {
         drop->setDropAction(Qt::CopyAction);
         drop->accept();
         // The drag source waits for the drop to end; the message box and the job come after it.
-        QMetaObject::invokeMethod(this, [this, paths] { DropFiles(paths); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, paths] { DropFiles(paths); }, Qt::QueuedConnection);
         return true;
     }
-    default: return QObject::eventFilter(watched, event);
+    default:
+        return QObject::eventFilter(watched, event);
     }
 }
 

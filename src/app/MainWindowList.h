@@ -111,8 +111,7 @@ private:
     //! Runs an edit of the rows; when it removes the highlighted row, nothing is highlighted
     //! afterwards and no row is loaded on the way (the view would otherwise move the highlight to
     //! a neighbour and the preview would follow it).
-    template <typename Edit>
-    void EditRowsKeepingPreview(Edit edit);
+    template <typename Edit> void EditRowsKeepingPreview(Edit edit);
     //! The controls the busy state disables, in its order.
     std::vector<QWidget*> BusyControls();
     //! The four resize controls, which get back the state each had before the job.

@@ -21,14 +21,14 @@ struct StartState {
 };
 
 enum class StartDecision {
-    AskCancelBatch,   //!< confirm, then Terminate the batch job
-    StopReading,      //!< Terminate the reading job, no question
-    EmptyList,        //!< warning kAddSomeImagesText
-    NothingChecked,   //!< warning kSelectOneImageText
-    MissingCaption,   //!< text tab, warning kSetCaptionText
-    MissingPicture,   //!< image tab, warning kAddPictureText
-    AskOverwrite,     //!< confirm kOverwriteStartText, then start unless No
-    Start,            //!< start the batch job
+    AskCancelBatch, //!< confirm, then Terminate the batch job
+    StopReading,    //!< Terminate the reading job, no question
+    EmptyList,      //!< warning kAddSomeImagesText
+    NothingChecked, //!< warning kSelectOneImageText
+    MissingCaption, //!< text tab, warning kSetCaptionText
+    MissingPicture, //!< image tab, warning kAddPictureText
+    AskOverwrite,   //!< confirm kOverwriteStartText, then start unless No
+    Start,          //!< start the batch job
 };
 
 StartDecision DecideStart(const StartState& state);

@@ -11,8 +11,7 @@ TWatermarkProcess::TWatermarkProcess(std::shared_ptr<HandOffGate> gate, std::sha
                                      WatermarkHost& host, QObject* parent)
     : QThread(parent), gate_(std::move(gate)), flags_(std::move(flags)), host_(host) {}
 
-template <typename Step>
-bool TWatermarkProcess::HandOff(Step step) {
+template <typename Step> bool TWatermarkProcess::HandOff(Step step) {
     return gate_->Run([this, &step]() { step(host_); });
 }
 
@@ -25,8 +24,8 @@ void TWatermarkProcess::run() {
     // run, so they cannot change under the job.
     std::vector<BatchRow> rows;
     HandOff([&](WatermarkHost& host) { rows = host.BatchRows(); });
-    const int checkedTotal =
-        static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const BatchRow& r) { return r.checked; }));
+    const int checkedTotal = static_cast<int>(
+        std::count_if(rows.begin(), rows.end(), [](const BatchRow& r) { return r.checked; }));
 
     HandOff([](WatermarkHost& host) { host.UpdatePreviewPlaceholder(); });
     HandOff([](WatermarkHost& host) { host.EnterBusyState(); });

@@ -83,8 +83,7 @@ protected:
     void run() override;
 
 private:
-    template <typename Step>
-    bool HandOff(Step step);
+    template <typename Step> bool HandOff(Step step);
 
     std::shared_ptr<HandOffGate> gate_;
     std::shared_ptr<JobFlags> flags_;

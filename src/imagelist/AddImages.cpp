@@ -66,7 +66,8 @@ QStringList AddImageFilters() {
     };
     QStringList filters;
     for (const Entry& entry : entries) {
-        filters << QStringLiteral("%1 (%2)").arg(QLatin1String(entry.description), Patterns(entry.extensions));
+        filters << QStringLiteral("%1 (%2)").arg(QLatin1String(entry.description),
+                                                 Patterns(entry.extensions));
     }
     return filters;
 }

@@ -30,7 +30,9 @@ int DivideBy100HalfEven(int value) {
     return quotient;
 }
 
-int ShadeChannel(int channel, int percent) { return std::min(255, DivideBy100HalfEven(channel * percent)); }
+int ShadeChannel(int channel, int percent) {
+    return std::min(255, DivideBy100HalfEven(channel * percent));
+}
 
 } // namespace
 
@@ -46,9 +48,13 @@ QColor ShadeColor(const QColor& colour, int percent) {
 
 ImageListModel::ImageListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-int ImageListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count(); }
+int ImageListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : Count();
+}
 
-int ImageListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int ImageListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant ImageListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= Count()) {
@@ -59,12 +65,18 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         switch (column) {
-        case ColumnImage: return item.path;
-        case ColumnFormat: return item.formatText;
-        case ColumnDimensions: return item.dimensionsText;
-        case ColumnDpi: return item.dpiText;
-        case ColumnFileSize: return item.fileSizeText;
-        default: return {};
+        case ColumnImage:
+            return item.path;
+        case ColumnFormat:
+            return item.formatText;
+        case ColumnDimensions:
+            return item.dimensionsText;
+        case ColumnDpi:
+            return item.dpiText;
+        case ColumnFileSize:
+            return item.fileSizeText;
+        default:
+            return {};
         }
     case Qt::CheckStateRole:
         if (column == ColumnImage) {
@@ -76,7 +88,8 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
             return StatusIcon(item.status);
         }
         return {};
-    case Qt::TextAlignmentRole: return QVariant::fromValue(ImageListColumnInfo(column).alignment);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(ImageListColumnInfo(column).alignment);
     case Qt::BackgroundRole:
         if (index.row() % 2 != 0) {
             return ShadeColor(background_, kOddRowShadePercent);
@@ -87,12 +100,14 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
             return item.path;
         }
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 
 bool ImageListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || index.row() >= Count() || index.column() != ColumnImage || role != Qt::CheckStateRole) {
+    if (!index.isValid() || index.row() >= Count() || index.column() != ColumnImage ||
+        role != Qt::CheckStateRole) {
         return false;
     }
     SetChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
@@ -124,7 +139,8 @@ Qt::ItemFlags ImageListModel::flags(const QModelIndex& index) const {
 }
 
 int ImageListModel::CheckedCount() const {
-    return static_cast<int>(std::count_if(items_.begin(), items_.end(), [](const auto& i) { return i.checked; }));
+    return static_cast<int>(
+        std::count_if(items_.begin(), items_.end(), [](const auto& i) { return i.checked; }));
 }
 
 QString ImageListModel::CounterText() const {
@@ -161,8 +177,7 @@ void ImageListModel::SetChecked(int row, bool checked) {
     Q_EMIT ListChanged();
 }
 
-template <typename Pick>
-void ImageListModel::SetAllChecks(Pick pick) {
+template <typename Pick> void ImageListModel::SetAllChecks(Pick pick) {
     if (items_.empty()) {
         return;
     }

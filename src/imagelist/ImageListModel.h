@@ -19,7 +19,14 @@
 namespace tessoly {
 
 //! The list's columns, left to right.
-enum ImageListColumn { ColumnImage = 0, ColumnFormat, ColumnDimensions, ColumnDpi, ColumnFileSize, ColumnCount };
+enum ImageListColumn {
+    ColumnImage = 0,
+    ColumnFormat,
+    ColumnDimensions,
+    ColumnDpi,
+    ColumnFileSize,
+    ColumnCount
+};
 
 //! Header text, width [pixels] and alignment of one column.
 struct ImageListColumnLayout {
@@ -85,8 +92,7 @@ Q_SIGNALS:
 
 private:
     //! Sets every check mark to pick(row) in one pass, with one repaint for the whole list.
-    template <typename Pick>
-    void SetAllChecks(Pick pick);
+    template <typename Pick> void SetAllChecks(Pick pick);
 
     std::vector<ImageListItem> items_;
     QColor background_ = Qt::white;

@@ -50,7 +50,8 @@ ImageListItem ReadImageFacts(const QString& path) {
 
     const QFileInfo info(path);
     if (info.isFile()) {
-        item.fileSizeText = QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
+        item.fileSizeText =
+            QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
     }
 
     const QByteArray nativePath = QFile::encodeName(path);

@@ -4,12 +4,13 @@
 
 namespace tessoly {
 
-TReadingImagesProcess::TReadingImagesProcess(std::shared_ptr<HandOffGate> gate, std::shared_ptr<JobFlags> flags,
-                                             ReadingHost& host, QStringList paths, QObject* parent)
-    : QThread(parent), gate_(std::move(gate)), flags_(std::move(flags)), host_(host), paths_(std::move(paths)) {}
+TReadingImagesProcess::TReadingImagesProcess(std::shared_ptr<HandOffGate> gate,
+                                             std::shared_ptr<JobFlags> flags, ReadingHost& host,
+                                             QStringList paths, QObject* parent)
+    : QThread(parent), gate_(std::move(gate)), flags_(std::move(flags)), host_(host),
+      paths_(std::move(paths)) {}
 
-template <typename Step>
-void TReadingImagesProcess::HandOff(Step step) {
+template <typename Step> void TReadingImagesProcess::HandOff(Step step) {
     gate_->Run([this, &step]() { step(host_); });
 }
 

@@ -44,8 +44,8 @@ class TReadingImagesProcess : public QThread {
     Q_OBJECT
 public:
     //! Created on the user-interface thread; start() runs the job. paths is the job's own copy.
-    TReadingImagesProcess(std::shared_ptr<HandOffGate> gate, std::shared_ptr<JobFlags> flags, ReadingHost& host,
-                          QStringList paths, QObject* parent = nullptr);
+    TReadingImagesProcess(std::shared_ptr<HandOffGate> gate, std::shared_ptr<JobFlags> flags,
+                          ReadingHost& host, QStringList paths, QObject* parent = nullptr);
 
     //! Any thread: raises the stop request; the job passes over the files not yet begun.
     void Terminate() { terminateRequested_.store(true); }
@@ -57,8 +57,7 @@ protected:
 
 private:
     //! Runs one host step on the user-interface thread and waits for it.
-    template <typename Step>
-    void HandOff(Step step);
+    template <typename Step> void HandOff(Step step);
 
     std::shared_ptr<HandOffGate> gate_;
     std::shared_ptr<JobFlags> flags_;

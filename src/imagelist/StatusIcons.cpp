@@ -81,11 +81,21 @@ QImage MakeIcon(ItemStatus status) {
     QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing);
     switch (status) {
-    case ItemStatus::Waiting: DrawHourglass(p); break;
-    case ItemStatus::InProgress: DrawGear(p); break;
-    case ItemStatus::Successful: DrawTick(p); break;
-    case ItemStatus::Unsuccessful: DrawCross(p); break;
-    case ItemStatus::Skipped: DrawArrow(p); break;
+    case ItemStatus::Waiting:
+        DrawHourglass(p);
+        break;
+    case ItemStatus::InProgress:
+        DrawGear(p);
+        break;
+    case ItemStatus::Successful:
+        DrawTick(p);
+        break;
+    case ItemStatus::Unsuccessful:
+        DrawCross(p);
+        break;
+    case ItemStatus::Skipped:
+        DrawArrow(p);
+        break;
     }
     p.end();
     return icon;
@@ -95,8 +105,9 @@ QImage MakeIcon(ItemStatus status) {
 
 const QImage& StatusIcon(ItemStatus status) {
     static const std::array<QImage, 5> icons = {
-        MakeIcon(ItemStatus::Waiting),      MakeIcon(ItemStatus::InProgress), MakeIcon(ItemStatus::Successful),
-        MakeIcon(ItemStatus::Unsuccessful), MakeIcon(ItemStatus::Skipped),
+        MakeIcon(ItemStatus::Waiting),    MakeIcon(ItemStatus::InProgress),
+        MakeIcon(ItemStatus::Successful), MakeIcon(ItemStatus::Unsuccessful),
+        MakeIcon(ItemStatus::Skipped),
     };
     const int index = static_cast<int>(status);
     return icons[static_cast<std::size_t>(index >= 0 && index < 5 ? index : 0)];

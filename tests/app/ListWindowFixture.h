@@ -2,6 +2,7 @@
 // A main window for the list and job tests: headless, with its installation facts from a scratch
 // file and every dialog answered by a scripted seam; plus small picture files made on the spot.
 
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
@@ -13,7 +14,6 @@
 #include <QTableView>
 
 #include <FreeImage.h>
-#include <gtest/gtest.h>
 
 #include "app/MainWindow.h"
 #include "app/MainWindowList.h"
@@ -61,7 +61,8 @@ protected:
     void SetUp() override {
         EnsureWidgetsApp();
         const std::string ini = scratch.file("tessoly.ini");
-        WriteFileBytes(ini, "[Software\\Varnel Works\\Tessoly]\nVersion=1.0\nWebsite=http://www.varnelworks.com/\n");
+        WriteFileBytes(
+            ini, "[Software\\Varnel Works\\Tessoly]\nVersion=1.0\nWebsite=http://www.varnelworks.com/\n");
         form = std::make_unique<TMainForm>(seam, StartOptions{QString::fromStdString(ini)});
         ASSERT_FALSE(form->StartupFailed());
         form->show();

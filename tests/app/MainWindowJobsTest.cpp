@@ -115,8 +115,9 @@ TEST_F(BatchWindowTest, OverwriteWarnsAndAsksBeforeARun) {
     form->sRadioButtonOverwrite->click();
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_EQ(seam.messages[0].kind, MessageKind::Warning);
-    EXPECT_EQ(seam.messages[0].text,
-              "Please be careful!\r\n\r\nIf this option is checked the existing\r\noutput image will overwrite!");
+    EXPECT_EQ(
+        seam.messages[0].text,
+        "Please be careful!\r\n\r\nIf this option is checked the existing\r\noutput image will overwrite!");
     EXPECT_TRUE(form->sRadioButtonOverwrite->isChecked());
 
     form->sBitBtnStart->click(); // answered No
@@ -261,9 +262,9 @@ TEST_F(BatchWindowTest, CancelDuringTheSecondOfFiveRows) {
         }
     });
     RunBatch();
-    EXPECT_EQ(Statuses(), (std::vector<ItemStatus>{ItemStatus::Successful, ItemStatus::Successful,
-                                                   ItemStatus::Waiting, ItemStatus::Unsuccessful,
-                                                   ItemStatus::Waiting}));
+    EXPECT_EQ(Statuses(),
+              (std::vector<ItemStatus>{ItemStatus::Successful, ItemStatus::Successful, ItemStatus::Waiting,
+                                       ItemStatus::Unsuccessful, ItemStatus::Waiting}));
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_EQ(seam.messages[0].kind, MessageKind::Confirmation);
     EXPECT_EQ(seam.messages[0].text, "Are you sure you want to cancel the watermarking?");
@@ -290,16 +291,32 @@ TEST_F(BatchWindowTest, StopAnsweredNoLetsTheRunEnd) {
 TEST_F(BatchWindowTest, BusyStateDisablesTheWindowButStart) {
     AddPictures(2);
     SetOutputFolder("out");
-    const std::vector<QWidget*> busy = {
-        form->sBitBtnAddImage,         form->sBitBtnAddFolder,       form->sButtonRemove,
-        form->sBitBtnClear,            form->sBitBtnTutorial,        form->Preview().sBitBtnPreviewPrev,
-        form->Preview().sBitBtnPreviewNext, form->sListViewImages,  form->sTabSheetText,
-        form->sTabSheetImage,          form->sComboBoxImageFormat,   form->sComboBoxResolution,
-        form->sComboBoxColor,          form->sTrackBarJPEGQuality,   form->sCheckBoxExif,
-        form->sComboBoxRotate,         form->sCheckBoxResizeImage,   form->ImageClearOutput,
-        form->sDirectoryEditOutput,    form->sSpeedButtonOpenFolder, form->sRadioButtonSkip,
-        form->sRadioButtonRename,      form->sRadioButtonOverwrite,  form->sButtonSelectAll,
-        form->sButtonDeselectAll,      form->sButtonInverseSelection};
+    const std::vector<QWidget*> busy = {form->sBitBtnAddImage,
+                                        form->sBitBtnAddFolder,
+                                        form->sButtonRemove,
+                                        form->sBitBtnClear,
+                                        form->sBitBtnTutorial,
+                                        form->Preview().sBitBtnPreviewPrev,
+                                        form->Preview().sBitBtnPreviewNext,
+                                        form->sListViewImages,
+                                        form->sTabSheetText,
+                                        form->sTabSheetImage,
+                                        form->sComboBoxImageFormat,
+                                        form->sComboBoxResolution,
+                                        form->sComboBoxColor,
+                                        form->sTrackBarJPEGQuality,
+                                        form->sCheckBoxExif,
+                                        form->sComboBoxRotate,
+                                        form->sCheckBoxResizeImage,
+                                        form->ImageClearOutput,
+                                        form->sDirectoryEditOutput,
+                                        form->sSpeedButtonOpenFolder,
+                                        form->sRadioButtonSkip,
+                                        form->sRadioButtonRename,
+                                        form->sRadioButtonOverwrite,
+                                        form->sButtonSelectAll,
+                                        form->sButtonDeselectAll,
+                                        form->sButtonInverseSelection};
     const std::vector<QMenu*> menus = {form->FileMenu, form->EditMenu, form->SpecialCharMenu, form->HelpMenu};
     bool checked = false;
     QObject::connect(&Model(), &ImageListModel::ListChanged, [&] {

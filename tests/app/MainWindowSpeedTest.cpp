@@ -15,8 +15,8 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include "app/ListWindowFixture.h"
 
@@ -83,10 +83,13 @@ TEST_F(ListWindowTest, DISABLED_SpeedBatchOf200FullHdPictures) {
     form->sBitBtnStart->click();
     ASSERT_TRUE(WaitIdle(600000));
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    std::printf("[speed] window batch: 200 pictures 1920 x 1080 in %.2f s (%.1f ms each); longest event-loop gap "
-                "%.1f ms\n",
-                seconds, seconds * 5.0, latency.WorstMs());
-    EXPECT_EQ(std::count_if(fs::directory_iterator(out), fs::directory_iterator(), [](auto&) { return true; }), 200);
+    std::printf(
+        "[speed] window batch: 200 pictures 1920 x 1080 in %.2f s (%.1f ms each); longest event-loop gap "
+        "%.1f ms\n",
+        seconds, seconds * 5.0, latency.WorstMs());
+    EXPECT_EQ(
+        std::count_if(fs::directory_iterator(out), fs::directory_iterator(), [](auto&) { return true; }),
+        200);
     EXPECT_TRUE(seam.messages.empty());
 }
 

@@ -1,8 +1,7 @@
-#include <vector>
+#include "batch/StartCheck.h"
 
 #include <gtest/gtest.h>
-
-#include "batch/StartCheck.h"
+#include <vector>
 
 namespace tessoly {
 namespace {
@@ -28,22 +27,68 @@ TEST(StartCheck, TheFirstMatchingCaseWins) {
         change(s);
         cases.push_back({name, s, expected});
     };
-    add("ready", [](StartState&) {}, StartDecision::Start);
-    add("batch running beats everything", [](StartState& s) { s.batchRunning = true; s.readingInProgress = true; s.rowCount = 0; },
+    add(
+        "ready", [](StartState&) {}, StartDecision::Start);
+    add(
+        "batch running beats everything",
+        [](StartState& s) {
+            s.batchRunning = true;
+            s.readingInProgress = true;
+            s.rowCount = 0;
+        },
         StartDecision::AskCancelBatch);
-    add("reading stops at once", [](StartState& s) { s.readingInProgress = true; s.rowCount = 0; }, StartDecision::StopReading);
-    add("empty list beats an empty caption", [](StartState& s) { s.rowCount = 0; s.checkedCount = 0; s.caption = ""; },
+    add(
+        "reading stops at once",
+        [](StartState& s) {
+            s.readingInProgress = true;
+            s.rowCount = 0;
+        },
+        StartDecision::StopReading);
+    add(
+        "empty list beats an empty caption",
+        [](StartState& s) {
+            s.rowCount = 0;
+            s.checkedCount = 0;
+            s.caption = "";
+        },
         StartDecision::EmptyList);
-    add("nothing checked", [](StartState& s) { s.checkedCount = 0; s.caption = ""; }, StartDecision::NothingChecked);
-    add("caption of three blanks", [](StartState& s) { s.caption = "   "; }, StartDecision::MissingCaption);
-    add("caption of control characters", [](StartState& s) { s.caption = "\t\r\n"; }, StartDecision::MissingCaption);
-    add("image mode with an empty path", [](StartState& s) { s.textMode = false; s.caption = ""; },
+    add(
+        "nothing checked",
+        [](StartState& s) {
+            s.checkedCount = 0;
+            s.caption = "";
+        },
+        StartDecision::NothingChecked);
+    add(
+        "caption of three blanks", [](StartState& s) { s.caption = "   "; }, StartDecision::MissingCaption);
+    add(
+        "caption of control characters", [](StartState& s) { s.caption = "\t\r\n"; },
+        StartDecision::MissingCaption);
+    add(
+        "image mode with an empty path",
+        [](StartState& s) {
+            s.textMode = false;
+            s.caption = "";
+        },
         StartDecision::MissingPicture);
-    add("image mode ignores the caption", [](StartState& s) { s.textMode = false; s.caption = ""; s.picturePath = "/gone.png"; },
+    add(
+        "image mode ignores the caption",
+        [](StartState& s) {
+            s.textMode = false;
+            s.caption = "";
+            s.picturePath = "/gone.png";
+        },
         StartDecision::Start);
-    add("text mode ignores the picture", [](StartState& s) { s.picturePath = ""; }, StartDecision::Start);
-    add("overwrite asks last", [](StartState& s) { s.overwritePolicy = true; }, StartDecision::AskOverwrite);
-    add("overwrite after the caption check", [](StartState& s) { s.overwritePolicy = true; s.caption = " "; },
+    add(
+        "text mode ignores the picture", [](StartState& s) { s.picturePath = ""; }, StartDecision::Start);
+    add(
+        "overwrite asks last", [](StartState& s) { s.overwritePolicy = true; }, StartDecision::AskOverwrite);
+    add(
+        "overwrite after the caption check",
+        [](StartState& s) {
+            s.overwritePolicy = true;
+            s.caption = " ";
+        },
         StartDecision::MissingCaption);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,12 +1,11 @@
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <QThread>
-
-#include <gtest/gtest.h>
 
 #include "batch/ProgressPercent.h"
 #include "batch/WatermarkProcess.h"
@@ -75,7 +74,9 @@ public:
     std::vector<bool> rerenderRunning;
     bool allOnUiThread = true;
 
-    bool Saw(const std::string& step) const { return std::find(steps.begin(), steps.end(), step) != steps.end(); }
+    bool Saw(const std::string& step) const {
+        return std::find(steps.begin(), steps.end(), step) != steps.end();
+    }
 
 private:
     void Record(const std::string& step) {
@@ -181,14 +182,17 @@ TEST_F(WatermarkJobTest, SkippedAndFailedRowsAreCountedWithTheExactSummary) {
     ASSERT_EQ(host->messages.size(), 1u);
     EXPECT_EQ(host->messages[0], "2 error(s) occurred during the watermarking process!\r\n"
                                  "Probably disk write error or skipped image.");
-    const std::vector<ItemStatus> expected = {ItemStatus::Successful, ItemStatus::Skipped, ItemStatus::Successful,
-                                              ItemStatus::Skipped, ItemStatus::Successful};
+    const std::vector<ItemStatus> expected = {ItemStatus::Successful, ItemStatus::Skipped,
+                                              ItemStatus::Successful, ItemStatus::Skipped,
+                                              ItemStatus::Successful};
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(host->rows[i].status, expected[i]) << i;
     }
     EXPECT_EQ(errorCount, 2);
     // The box comes before the folder is opened and the window is given back.
-    const auto at = [&](const std::string& s) { return std::find(host->steps.begin(), host->steps.end(), s); };
+    const auto at = [&](const std::string& s) {
+        return std::find(host->steps.begin(), host->steps.end(), s);
+    };
     EXPECT_LT(at("errors"), at("open folder"));
     EXPECT_LT(at("open folder"), at("unbusy"));
 }

@@ -1,12 +1,12 @@
+#include "imagelist/AddImages.h"
+
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include <QStringList>
 
-#include <gtest/gtest.h>
-
-#include "imagelist/AddImages.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -14,7 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
+QString Q(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
 
 class AddImagesTest : public testing::Test {
 protected:
@@ -48,7 +50,7 @@ TEST_F(AddImagesTest, FolderTextEndingInASeparatorIsNotDoubled) {
 }
 
 TEST_F(AddImagesTest, EveryAcceptedExtensionInItsOrder) {
-    const std::vector<std::string> names = {"k.TIFF", "j.tif", "i.Tga", "h.psd", "g.png", "f.pcx",
+    const std::vector<std::string> names = {"k.TIFF", "j.tif",  "i.Tga", "h.psd", "g.png", "f.pcx",
                                             "e.jp2",  "d.jpeg", "c.jpg", "b.gif", "a.bmp"};
     for (const auto& name : names) {
         Touch(name);
@@ -89,8 +91,12 @@ TEST_F(AddImagesTest, DropRules) {
         {"files and folders in drop order",
          {photo, images, photo},
          {photo, images + "/y.bmp", images + "/x.png", photo}},
-        {"the same folder twice", {images, images}, {images + "/y.bmp", images + "/x.png", images + "/y.bmp", images + "/x.png"}},
-        {"a missing image path still counts by its name", {Q(dir.path() / "gone.png")}, {Q(dir.path() / "gone.png")}},
+        {"the same folder twice",
+         {images, images},
+         {images + "/y.bmp", images + "/x.png", images + "/y.bmp", images + "/x.png"}},
+        {"a missing image path still counts by its name",
+         {Q(dir.path() / "gone.png")},
+         {Q(dir.path() / "gone.png")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

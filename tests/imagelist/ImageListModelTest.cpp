@@ -1,10 +1,10 @@
+#include "imagelist/ImageListModel.h"
+
+#include <gtest/gtest.h>
 #include <vector>
 
 #include <QString>
 
-#include <gtest/gtest.h>
-
-#include "imagelist/ImageListModel.h"
 #include "imagelist/StatusIcons.h"
 
 namespace tessoly {
@@ -73,8 +73,9 @@ TEST(ImageListModel, OnlyTheImageColumnHasACheckBox) {
 }
 
 TEST(ImageListModel, SelectCommandsSetCheckMarksOnly) {
-    const std::vector<ItemStatus> statuses = {ItemStatus::Waiting, ItemStatus::Successful, ItemStatus::Unsuccessful,
-                                              ItemStatus::Skipped, ItemStatus::Waiting, ItemStatus::InProgress};
+    const std::vector<ItemStatus> statuses = {ItemStatus::Waiting,      ItemStatus::Successful,
+                                              ItemStatus::Unsuccessful, ItemStatus::Skipped,
+                                              ItemStatus::Waiting,      ItemStatus::InProgress};
     const std::vector<bool> initial = {true, false, true, false, false, true};
     ImageListModel model;
     for (std::size_t i = 0; i < statuses.size(); ++i) {
@@ -218,9 +219,9 @@ TEST(ShadeColor, ChannelsScaleWithHalvesToEven) {
         int expected;
     };
     const std::vector<Case> cases = {
-        {255, 96, 245}, // 244.8
-        {100, 50, 50},  {1, 50, 0}, // 0.5 goes to the even 0
-        {3, 50, 2},                 // 1.5 goes to the even 2
+        {255, 96, 245},                   // 244.8
+        {100, 50, 50},   {1, 50, 0},      // 0.5 goes to the even 0
+        {3, 50, 2},                       // 1.5 goes to the even 2
         {255, 100, 255}, {200, 255, 255}, // capped
         {0, 96, 0},      {255, 0, 0},
     };
@@ -238,9 +239,12 @@ TEST(ImageListModel, OddRowsAreShadedOnTheWhiteBackground) {
     for (int i = 0; i < 3; ++i) {
         model.Append(Row(QString::number(i)));
     }
-    EXPECT_EQ(model.data(model.index(0, ColumnFormat), Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 255));
-    EXPECT_EQ(model.data(model.index(1, ColumnFormat), Qt::BackgroundRole).value<QColor>(), QColor(245, 245, 245));
-    EXPECT_EQ(model.data(model.index(2, ColumnImage), Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 255));
+    EXPECT_EQ(model.data(model.index(0, ColumnFormat), Qt::BackgroundRole).value<QColor>(),
+              QColor(255, 255, 255));
+    EXPECT_EQ(model.data(model.index(1, ColumnFormat), Qt::BackgroundRole).value<QColor>(),
+              QColor(245, 245, 245));
+    EXPECT_EQ(model.data(model.index(2, ColumnImage), Qt::BackgroundRole).value<QColor>(),
+              QColor(255, 255, 255));
 }
 
 TEST(ImageListModel, ColumnsHaveTheirTitlesWidthsAndAlignments) {
@@ -261,7 +265,8 @@ TEST(ImageListModel, ColumnsHaveTheirTitlesWidthsAndAlignments) {
         const Case& c = cases[static_cast<std::size_t>(column)];
         EXPECT_EQ(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(), c.title);
         EXPECT_EQ(ImageListColumnInfo(column).width, c.width);
-        EXPECT_EQ(model.data(model.index(0, column), Qt::TextAlignmentRole).value<Qt::Alignment>(), c.alignment);
+        EXPECT_EQ(model.data(model.index(0, column), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                  c.alignment);
     }
 }
 

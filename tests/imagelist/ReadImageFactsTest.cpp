@@ -1,19 +1,22 @@
+#include "imagelist/ReadImageFacts.h"
+
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include <QString>
 
 #include <FreeImage.h>
-#include <gtest/gtest.h>
 
 #include "imageio/FreeImageLibrary.h"
-#include "imagelist/ReadImageFacts.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
 namespace {
 
-void EnsureFreeImage() { static FreeImageLibrary library; }
+void EnsureFreeImage() {
+    static FreeImageLibrary library;
+}
 
 //! Saves a width x height 24-bit picture with the given resolution; returns the path.
 std::string SavePicture(const test::ScratchDir& dir, const std::string& name, FREE_IMAGE_FORMAT format,
@@ -70,7 +73,7 @@ TEST(DpiColumnText, EqualAxesShowOneValueAndZeroReadsAs72) {
         const char* expected;
     };
     const std::vector<Case> cases = {
-        {2835, 3780, "72 x 96"}, {0, 0, "72"},        {0, 2835, "0 x 72"},
+        {2835, 3780, "72 x 96"}, {0, 0, "72"},          {0, 2835, "0 x 72"},
         {3780, 3780, "96"},      {11811, 11811, "300"}, {19, 0, "72"}, // 19 dots per metre is 0 DPI too
     };
     for (const Case& c : cases) {

@@ -1,12 +1,11 @@
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <QStringList>
 #include <QThread>
-
-#include <gtest/gtest.h>
 
 #include "imageio/FreeImageLibrary.h"
 #include "imagelist/ReadingImagesProcess.h"
@@ -87,9 +86,9 @@ TEST_F(ReadingJobTest, StepsRunInOrderOnTheUserInterfaceThread) {
 
     const std::string a = paths[0].toStdString();
     const std::string b = paths[1].toStdString();
-    EXPECT_EQ(host->steps, (std::vector<std::string>{"begin", "hold", "progress 0/2 " + a, "add " + a,
-                                                     "progress 1/2 " + b, "add " + b, "resume", "end",
-                                                     "placeholder"}));
+    EXPECT_EQ(host->steps,
+              (std::vector<std::string>{"begin", "hold", "progress 0/2 " + a, "add " + a, "progress 1/2 " + b,
+                                        "add " + b, "resume", "end", "placeholder"}));
     EXPECT_TRUE(host->allOnUiThread);
     // The flag is up for every step and down once the job has ended.
     for (bool up : host->readingFlag) {
@@ -148,7 +147,8 @@ TEST_F(ReadingJobTest, NoStepRunsAfterTheWindowHasGone) {
 TEST_F(ReadingJobTest, ReadsRealPictures) {
     // A folder of mixed files: the job's rows carry the facts of each, in the order given.
     test::WriteFileBytes(dir.path() / "notes.jpg", "just text");
-    const QStringList paths = {QString::fromStdString(dir.file("notes.jpg")), QString::fromStdString(dir.file("gone.png"))};
+    const QStringList paths = {QString::fromStdString(dir.file("notes.jpg")),
+                               QString::fromStdString(dir.file("gone.png"))};
     TReadingImagesProcess job(gate, flags, *host, paths);
     job.start();
     ASSERT_TRUE(test::RunUntilFinished(job));

@@ -49,10 +49,15 @@ ImageListItem ReadImageFacts(const QString& path) {
     item.status = ItemStatus::Waiting;
 
     const QFileInfo info(path);
-    if (info.isFile()) {
-        item.fileSizeText =
-            QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
+    if (!info.isFile()) {
+        // Gone, a folder, or a named pipe or device: detection would open and read it, and a pipe
+        // would hold the job for ever. The row says what a failed load says.
+        item.formatText = QString::fromStdString(FormatDisplayName(FIF_UNKNOWN));
+        item.dimensionsText = QStringLiteral("0 x 0");
+        item.dpiText = DpiColumnText(0, 0);
+        return item;
     }
+    item.fileSizeText = QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
 
     const QByteArray nativePath = QFile::encodeName(path);
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(nativePath.constData(), 0);

@@ -9,7 +9,8 @@ namespace tessoly {
 
 //! The checked, Waiting row for path with its four fact texts. Never fails: a file FreeImage
 //! cannot identify or decode gives "Unknown" (or its format), "0 x 0" and "72"; a file whose size
-//! cannot be read gives an empty size text. Any thread; FreeImage must be initialised.
+//! cannot be read, or that is no regular file (a folder, a named pipe, a device), gives an empty
+//! size text and is never opened. Any thread; FreeImage must be initialised.
 ImageListItem ReadImageFacts(const QString& path);
 
 //! The "DPI" column: one value (0 read as 72) when both axes agree, else "h x v" as they are.

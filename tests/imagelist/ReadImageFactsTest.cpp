@@ -1,7 +1,9 @@
 #include "imagelist/ReadImageFacts.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include <QString>
@@ -118,6 +120,22 @@ TEST(ReadImageFacts, MissingFileBecomesARowWithoutASize) {
     EXPECT_EQ(item.dimensionsText, "0 x 0");
     EXPECT_EQ(item.dpiText, "72");
     EXPECT_EQ(item.fileSizeText, "");
+}
+
+TEST(ReadImageFacts, PipesAndFoldersAreNeverOpened) {
+    test::ScratchDir dir;
+    EnsureFreeImage();
+    // Reading a pipe that nobody writes would block the job for ever.
+    ASSERT_EQ(::mkfifo(dir.file("pipe.png").c_str(), 0600), 0);
+    std::filesystem::create_directories(dir.path() / "folder.jpg");
+    for (const char* name : {"pipe.png", "folder.jpg"}) {
+        SCOPED_TRACE(name);
+        const ImageListItem item = ReadImageFacts(QString::fromStdString(dir.file(name)));
+        EXPECT_EQ(item.formatText, "Unknown");
+        EXPECT_EQ(item.dimensionsText, "0 x 0");
+        EXPECT_EQ(item.dpiText, "72");
+        EXPECT_EQ(item.fileSizeText, "");
+    }
 }
 
 TEST(ReadImageFacts, ATruncatedImageKeepsItsFormatButNoSize) {

@@ -1,5 +1,5 @@
 // DecodeSourceImage of a 6000 x 4000 JPEG against FreeImage_Load alone: the price of the header
-// walk, the transfer into 32-bit pixels and the second full-size copy.
+// walk, the transfer into 32-bit pixels and, for the window, the preview's full-size copy.
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -58,5 +58,17 @@ void BM_DecodeSourceImageJpeg(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DecodeSourceImageJpeg)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The batch with no preview: SourceBitmap alone.
+void BM_DecodeSourceImageJpegSourceOnly(benchmark::State& state) {
+    const std::string& path = PhotoPath();
+    tessoly::WorkingImage image;
+    for (auto _ : state) {
+        if (!tessoly::DecodeSourceImage(image, path, tessoly::DecodeTargets::SourceOnly))
+            state.SkipWithError("decode failed");
+        tessoly::ReleaseSourceImage(image);
+    }
+}
+BENCHMARK(BM_DecodeSourceImageJpegSourceOnly)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 } // namespace

@@ -1,7 +1,9 @@
 // DecodeSourceImage: one source file into the working image. The format comes from the content
-// alone; the header is checked (HeaderSanity) before FreeImage decodes; the pixels are brought to
-// 32-bit ARGB, top row first, into a fresh bitmap; only when everything has worked are the
-// working image's bitmaps, path and depth replaced. So a failure leaves the previous image whole.
+// alone; the header is checked (HeaderSanity) before FreeImage decodes; every bitmap that could
+// fail to be had is had before the first pixel is written, and the pixels then reach 32-bit ARGB,
+// top row first, in one pass (PixelTransfer). So a failure leaves the previous image whole.
+// The window's preview gets the pixels first and SourceBitmap a copy of them; a batch without a
+// preview fills SourceBitmap alone.
 //
 // What SourceBitmap becomes, by the library's pixel type:
 //  - 32-bit FIT_BITMAP: copied unchanged, alpha included.
@@ -18,7 +20,6 @@
 #include "imageio/SourceDecoder.h"
 
 #include <algorithm>
-#include <array>
 #include <exception>
 #include <filesystem>
 #include <utility>
@@ -27,13 +28,10 @@
 
 #include "imageio/HeaderSanity.h"
 #include "imageio/ImageFacts.h"
+#include "imageio/PixelTransfer.h"
 
 namespace tessoly {
 namespace {
-
-// FreeImage's 32-bit pixels are B, G, R, A in memory, as TColor32 is on this platform.
-static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_GREEN == 1 && FI_RGBA_RED == 2 && FI_RGBA_ALPHA == 3,
-              "FreeImage pixel order must be BGRA");
 
 //! Unloads a library image when it goes out of scope.
 struct LibraryImage {
@@ -47,54 +45,6 @@ struct LibraryImage {
     LibraryImage& operator=(const LibraryImage&) = delete;
     FIBITMAP* release() { return std::exchange(dib, nullptr); }
 };
-
-// Library rows are stored bottom row first: library row k is bitmap row height - 1 - k.
-TColor32* TargetRow(TBitmap32& out, unsigned k) {
-    return out.ScanLine(out.Height() - 1 - static_cast<int>(k));
-}
-
-void CopyRows32(FIBITMAP* dib, TBitmap32& out, bool keepAlpha) {
-    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
-    for (unsigned k = 0; k < height; ++k) {
-        const BYTE* src = FreeImage_GetScanLine(dib, static_cast<int>(k));
-        TColor32* dst = TargetRow(out, k);
-        for (unsigned x = 0; x < width; ++x, src += 4) {
-            dst[x] = Color32(keepAlpha ? src[FI_RGBA_ALPHA] : 255u, src[FI_RGBA_RED], src[FI_RGBA_GREEN],
-                             src[FI_RGBA_BLUE]);
-        }
-    }
-}
-
-void CopyRows24(FIBITMAP* dib, TBitmap32& out) {
-    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
-    for (unsigned k = 0; k < height; ++k) {
-        const BYTE* src = FreeImage_GetScanLine(dib, static_cast<int>(k));
-        TColor32* dst = TargetRow(out, k);
-        for (unsigned x = 0; x < width; ++x, src += 3) {
-            dst[x] = Color32(255u, src[FI_RGBA_RED], src[FI_RGBA_GREEN], src[FI_RGBA_BLUE]);
-        }
-    }
-}
-
-// Palette entries beyond the ones the file defines stay opaque black, so a stray index in a
-// corrupt file cannot read outside the palette.
-void CopyRows8(FIBITMAP* dib, TBitmap32& out) {
-    std::array<TColor32, 256> colours;
-    colours.fill(Color32(255, 0, 0, 0));
-    if (const RGBQUAD* palette = FreeImage_GetPalette(dib)) {
-        const unsigned used = FreeImage_GetColorsUsed(dib) < 256 ? FreeImage_GetColorsUsed(dib) : 256;
-        for (unsigned i = 0; i < used; ++i) {
-            colours[i] = Color32(255u, palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue);
-        }
-    }
-    const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
-    for (unsigned k = 0; k < height; ++k) {
-        const BYTE* src = FreeImage_GetScanLine(dib, static_cast<int>(k));
-        TColor32* dst = TargetRow(out, k);
-        for (unsigned x = 0; x < width; ++x)
-            dst[x] = colours[src[x]];
-    }
-}
 
 //! A new 32-bit FIT_BITMAP of any other image, or null when the library cannot convert it.
 //! keepAlpha says whether its alpha channel carries the source's transparency.
@@ -123,7 +73,7 @@ FIBITMAP* ConvertToThirtyTwoBits(FIBITMAP* dib, bool& keepAlpha) {
     }
 }
 
-//! The image whose rows are copied: the decoded one for the depths copied directly, otherwise a
+//! The image whose rows are copied: the decoded one for the depths read directly, otherwise a
 //! 32-bit conversion that the holder unloads. Empty when the library cannot convert the image.
 struct TransferSource {
     LibraryImage converted{nullptr};
@@ -132,28 +82,16 @@ struct TransferSource {
 };
 
 void PrepareTransfer(FIBITMAP* decoded, TransferSource& out) {
-    const unsigned bpp = FreeImage_GetBPP(decoded);
-    if (FreeImage_GetImageType(decoded) == FIT_BITMAP && (bpp == 32 || bpp == 24 || bpp == 8)) {
+    if (TransfersDirectly(decoded)) {
         out.dib = decoded;
         return;
     }
     out.converted.dib = ConvertToThirtyTwoBits(decoded, out.keepAlpha);
     FIBITMAP* c = out.converted.dib;
-    if (c && FreeImage_GetBPP(c) == 32 && FreeImage_GetWidth(c) == FreeImage_GetWidth(decoded) &&
+    if (c && FreeImage_GetBPP(c) == 32 && FreeImage_GetImageType(c) == FIT_BITMAP &&
+        FreeImage_GetWidth(c) == FreeImage_GetWidth(decoded) &&
         FreeImage_GetHeight(c) == FreeImage_GetHeight(decoded)) {
         out.dib = c;
-    }
-}
-
-//! Fills out (already sized to the image) with the prepared image's pixels, top row first.
-void TransferPixels(const TransferSource& from, TBitmap32& out) noexcept {
-    const unsigned bpp = FreeImage_GetBPP(from.dib);
-    if (bpp == 24) {
-        CopyRows24(from.dib, out);
-    } else if (bpp == 8) {
-        CopyRows8(from.dib, out);
-    } else {
-        CopyRows32(from.dib, out, from.keepAlpha);
     }
 }
 
@@ -170,7 +108,7 @@ void TakePixels(TBitmap32& target, TBitmap32&& source) noexcept {
 
 } // namespace
 
-bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
+bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTargets targets) {
     // A library image left open by a caller that never released it would leak otherwise.
     ReleaseSourceImage(image);
     // Detection opens and reads the path: a named pipe or a device would block it or never end.
@@ -201,23 +139,28 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path) {
         // nothing); others get fresh storage. Everything that can fail happens before the first
         // pixel of the working image is written.
         const int w = static_cast<int>(width), h = static_cast<int>(height);
+        const bool withPreview = targets == DecodeTargets::PreviewAndSource;
         const bool reusePreview = image.PreviewBitmap.Width() == w && image.PreviewBitmap.Height() == h;
         const bool reuseSource = image.SourceBitmap.Width() == w && image.SourceBitmap.Height() == h;
         TBitmap32 freshPreview, freshSource;
-        if (!reusePreview)
+        if (withPreview && !reusePreview)
             freshPreview.SetSize(w, h);
         if (!reuseSource)
             freshSource.SetSize(w, h);
         std::string currentPath = path;
 
         // Nothing below throws: the working image changes all at once or not at all.
-        // The preview's pixels first, then the renderer's full-size copy of them.
-        TBitmap32& preview = reusePreview ? image.PreviewBitmap : freshPreview;
         TBitmap32& source = reuseSource ? image.SourceBitmap : freshSource;
-        TransferPixels(from, preview);
-        std::copy(preview.Bits(), preview.Bits() + std::size_t(width) * height, source.Bits());
-        if (!reusePreview)
-            TakePixels(image.PreviewBitmap, std::move(freshPreview));
+        if (withPreview) {
+            // The preview's pixels first, then the renderer's full-size copy of them.
+            TBitmap32& preview = reusePreview ? image.PreviewBitmap : freshPreview;
+            TransferLibraryPixels(from.dib, preview, from.keepAlpha);
+            std::copy(preview.Bits(), preview.Bits() + std::size_t(width) * height, source.Bits());
+            if (!reusePreview)
+                TakePixels(image.PreviewBitmap, std::move(freshPreview));
+        } else {
+            TransferLibraryPixels(from.dib, source, from.keepAlpha);
+        }
         if (!reuseSource)
             TakePixels(image.SourceBitmap, std::move(freshSource));
         image.CurrentImagePath = std::move(currentPath);

@@ -9,13 +9,22 @@
 
 namespace tessoly {
 
+//! Which bitmaps a decode fills.
+enum class DecodeTargets {
+    //! PreviewBitmap and SourceBitmap, as the window shows each decoded image.
+    PreviewAndSource,
+    //! SourceBitmap alone; PreviewBitmap is left as it was (a batch with no preview).
+    SourceOnly,
+};
+
 //! Decodes path into image. On failure only SourceFormat changes and SourceImage stays null;
 //! the caller raises RenderError(path). Files whose header claims an impossible picture are
 //! refused before the full decode.
-bool DecodeSourceImage(WorkingImage& image, const std::string& path);
+bool DecodeSourceImage(WorkingImage& image, const std::string& path,
+                       DecodeTargets targets = DecodeTargets::PreviewAndSource);
 //! Unloads the open library image, if any.
 void ReleaseSourceImage(WorkingImage& image);
-//! " W x H  |  B BPP  |  D DPI  |  FORMAT" of the last decoded image.
+//! " W x H  |  B BPP  |  D DPI  |  FORMAT" of the last image decoded with its preview.
 std::string PropertiesText(const WorkingImage& image);
 
 } // namespace tessoly

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "imageio/OutputWriter.h"
 #include "imageio/SourceDecoder.h"
@@ -24,6 +25,14 @@ private:
     WorkingImage& image_;
 };
 
+//! Swaps the pixels of two bitmaps; each keeps its own draw mode, combine mode and master alpha.
+void ExchangePixels(TBitmap32& a, TBitmap32& b) noexcept {
+    std::swap(a, b);
+    std::swap(a.DrawMode, b.DrawMode);
+    std::swap(a.CombineMode, b.CombineMode);
+    std::swap(a.MasterAlpha, b.MasterAlpha);
+}
+
 void Fail(PipelineResult& result, PipelineStage stage, const std::string& reason) {
     result.status = ItemStatus::Unsuccessful;
     result.failedStage = stage;
@@ -41,7 +50,9 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     SourceImageGuard release(image);
     PipelineStage stage = PipelineStage::Decode;
     try {
-        if (!DecodeSourceImage(image, sourcePath))
+        const DecodeTargets targets =
+            options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
+        if (!DecodeSourceImage(image, sourcePath, targets))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
@@ -49,9 +60,16 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         stage = PipelineStage::Render;
         ComposeOptions compose;
         compose.batchRunning = true;
-        ComposeWatermark(watermark, image.SourceBitmap, image.ComposedBitmap, font, compose);
-        if (options.showInPreview)
+        if (options.showInPreview) {
+            ComposeWatermark(watermark, image.SourceBitmap, image.ComposedBitmap, font, compose);
             image.PreviewBitmap.Assign(image.ComposedBitmap);
+        } else {
+            // Nothing reads the decoded pixels again, so they become the composed picture
+            // themselves instead of being copied; the composed bitmap's old storage is the next
+            // item's decoding target.
+            ExchangePixels(image.SourceBitmap, image.ComposedBitmap);
+            ComposeWatermark(watermark, image.ComposedBitmap, image.ComposedBitmap, font, compose);
+        }
 
         stage = PipelineStage::Output;
         const OutputOutcome outcome = SaveOutputImage(image, output);

@@ -29,8 +29,9 @@ struct PipelineResult {
 };
 
 struct PipelineOptions {
-    //! Copy the composed picture into PreviewBitmap, as the window's preview shows each image of a
-    //! batch. Without a preview (tessoly-cli) the copy is left out.
+    //! Decode into PreviewBitmap too and copy the composed picture into it, as the window's
+    //! preview shows each image of a batch. Without a preview (tessoly-cli) PreviewBitmap is left
+    //! alone and the decoded pixels are composed in place: SourceBitmap does not keep them.
     bool showInPreview = true;
 };
 

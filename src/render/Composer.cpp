@@ -89,7 +89,9 @@ void ComposeWatermark(const WatermarkSettings& settings, const TBitmap32& source
                       TTrueTypeFont& font, const ComposeOptions& options) {
     if (source.Width() <= 0)
         return;
-    CopySource(source, composed);
+    // Composing in place: the watermark goes straight onto the caller's copy of the source.
+    if (&source != &composed)
+        CopySource(source, composed);
     if (composed.Empty())
         return;
     if (settings.showGuideLines && !options.batchRunning) {

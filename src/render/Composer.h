@@ -20,7 +20,8 @@ struct ComposeOptions {
 //! Writes source + watermark into composed (resized to the source; its draw mode and master alpha
 //! are kept). Guide lines, when shown and not in a batch, go under the watermark. Throws
 //! RenderError when the picture file cannot be opened, the scale text is not a number or the
-//! outline data is unreadable; composed then holds at least the copy of the source.
+//! outline data is unreadable; composed then holds at least the copy of the source. source and
+//! composed may be one bitmap: the watermark is then drawn onto it in place.
 void ComposeWatermark(const WatermarkSettings& settings, const TBitmap32& source, TBitmap32& composed,
                       TTrueTypeFont& font, const ComposeOptions& options);
 

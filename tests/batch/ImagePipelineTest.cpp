@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include <FreeImage.h>
 
@@ -61,15 +63,47 @@ TEST_F(PipelineFixture, ASuccessfulItemIsWatermarkedWithoutGuideLines) {
     EXPECT_EQ(image.PreviewBitmap.Pixel(200, 150), image.ComposedBitmap.Pixel(200, 150));
 }
 
-TEST_F(PipelineFixture, WithoutAPreviewThePreviewKeepsTheDecodedPixels) {
+// Without a preview the decoded pixels are composed in place; the files written must not differ
+// by a byte from the window's route, over items of changing sizes sharing one working image.
+TEST_F(PipelineFixture, WithoutAPreviewTheOutputsAreTheSameAndThePreviewIsLeftAlone) {
     WritePng(dir.file("a.png"), 64, 48);
-    output.existingFilePolicy = ExistingFilePolicy::Overwrite;
-    PipelineOptions options;
-    options.showInPreview = false;
-    const PipelineResult result = ProcessImage(dir.file("a.png"), watermark, output, image, font, options);
-    ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
-    EXPECT_EQ(image.PreviewBitmap.Pixel(32, 24), 0xFF000000u | kGrey);
-    EXPECT_NE(image.ComposedBitmap.Pixel(32, 24), 0xFF000000u | kGrey);
+    WritePng(dir.file("b.png"), 90, 30, 0xC0A020);
+    WritePng(dir.file("c.png"), 64, 48, 0x102030);
+    WritePng(dir.file("mark.png"), 20, 12, 0xFF0000);
+    const std::vector<std::string> sources = {dir.file("a.png"), dir.file("b.png"), dir.file("c.png"),
+                                              dir.file("a.png")};
+    image.PreviewBitmap.SetSize(3, 2);
+    image.PreviewBitmap.Clear(0xFF445566u);
+    for (const bool picture : {false, true}) {
+        WatermarkSettings w;
+        w.opacityPosition = 35;
+        if (picture) {
+            w.mode = kModeImage;
+            w.picturePath = dir.file("mark.png");
+        }
+        const std::string tag = picture ? "picture" : "text";
+        std::filesystem::create_directory(dir.path() / ("window-" + tag));
+        std::filesystem::create_directory(dir.path() / ("batch-" + tag));
+        WorkingImage windowImage;
+        PipelineOptions noPreview;
+        noPreview.showInPreview = false;
+        for (const std::string& source : sources) {
+            OutputSettings o;
+            o.formatChoice = "BMP";
+            o.existingFilePolicy = ExistingFilePolicy::Overwrite;
+            o.outputFolder = dir.file("window-" + tag);
+            const PipelineResult shown = ProcessImage(source, w, o, windowImage, font);
+            ASSERT_EQ(shown.status, ItemStatus::Successful) << shown.reason;
+            o.outputFolder = dir.file("batch-" + tag);
+            const PipelineResult unseen = ProcessImage(source, w, o, image, font, noPreview);
+            ASSERT_EQ(unseen.status, ItemStatus::Successful) << unseen.reason;
+            EXPECT_EQ(test::ReadFileBytes(unseen.targetPath), test::ReadFileBytes(shown.targetPath))
+                << tag << " " << source;
+            EXPECT_EQ(image.SourceImage, nullptr);
+        }
+    }
+    ASSERT_EQ(image.PreviewBitmap.Width(), 3);
+    EXPECT_EQ(image.PreviewBitmap.Pixel(2, 1), 0xFF445566u);
 }
 
 TEST_F(PipelineFixture, EveryKindOfFailureIsUnsuccessfulWithItsStageAndReason) {

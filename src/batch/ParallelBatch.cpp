@@ -70,17 +70,19 @@ std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::st
     return dependencies;
 }
 
-void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
-                      const OutputSettings& output, int jobs, const ParallelBatchCallbacks& callbacks) {
+std::size_t RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
+                             const OutputSettings& output, int jobs,
+                             const ParallelBatchCallbacks& callbacks) {
     const std::size_t total = sources.size();
     if (total == 0)
-        return;
+        return 0;
     const std::vector<std::vector<std::size_t>> dependencies = ItemDependencies(sources, output);
 
     std::mutex mutex;
     std::condition_variable changed;
     std::size_t nextItem = 0; // the lowest item no worker has taken; items are taken in order
     std::size_t finished = 0;
+    std::size_t running = 0; // workers that may still take or finish an item
     std::vector<std::optional<PipelineResult>> results(total);
 
     // Items are taken in list order and depend only on earlier items, which are already taken by
@@ -101,8 +103,11 @@ void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSe
             std::size_t item = 0;
             {
                 std::unique_lock lock(mutex);
-                if (nextItem >= total)
+                if (nextItem >= total || (callbacks.stopRequested && callbacks.stopRequested())) {
+                    --running;
+                    changed.notify_all();
                     return;
+                }
                 item = nextItem++;
                 changed.wait(lock, [&] {
                     return std::all_of(dependencies[item].begin(), dependencies[item].end(),
@@ -130,20 +135,26 @@ void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSe
     const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), total);
     std::vector<std::thread> threads;
     threads.reserve(threadCount);
+    running = threadCount;
     for (std::size_t t = 0; t < threadCount; ++t)
         threads.emplace_back(worker);
 
     std::size_t reported = 0;
     std::size_t progressShown = 0;
-    while (reported < total) {
+    bool stopped = false;
+    while (reported < total && !stopped) {
         std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return results[reported].has_value() || finished != progressShown; });
+        changed.wait(
+            lock, [&] { return results[reported].has_value() || finished != progressShown || running == 0; });
         const std::size_t finishedNow = finished;
         std::vector<std::pair<std::size_t, PipelineResult>> ready;
         while (reported < total && results[reported].has_value()) {
             ready.emplace_back(reported, *results[reported]);
             ++reported;
         }
+        // Taken items form a prefix of the list, so once every worker has left, what is not
+        // reported yet was never taken.
+        stopped = running == 0;
         lock.unlock();
         // Callbacks run unlocked so a slow terminal never holds up the workers.
         for (const auto& [index, result] : ready) {
@@ -158,6 +169,7 @@ void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSe
     }
     for (std::thread& thread : threads)
         thread.join();
+    return reported;
 }
 
 } // namespace tessoly

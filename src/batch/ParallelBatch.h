@@ -29,11 +29,15 @@ struct ParallelBatchCallbacks {
     std::function<void(std::size_t index, const PipelineResult& result)> onResult;
     //! Number of finished items, whenever it grows, on the calling thread; may be empty.
     std::function<void(std::size_t finished, std::size_t total)> onProgress;
+    //! Asked on the worker threads before each item is taken; true ends the run once the items
+    //! already taken are done (an interrupted run). May be empty; must be thread-safe.
+    std::function<bool()> stopRequested;
 };
 
 //! Processes every source with `jobs` worker threads (at least 1), each with its own working
-//! image and font object. Returns when every item is done and reported.
-void RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
-                      const OutputSettings& output, int jobs, const ParallelBatchCallbacks& callbacks);
+//! image and font object. Returns when every item taken is done and reported: the number of
+//! items reported, which is less than sources.size() only when a stop was requested.
+std::size_t RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
+                             const OutputSettings& output, int jobs, const ParallelBatchCallbacks& callbacks);
 
 } // namespace tessoly

@@ -1,5 +1,6 @@
 #include "batch/ParallelBatch.h"
 
+#include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -102,6 +103,36 @@ TEST(ParallelBatchTest, ResultsAndPolicyAreThoseOfASequentialRunInListOrder) {
     }
     EXPECT_EQ(results.back().status, ItemStatus::Unsuccessful);
     EXPECT_EQ(results.back().failedStage, PipelineStage::Decode);
+}
+
+// Each attempt to take an item asks once; after four the run stops with exactly the items taken
+// done, reported in order and written.
+TEST(ParallelBatchTest, AStopEndsTheRunAfterTheItemsTaken) {
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir.path() / "out");
+    std::vector<std::string> sources;
+    for (int i = 0; i < 10; ++i) {
+        sources.push_back(dir.file("s" + std::to_string(i) + ".png"));
+        WriteUniformPng(sources.back(), 64, 48);
+    }
+    OutputSettings output;
+    output.formatChoice = "BMP";
+    output.outputFolder = dir.file("out");
+    std::atomic<int> asked{0};
+    std::vector<std::size_t> order;
+    ParallelBatchCallbacks callbacks;
+    callbacks.onResult = [&](std::size_t index, const PipelineResult& result) {
+        order.push_back(index);
+        EXPECT_EQ(result.status, ItemStatus::Successful) << result.reason;
+    };
+    callbacks.stopRequested = [&] { return ++asked > 4; };
+    const std::size_t reported = RunParallelBatch(sources, WatermarkSettings{}, output, 3, callbacks);
+    EXPECT_EQ(reported, 4u);
+    EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2, 3}));
+    std::size_t written = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path() / "out"))
+        ++written;
+    EXPECT_EQ(written, 4u);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "batch/BatchSummary.h"
 #include "batch/ParallelBatch.h"
+#include "cli/StopSignals.h"
 #include "imagelist/FolderScan.h"
 
 namespace tessoly::cli {
@@ -43,9 +44,12 @@ public:
 
     void Result(const PipelineResult& result) {
         ClearProgress();
-        std::printf("%s\t%s\t%s\n", ItemStatusName(result.status), result.sourcePath.c_str(),
-                    result.targetPath.c_str());
-        std::fflush(stdout);
+        // A reader that went away (SIGPIPE is ignored) ends the status lines, not the batch.
+        if (statusOpen_) {
+            std::printf("%s\t%s\t%s\n", ItemStatusName(result.status), result.sourcePath.c_str(),
+                        result.targetPath.c_str());
+            statusOpen_ = std::fflush(stdout) == 0 && !std::ferror(stdout);
+        }
         if (result.status != ItemStatus::Successful)
             std::fprintf(stderr, "tessoly-cli: %s\n", Reason(result).c_str());
         DrawProgress();
@@ -90,6 +94,7 @@ private:
     }
 
     const bool progressOnTerminal_;
+    bool statusOpen_ = true;
     bool progressShown_ = false;
     std::size_t finished_ = 0;
     std::size_t total_ = 0;
@@ -118,9 +123,13 @@ int RunCommandLineBatch(const CliOptions& options) {
     callbacks.onProgress = [&](std::size_t finished, std::size_t total) {
         reporter.Progress(finished, total);
     };
+    callbacks.stopRequested = [] { return StopSignal() != 0; };
     reporter.Progress(0, sources.size());
-    RunParallelBatch(sources, options.watermark, options.output, jobs, callbacks);
+    const std::size_t done = RunParallelBatch(sources, options.watermark, options.output, jobs, callbacks);
     reporter.Finish();
+    if (done < sources.size()) {
+        std::fprintf(stderr, "tessoly-cli: interrupted after %zu of %zu images\n", done, sources.size());
+    }
 
     if (errorCount == 0)
         return 0;

@@ -7,6 +7,7 @@
 namespace tessoly::cli {
 
 //! Runs the batch; returns the exit status (0 every image written, 1 any failed or skipped).
+//! A stop signal (StopSignals) ends it after the images in hand; the caller then ends by it.
 int RunCommandLineBatch(const CliOptions& options);
 
 } // namespace tessoly::cli

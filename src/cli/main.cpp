@@ -9,12 +9,14 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "cli/StopSignals.h"
 #include "imageio/FreeImageLibrary.h"
 
 int main(int argc, char** argv) {
     using namespace tessoly;
     // A file size limit then fails the write (EFBIG) instead of killing the process mid-batch.
     std::signal(SIGXFSZ, SIG_IGN);
+    cli::InstallStopHandlers();
     // Every image of a batch needs the same few full-size frames. Served by mmap, each one would
     // be returned to the kernel when freed and faulted back in, zero-filled, for the next image;
     // from the one main heap (worker arenas map large blocks whatever the settings), with no
@@ -34,6 +36,12 @@ int main(int argc, char** argv) {
         std::fputs(cli::UsageText().c_str(), stdout);
         return 0;
     }
-    FreeImageLibrary library;
-    return cli::RunCommandLineBatch(options);
+    int status = 0;
+    {
+        FreeImageLibrary library;
+        status = cli::RunCommandLineBatch(options);
+    }
+    if (const int sig = cli::StopSignal())
+        cli::EndBySignal(sig);
+    return status;
 }

@@ -1,7 +1,8 @@
 // Figures for the window's two jobs, printed rather than asserted: run by hand with
 //   TESSOLY_SPEED_DIR=/some/folder test_app --gtest_also_run_disabled_tests --gtest_filter='*Speed*'
 // The folder keeps the generated sources, so tessoly-cli can be timed on the same files:
-//   tessoly-cli --jobs 1 --output-folder /some/folder/cli-out /some/folder/batch
+//   /usr/bin/time tessoly-cli --jobs 1 --output-folder /some/folder/cli-out /some/folder/batch
+// (on a busy machine compare processor times, which the batch figure also prints).
 //
 // - A batch of 200 pictures of 1920 x 1080 through the window (dialogs answered by the seam).
 // - Adding a folder of 2000 files: the longest time the user-interface thread was held by one
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sys/resource.h>
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -25,6 +27,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ListWindowTest;
+
+//! Processor time of this process so far [s], user and system, all threads.
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 fs::path SpeedFolder(const test::ScratchDir& scratch) {
     const QString given = qEnvironmentVariable("TESSOLY_SPEED_DIR");
@@ -80,9 +90,11 @@ TEST_F(ListWindowTest, DISABLED_SpeedBatchOf200FullHdPictures) {
     LoopLatency latency;
     QElapsedTimer clock;
     clock.start();
+    const double cpuBefore = ProcessCpuSeconds();
     form->sBitBtnStart->click();
     ASSERT_TRUE(WaitIdle(600000));
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    std::printf("[speed] window batch: %.2f s of processor time\n", ProcessCpuSeconds() - cpuBefore);
     std::printf(
         "[speed] window batch: 200 pictures 1920 x 1080 in %.2f s (%.1f ms each); longest event-loop gap "
         "%.1f ms\n",

@@ -144,9 +144,9 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
         const bool reuseSource = image.SourceBitmap.Width() == w && image.SourceBitmap.Height() == h;
         TBitmap32 freshPreview, freshSource;
         if (withPreview && !reusePreview)
-            freshPreview.SetSize(w, h);
+            freshPreview.SetSizeForOverwrite(w, h);
         if (!reuseSource)
-            freshSource.SetSize(w, h);
+            freshSource.SetSizeForOverwrite(w, h);
         std::string currentPath = path;
 
         // Nothing below throws: the working image changes all at once or not at all.

@@ -8,16 +8,35 @@
 
 namespace tessoly {
 
-void TBitmap32::SetSize(int width, int height) {
+namespace {
+
+//! The pixel count of a new size, negative sides counted as 0; throws when it is too large.
+std::size_t CheckedPixelCount(int& width, int& height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (width == width_ && height == height_)
-        return;
     const std::int64_t count = std::int64_t(width) * height;
-    if (count > kMaxPixels)
+    if (count > TBitmap32::kMaxPixels)
         throw RenderError("The image is too large to be processed.");
+    return static_cast<std::size_t>(count);
+}
+
+} // namespace
+
+void TBitmap32::SetSize(int width, int height) {
+    if (std::max(width, 0) == width_ && std::max(height, 0) == height_)
+        return;
+    const std::size_t count = CheckedPixelCount(width, height);
     // Replace rather than resize: a new size always starts as transparent black.
-    std::vector<TColor32>(static_cast<std::size_t>(count), 0u).swap(pixels_);
+    decltype(pixels_)(count, 0u).swap(pixels_);
+    width_ = width;
+    height_ = height;
+}
+
+void TBitmap32::SetSizeForOverwrite(int width, int height) {
+    if (std::max(width, 0) == width_ && std::max(height, 0) == height_)
+        return;
+    const std::size_t count = CheckedPixelCount(width, height);
+    decltype(pixels_)(count).swap(pixels_);
     width_ = width;
     height_ = height;
 }

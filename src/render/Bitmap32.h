@@ -4,6 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "render/Color32.h"
@@ -25,6 +28,18 @@ struct TRect {
     int Height() const { return bottom - top; }
 };
 
+//! An allocator whose new elements are default-initialised: a pixel block made for a bitmap that
+//! is about to be overwritten whole is not zeroed first. Elements given a value keep it.
+template <class T> struct DefaultInitAllocator : std::allocator<T> {
+    template <class U> struct rebind { using other = DefaultInitAllocator<U>; };
+    DefaultInitAllocator() noexcept = default;
+    template <class U> DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 class TBitmap32 {
 public:
     //! Largest number of pixels a bitmap may hold (1 GiB of pixel data); SetSize refuses more with a
@@ -41,6 +56,9 @@ public:
     //! Negative sizes count as 0. The same size keeps the pixels; any other size gives all
     //! 0x00000000 pixels. Draw mode, combine mode and master alpha are kept.
     void SetSize(int width, int height);
+    //! SetSize for a caller that writes every pixel next: a new size leaves the pixels
+    //! unspecified instead of spending a pass on zeroing them.
+    void SetSizeForOverwrite(int width, int height);
     //! Copies size, pixels, draw mode, combine mode and master alpha.
     void Assign(const TBitmap32& src);
     //! Sets every pixel to colour.
@@ -62,7 +80,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<TColor32> pixels_;
+    std::vector<TColor32, DefaultInitAllocator<TColor32>> pixels_;
 };
 
 //! dst becomes height x width; src (x, y) goes to dst (height - 1 - y, x): a clockwise quarter turn.

@@ -27,7 +27,7 @@ namespace {
 
 //! Resizes composed to the source and copies its pixels, whatever either's draw mode.
 void CopySource(const TBitmap32& source, TBitmap32& composed) {
-    composed.SetSize(source.Width(), source.Height());
+    composed.SetSizeForOverwrite(source.Width(), source.Height());
     if (source.Empty())
         return;
     std::memcpy(composed.Bits(), source.Bits(),

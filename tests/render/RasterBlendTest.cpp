@@ -173,6 +173,30 @@ TEST(Bitmap32, SetSizeKeepsPixelsOnlyForTheSameSize) {
     EXPECT_THROW(b.SetSize(1 << 15, 1 << 15), RenderError);
 }
 
+TEST(Bitmap32, SetSizeForOverwriteSizesLikeSetSizeAndLeavesZeroingToSetSize) {
+    TBitmap32 b(3, 2);
+    b.DrawMode = dmBlend;
+    b.MasterAlpha = 77;
+    b.Clear(0xFF112233u);
+    b.SetSizeForOverwrite(3, 2);
+    EXPECT_EQ(b.Pixel(2, 1), 0xFF112233u);
+    b.SetSizeForOverwrite(512, 512);
+    ASSERT_EQ(b.Width(), 512);
+    ASSERT_EQ(b.Height(), 512);
+    EXPECT_EQ(b.DrawMode, dmBlend);
+    EXPECT_EQ(b.MasterAlpha, 77);
+    b.Clear(0xDEADBEEFu);
+    b.SetSizeForOverwrite(-1, 9);
+    EXPECT_TRUE(b.Empty());
+    EXPECT_THROW(b.SetSizeForOverwrite(1 << 15, 1 << 15), RenderError);
+    // The freed block of dirty pixels is the likeliest storage for the next one: SetSize must
+    // still give transparent black.
+    b.SetSize(512, 511);
+    for (int y = 0; y < 511; ++y)
+        for (int x = 0; x < 512; ++x)
+            ASSERT_EQ(b.Pixel(x, y), 0u) << x << "," << y;
+}
+
 TEST(Bitmap32, AssignCopiesEverything) {
     TBitmap32 src = Numbered(4, 3);
     src.DrawMode = dmBlend;

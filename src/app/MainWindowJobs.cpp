@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include "app/BatchHeap.h"
 #include "app/Icons.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowList.h"
@@ -170,7 +171,8 @@ void TImageListSide::LeaveBusyState(BusyVariant variant) {
 void TImageListSide::ShowStatusPath(const QString& path) {
     TMainForm& f = form_;
     const int available = f.StatusPanelWidth(3) - f.sLabelFXProcessing->width();
-    f.sLabelFXCurrentImage->setVisible(false);
+    // Fitted in place: nothing paints in between, and hiding the label would repaint the status
+    // bar behind it once per image.
     f.sLabelFXCurrentImage->setText(path);
     ShortenStatusPath(f.sLabelFXCurrentImage, available);
     f.sLabelFXCurrentImage->setVisible(true);
@@ -247,8 +249,10 @@ void TImageListSide::StartBatch() {
     // The flag goes up here as well as in the job: a second click queued behind this one must
     // find the run already going, not start a second job beside it.
     form_.Jobs->BatchRunning.store(true);
+    EnterBatchHeap();
     auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this);
     connect(job, &QThread::finished, job, &QObject::deleteLater);
+    connect(job, &QThread::finished, this, [] { LeaveBatchHeap(); });
     batchJob_ = job;
     job->start();
 }

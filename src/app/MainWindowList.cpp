@@ -100,7 +100,12 @@ bool TImageListSide::JobRunning() const {
 }
 
 void TImageListSide::UpdateListInfo() {
-    form_.sLabelListInfo->setText(model_->CounterText());
+    // Every status change of a batch comes here and leaves the counts as they were; measuring and
+    // placing the same text again would be all the work.
+    const QString text = model_->CounterText();
+    if (text == form_.sLabelListInfo->text())
+        return;
+    form_.sLabelListInfo->setText(text);
     form_.sLabelListInfo->adjustSize();
     form_.PlaceListInfo();
 }

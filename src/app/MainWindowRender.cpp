@@ -1,6 +1,10 @@
 // ReadSettings, the one read of the watermark controls, and the render entry RenderPreview that
 // every settings change, every load and the batch run through.
 
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,6 +34,23 @@ int ScreenDpi() {
         return 96;
     const int dpi = qRound(screen->logicalDotsPerInch());
     return dpi > 0 ? dpi : 96;
+}
+
+//! preview becomes a copy of picture. The composed bitmap is opaque and of its own size, so this is
+//! what drawing it stretched onto its own rectangle gives, without a pass of zeroing or sampling;
+//! a preview of the same size keeps its storage.
+void CopyIntoPreview(const TBitmap32& picture, TBitmap32& preview) {
+    preview.SetSizeForOverwrite(picture.Width(), picture.Height());
+    std::copy(picture.Bits(), picture.Bits() + std::size_t(picture.Width()) * std::size_t(picture.Height()),
+              preview.Bits());
+}
+
+//! Swaps the pixels of two bitmaps; each keeps its own draw mode, combine mode and master alpha.
+void ExchangePixels(TBitmap32& a, TBitmap32& b) noexcept {
+    std::swap(a, b);
+    std::swap(a.DrawMode, b.DrawMode);
+    std::swap(a.CombineMode, b.CombineMode);
+    std::swap(a.MasterAlpha, b.MasterAlpha);
 }
 
 } // namespace
@@ -79,16 +100,35 @@ bool TMainForm::GuideLinesShown() const {
 void TMainForm::RenderPreview() {
     if (image_.SourceBitmap.Width() == 0)
         return;
+    const bool batchRunning = Jobs->BatchRunning;
     ComposeOptions options;
-    options.batchRunning = Jobs->BatchRunning;
+    options.batchRunning = batchRunning;
     options.previewFitFactor = PreviewFitFactor();
-    ComposeWatermark(ReadSettings(), image_.SourceBitmap, image_.ComposedBitmap, font_, options);
-    const TBitmap32& composed = image_.ComposedBitmap;
-    image_.PreviewBitmap.SetSize(composed.Width(), composed.Height());
-    DrawStretched(composed, image_.PreviewBitmap, TRect{0, 0, composed.Width(), composed.Height()});
-    preview_->imagePreview->update();
-    if (Jobs->BatchRunning)
+    try {
+        ComposeWatermark(ReadSettings(), image_.SourceBitmap, image_.ComposedBitmap, font_, options);
+    } catch (...) {
+        // A batch decodes into the source alone; the failed image is still shown, unmarked, as an
+        // image whose decode also filled the preview would be.
+        if (batchRunning)
+            CopyIntoPreview(image_.SourceBitmap, image_.PreviewBitmap);
+        throw;
+    }
+    if (!batchRunning) {
+        CopyIntoPreview(image_.ComposedBitmap, image_.PreviewBitmap);
+        preview_->imagePreview->update();
+        return;
+    }
+    // The output stage reads the composed picture; then the preview takes it over whole instead of
+    // copying it, and its old storage becomes the composition target of the next image.
+    try {
         LastOutput = SaveOutputImage(image_, ReadOutputSettings());
+    } catch (...) {
+        ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
+        preview_->imagePreview->update();
+        throw;
+    }
+    ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
+    preview_->imagePreview->update();
 }
 
 void TMainForm::RenderFromHandler() {

@@ -143,13 +143,16 @@ void TPreviewPane::PlaceScaleLabel() {
 
 void TPreviewPane::LoadPreviewImage(const std::string& path) {
     try {
-        if (!DecodeSourceImage(image_, path))
+        // In a batch the render overwrites the preview before anything paints it, so the decode
+        // fills the source alone and the render gives the preview its only copy.
+        const DecodeTargets targets =
+            host_.BatchRunning() ? DecodeTargets::SourceOnly : DecodeTargets::PreviewAndSource;
+        if (!DecodeSourceImage(image_, path, targets))
             throw RenderError(path);
         UpdatePreviewName();
-        const QString properties = QString::fromStdString(PropertiesText(image_));
         host_.RenderPreview();
-        sLabelProperties->setText(properties);
-        PlaceScaleLabel();
+        // Read after the render: only then does the preview have the new image's size in a batch.
+        sLabelProperties->setText(QString::fromStdString(PropertiesText(image_)));
         imagePreview->setVisible(true);
         PreviewResize();
     } catch (const std::exception& error) {
@@ -183,7 +186,8 @@ void TPreviewPane::PreviewResize() {
 
 void TPreviewPane::UpdatePreviewName() {
     const int available = sPanel5->width() - 90;
-    sLabelName->setVisible(false);
+    // Nothing paints while this runs, so the label is fitted in place: hiding it meanwhile would
+    // only cost the name bar a relayout and a repaint per image of a batch.
     const QString path = QString::fromStdString(image_.CurrentImagePath);
     sLabelName->setText(path.isEmpty() ? QStringLiteral("Preview Image") : path);
     ShortenStatusPath(sLabelName, available);

@@ -1,0 +1,110 @@
+// The window's batch and the core item pipeline that tessoly-cli runs must write the same bytes for
+// the same sources and settings: the window decodes, composes and shows each image on its own
+// path (the preview, the guide lines it leaves out), and any drift between the two would make the
+// command line a different program.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/ListWindowFixture.h"
+#include "batch/ImagePipeline.h"
+#include "render/TrueTypeFont.h"
+
+namespace tessoly {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ListWindowTest;
+using test::SavePicture;
+
+struct ParityCase {
+    const char* name;
+    //! Output format choice of the combo box.
+    const char* format;
+    //! "Show guide lines" checked: the window's preview has them, its output must not.
+    bool guideLines;
+    //! Caption typed into the text tab.
+    const char* caption;
+};
+
+class WindowCoreParityTest : public ListWindowTest, public testing::WithParamInterface<ParityCase> {};
+
+//! Names of the files in folder, sorted.
+std::vector<std::string> FileNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_P(WindowCoreParityTest, WindowBatchWritesTheBytesOfTheCorePipeline) {
+    const ParityCase& c = GetParam();
+    const fs::path in = scratch.path() / "in";
+    const fs::path windowOut = scratch.path() / "window-out";
+    const fs::path coreOut = scratch.path() / "core-out";
+    for (const fs::path& folder : {in, windowOut, coreOut})
+        fs::create_directories(folder);
+
+    // Three sizes and three formats: the window's bitmaps change size between items.
+    SavePicture((in / "a.jpg").string(), FIF_JPEG, 160, 120);
+    SavePicture((in / "b.png").string(), FIF_PNG, 97, 203);
+    SavePicture((in / "c.bmp").string(), FIF_BMP, 160, 120);
+    const std::vector<std::string> sources = {(in / "a.jpg").string(), (in / "b.png").string(),
+                                              (in / "c.bmp").string()};
+    QStringList paths;
+    for (const std::string& source : sources)
+        paths << QString::fromStdString(source);
+    AddRows(paths);
+    ASSERT_EQ(Model().Count(), 3);
+
+    form->sEditTextCaption->setText(QString::fromUtf8(c.caption));
+    form->sComboBoxImageFormat->setCurrentText(QString::fromUtf8(c.format));
+    if (c.guideLines)
+        form->Showguidelines->trigger();
+    ASSERT_EQ(form->Showguidelines->isChecked(), c.guideLines);
+    form->sDirectoryEditOutput->setText(QString::fromStdString(windowOut.string()));
+    form->sSpeedButtonOpenFolder->click(); // nothing to open
+    form->sBitBtnStart->click();
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_TRUE(seam.messages.empty()) << seam.messages.front().text.toStdString();
+
+    // The core path with the window's own settings, on bitmaps and a font of its own, in place as
+    // tessoly-cli composes.
+    const WatermarkSettings watermark = form->ReadSettings();
+    OutputSettings output = form->ReadOutputSettings();
+    output.outputFolder = coreOut.string();
+    WorkingImage image;
+    TTrueTypeFont font;
+    PipelineOptions options;
+    options.showInPreview = false;
+    for (const std::string& source : sources) {
+        const PipelineResult result = ProcessImage(source, watermark, output, image, font, options);
+        ASSERT_EQ(result.status, ItemStatus::Successful) << source << ": " << result.reason;
+    }
+
+    const std::vector<std::string> names = FileNames(coreOut);
+    ASSERT_EQ(names.size(), 3u);
+    ASSERT_EQ(FileNames(windowOut), names);
+    for (const std::string& name : names) {
+        const std::string windowBytes = test::ReadFileBytes(windowOut / name);
+        ASSERT_FALSE(windowBytes.empty()) << name;
+        EXPECT_TRUE(windowBytes == test::ReadFileBytes(coreOut / name)) << name << " differs";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, WindowCoreParityTest,
+                         testing::Values(ParityCase{"Unchanged", "Unchanged", false, "\u00A9 Tessoly"},
+                                         ParityCase{"PngWithGuideLines", "PNG", true, "Parity gyp"},
+                                         ParityCase{"Jpeg", "JPEG", false, "Wq"}),
+                         [](const testing::TestParamInfo<ParityCase>& info) { return info.param.name; });
+
+} // namespace
+} // namespace tessoly

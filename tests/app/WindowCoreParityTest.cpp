@@ -3,7 +3,9 @@
 // path (the preview, the guide lines it leaves out), and any drift between the two would make the
 // command line a different program.
 
+#include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,7 @@ struct ParityCase {
     bool guideLines;
     //! Caption typed into the text tab.
     const char* caption;
+    friend void PrintTo(const ParityCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class WindowCoreParityTest : public ListWindowTest, public testing::WithParamInterface<ParityCase> {};

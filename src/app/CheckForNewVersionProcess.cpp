@@ -3,11 +3,11 @@
 // 32-bit floats -> AskForUpgrade hand-off only when the server's version is higher. Any failure
 // skips to the end without a word.
 //
-// Why hand-offs cannot reach a window that is gone: the hand-off target is this job's own child
-// object, alive until the job has finished (deleteLater runs on the user-interface thread after
-// run() has returned), so a blocking queued call always has a live receiver. The window itself is
-// looked up through a QPointer inside the hand-off, on the user-interface thread where the window is
-// destroyed, so the check and the use cannot interleave with its destruction.
+// Why hand-offs cannot reach a window that is gone: they go through this job's own gate, which is
+// closed at quit and when the job is destroyed (on the user-interface thread, after run() has
+// returned); a closed gate runs no step. The window itself is looked up through a QPointer inside
+// the hand-off, on the user-interface thread where the window is destroyed, so the check and the use
+// cannot interleave with its destruction.
 
 #include "app/CheckForNewVersionProcess.h"
 
@@ -32,20 +32,20 @@ TCheckForNewVersionProcess::TCheckForNewVersionProcess(QWidget* window, DialogSe
                                                        QString installedVersion, QString websiteUrl,
                                                        UpdateServer server, UpdateRequestLimits limits)
     : window_(window), seam_(&seam), installedVersion_(std::move(installedVersion)),
-      websiteUrl_(std::move(websiteUrl)), server_(std::move(server)), limits_(limits),
-      handOffTarget_(new QObject(this)) {
+      websiteUrl_(std::move(websiteUrl)), server_(std::move(server)), limits_(limits) {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
     if (QCoreApplication* app = QCoreApplication::instance()) {
         // At quit the job is stopped rather than left running into the teardown of the process;
         // the window is never asked and the wait is short.
-        connect(app, &QCoreApplication::aboutToQuit, handOffTarget_, [this] {
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
             abort_ = true;
+            gate_.Close();
             wait(kQuitWaitMs);
         });
     }
 }
 
-TCheckForNewVersionProcess::~TCheckForNewVersionProcess() = default;
+TCheckForNewVersionProcess::~TCheckForNewVersionProcess() { gate_.Close(); }
 
 TCheckForNewVersionProcess* TCheckForNewVersionProcess::Launch(QWidget* window, DialogSeam& seam,
                                                                const QString& installedVersion,
@@ -60,8 +60,7 @@ TCheckForNewVersionProcess* TCheckForNewVersionProcess::Launch(QWidget* window, 
 bool TCheckForNewVersionProcess::HandOff(void (TCheckForNewVersionProcess::*step)()) {
     if (abort_)
         return false;
-    return QMetaObject::invokeMethod(
-        handOffTarget_, [this, step] { (this->*step)(); }, Qt::BlockingQueuedConnection);
+    return gate_.Run([this, step] { (this->*step)(); });
 }
 
 void TCheckForNewVersionProcess::run() {

@@ -5,8 +5,8 @@
 //
 // Thread contract: construct and start() on the user-interface thread. run() is the worker; it
 // touches the window only through the two hand-offs, which run on the user-interface thread while
-// the worker waits (Qt::BlockingQueuedConnection). The object releases itself (deleteLater) when its
-// work ends.
+// the worker waits (through a HandOffGate, the jobs' shared hand-off). The object releases itself
+// (deleteLater) when its work ends.
 
 #include <atomic>
 
@@ -15,6 +15,7 @@
 #include <QThread>
 
 #include "app/UpdateRequest.h"
+#include "batch/HandOffGate.h"
 
 class QWidget;
 
@@ -62,9 +63,9 @@ private:
     const QString websiteUrl_;
     const UpdateServer server_;
     const UpdateRequestLimits limits_;
-    //! Hand-off target on the user-interface thread; a child of this object, so it lives until
-    //! the job has ended and deleteLater has run.
-    QObject* handOffTarget_;
+    //! Carries the hand-offs to the user-interface thread; closed at quit and when the job is
+    //! destroyed, after which no step runs.
+    HandOffGate gate_;
     //! Set when the application quits: the running request stops soon and no hand-off is made.
     std::atomic<bool> abort_{false};
     //! The upgrade question; written by the worker before the AskForUpgrade hand-off.

@@ -5,6 +5,6 @@ set -eu
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
 ./scripts/setup-deps.sh
-cmake --preset "$preset" >/dev/null
+cmake --preset "$preset" -DTESSOLY_BUILD_TESTS=ON >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)"
 QT_QPA_PLATFORM=offscreen ctest --preset "$preset" -j "$(nproc)" --timeout 300

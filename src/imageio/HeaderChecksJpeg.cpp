@@ -19,33 +19,56 @@ bool IsStartOfFrame(int marker) {
 // Bytes per value of TIFF types 1..13.
 constexpr std::uint8_t kTypeBytes[14] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
 
-// A Canon maker note is a directory whose offsets count from the Exif block's start. FreeImage
-// splits some of its tags into arrays of 16-bit values whatever type they declare, and reads past
-// the value when the type is narrower: those tags must be SHORT (as Canon writes them), and every
-// value must lie inside the block.
-bool CanonMakerNoteIsSound(const std::uint8_t* t, std::size_t n, std::uint32_t at, bool little) {
+// One 12-byte directory entry, read with the block's byte order.
+struct DirectoryEntry {
+    unsigned tag;
+    unsigned type;
+    std::uint64_t bytes;             // the value's size
+    std::uint32_t value;             // the value's offset when it does not fit the entry
+    const std::uint8_t* inlineValue; // the value itself when it does
+};
+
+// Walks the directory at `at` in a TIFF-shaped block of n bytes, handing each entry to visit once
+// its type is known and its value is known to lie inside the block. FreeImage trusts all of these,
+// so a directory whose count, type or value offset points outside the block is refused, as is one
+// that visit refuses. On success, count holds the number of entries.
+template <typename Visit>
+bool WalkDirectory(const std::uint8_t* t, std::size_t n, std::uint32_t at, bool little, std::size_t& count,
+                   Visit&& visit) {
     auto u16 = [little](const std::uint8_t* p) { return little ? Le16(p) : Be16(p); };
     auto u32 = [little](const std::uint8_t* p) { return little ? Le32(p) : Be32(p); };
     if (at > n || n - at < 2)
         return false;
-    const std::size_t count = u16(t + at);
+    count = u16(t + at);
     if ((n - at - 2) / 12 < count)
         return false;
     for (std::size_t e = 0; e < count; ++e) {
         const std::uint8_t* entry = t + at + 2 + 12 * e;
-        const unsigned tag = u16(entry), type = u16(entry + 2);
+        const unsigned type = u16(entry + 2);
         if (type < 1 || type > 13)
             return false;
         const std::uint64_t bytes = std::uint64_t(u32(entry + 4)) * kTypeBytes[type];
         const std::uint32_t value = u32(entry + 8);
         if (bytes > 4 && (value > n || bytes > n - value))
             return false;
-        const bool splitIntoShorts = tag == 0x0001 || tag == 0x0002 || tag == 0x0004 || tag == 0x0012 ||
-                                     tag == 0x00A0 || tag == 0x00E0;
-        if (splitIntoShorts && type != 3)
+        if (!visit(DirectoryEntry{u16(entry), type, bytes, value, entry + 8}))
             return false;
     }
     return true;
+}
+
+// A Canon maker note is a directory whose offsets count from the Exif block's start. FreeImage
+// splits some of its tags into arrays of 16-bit values whatever type they declare, and reads past
+// the value when the type is narrower: those tags must be SHORT (as Canon writes them), and every
+// value must lie inside the block.
+bool CanonMakerNoteIsSound(const std::uint8_t* t, std::size_t n, std::uint32_t at, bool little) {
+    std::size_t count = 0;
+    return WalkDirectory(t, n, at, little, count, [](const DirectoryEntry& entry) {
+        const unsigned tag = entry.tag;
+        const bool splitIntoShorts = tag == 0x0001 || tag == 0x0002 || tag == 0x0004 || tag == 0x0012 ||
+                                     tag == 0x00A0 || tag == 0x00E0;
+        return !splitIntoShorts || entry.type == 3;
+    });
 }
 
 // An Exif block (the APP1 body after "Exif\0\0") is a little TIFF file. FreeImage's Exif reader
@@ -80,34 +103,25 @@ bool ExifBlockIsSound(const std::uint8_t* t, std::size_t n) {
         if (seenCount == kMaxDirectories)
             return false;
         seen[seenCount++] = at;
-        if (at > n || n - at < 2)
-            return false;
-        const std::size_t count = u16(t + at);
-        if ((n - at - 2) / 12 < count)
-            return false;
-        for (std::size_t e = 0; e < count; ++e) {
-            const std::uint8_t* entry = t + at + 2 + 12 * e;
-            const unsigned tag = u16(entry), type = u16(entry + 2);
-            if (type < 1 || type > 13)
-                return false;
-            const std::uint64_t bytes = std::uint64_t(u32(entry + 4)) * kTypeBytes[type];
-            const std::uint32_t value = u32(entry + 8);
-            if (bytes > 4 && (value > n || bytes > n - value))
-                return false;
-            if (tag == 0x010F) {
-                const std::uint8_t* make = bytes > 4 ? t + value : entry + 8;
-                canon = bytes >= 5 && std::memcmp(make, "Canon", 5) == 0;
+        std::size_t count = 0;
+        const bool sound = WalkDirectory(t, n, at, little, count, [&](const DirectoryEntry& entry) {
+            if (entry.tag == 0x010F) {
+                const std::uint8_t* make = entry.bytes > 4 ? t + entry.value : entry.inlineValue;
+                canon = entry.bytes >= 5 && std::memcmp(make, "Canon", 5) == 0;
             }
-            if (tag == 0x927C && bytes > 4) {
-                makerNoteAt = value;
-                makerNoteBytes = bytes;
+            if (entry.tag == 0x927C && entry.bytes > 4) {
+                makerNoteAt = entry.value;
+                makerNoteBytes = entry.bytes;
             }
-            if (tag == 0x8769 || tag == 0x8825 || tag == 0xA005) {
+            if (entry.tag == 0x8769 || entry.tag == 0x8825 || entry.tag == 0xA005) {
                 if (pendingCount == kMaxDirectories)
                     return false;
-                pending[pendingCount++] = value;
+                pending[pendingCount++] = entry.value;
             }
-        }
+            return true;
+        });
+        if (!sound)
+            return false;
         // IFD0 links to IFD1 (the thumbnail's directory); later links are not followed by readers.
         const std::size_t linkAt = at + 2 + 12 * count;
         if (first && n - linkAt >= 4) {

@@ -15,6 +15,7 @@
 
 #include <FreeImage.h>
 
+#include "CliTestSupport.h"
 #include "imageio/FreeImageHandle.h"
 #include "support/TestSupport.h"
 
@@ -34,17 +35,7 @@ pid_t StartCli(const std::vector<std::string>& args, int stdoutFd, const std::st
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        const char* lsan = std::getenv("LSAN_OPTIONS");
-        const std::string lsanOptions =
-            std::string(lsan ? lsan : "") + (lsan ? ":" : "") + "print_suppressions=0";
-        ::setenv("LSAN_OPTIONS", lsanOptions.c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(TESSOLY_CLI_PATH));
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(TESSOLY_CLI_PATH, argv.data());
-        ::_exit(127);
+        test::ExecCli(args);
     }
     return child;
 }

@@ -10,6 +10,7 @@
 
 #include <FreeImage.h>
 
+#include "CliTestSupport.h"
 #include "imageio/FreeImageHandle.h"
 #include "support/TestSupport.h"
 
@@ -31,17 +32,7 @@ RunResult RunCli(const test::ScratchDir& scratch, const std::vector<std::string>
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, 1);
         ::dup2(err, 2);
-        // Under the sanitizer build the leak checker would add its summary to stderr.
-        const char* lsan = std::getenv("LSAN_OPTIONS");
-        const std::string lsanOptions = std::string(lsan ? lsan : "") + (lsan ? ":" : "") + "print_suppressions=0";
-        ::setenv("LSAN_OPTIONS", lsanOptions.c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(TESSOLY_CLI_PATH));
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(TESSOLY_CLI_PATH, argv.data());
-        ::_exit(127);
+        test::ExecCli(args);
     }
     RunResult result;
     int status = 0;

@@ -16,13 +16,7 @@
 namespace tessoly {
 namespace {
 
-std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using test::FolderNames;
 
 TEST(OutputSafeWriteTest, ReplacesTheTargetAndLeavesNoTemporaryFile) {
     test::ScratchDir dir;

@@ -1,8 +1,12 @@
 #pragma once
-// Helpers of the output tests: composed pictures, library images and reading outputs back.
+// Helpers of the output tests: composed pictures, library images, reading outputs back and
+// listing what a run left in its folder.
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include <FreeImage.h>
 
@@ -57,6 +61,15 @@ inline std::uint32_t Pixel24(FIBITMAP* image, int x, int y) {
     const BYTE* p =
         FreeImage_GetScanLine(image, static_cast<int>(FreeImage_GetHeight(image)) - 1 - y) + x * 3;
     return std::uint32_t(p[FI_RGBA_RED]) << 16 | std::uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
+}
+
+//! The names in folder, sorted: what an output run left there, temporary files included.
+inline std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace tessoly::test

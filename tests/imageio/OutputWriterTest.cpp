@@ -12,17 +12,10 @@
 namespace tessoly {
 namespace {
 
+using test::FolderNames;
 using test::LoadOutput;
 using test::Pixel24;
 using test::PrepareWorkingImage;
-
-std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(OutputWriterTest, UnchangedWritesTheSourceFormatForEverySourceFormat) {
     struct Case {

@@ -18,14 +18,7 @@ QAction* Item(QMenu* menu, const char* name, const QString& caption, const QKeyS
     return action;
 }
 
-QMenu* Menu(QMenuBar* bar, const char* name, const QString& title) {
-    QMenu* menu = bar->addMenu(title);
-    menu->setObjectName(QLatin1String(name));
-    menu->menuAction()->setObjectName(QLatin1String(name) + QStringLiteral("Action"));
-    return menu;
-}
-
-QMenu* Submenu(QMenu* parent, const char* name, const QString& title) {
+template <typename Parent> QMenu* Menu(Parent* parent, const char* name, const QString& title) {
     QMenu* menu = parent->addMenu(title);
     menu->setObjectName(QLatin1String(name));
     menu->menuAction()->setObjectName(QLatin1String(name) + QStringLiteral("Action"));
@@ -52,7 +45,7 @@ void TMainForm::BuildMenus() {
     Selectallimages1 = Item(EditMenu, "Selectallimages1", QStringLiteral("Select all"));
     Deselectall1 = Item(EditMenu, "Deselectall1", QStringLiteral("Deselect all"));
     InverseSelection1 = Item(EditMenu, "InverseSelection1", QStringLiteral("Inverse selection"));
-    Selectforstatus1 = Submenu(EditMenu, "Selectforstatus1", QStringLiteral("Select for status"));
+    Selectforstatus1 = Menu(EditMenu, "Selectforstatus1", QStringLiteral("Select for status"));
     Successful1 = Item(Selectforstatus1, "Successful1", QStringLiteral("Successful"));
     Unsuccessful1 = Item(Selectforstatus1, "Unsuccessful1", QStringLiteral("Unsuccessful"));
     Skipped1 = Item(Selectforstatus1, "Skipped1", QStringLiteral("Skipped"));
@@ -64,7 +57,7 @@ void TMainForm::BuildMenus() {
     MenuItemShowgrid = Item(EditMenu, "MenuItemShowgrid", QStringLiteral("Show list grid"));
     MenuItemShowgrid->setCheckable(true);
     MenuItemShowgrid->setChecked(true);
-    Guidelines = Submenu(EditMenu, "Guidelines", QStringLiteral("Guide lines"));
+    Guidelines = Menu(EditMenu, "Guidelines", QStringLiteral("Guide lines"));
     Showguidelines = Item(Guidelines, "Showguidelines", QStringLiteral("Show guide lines"),
                           QKeySequence(QStringLiteral("Ctrl+G")));
     Showguidelines->setCheckable(true);

@@ -9,14 +9,10 @@ namespace tessoly {
 
 TWatermarkProcess::TWatermarkProcess(std::shared_ptr<HandOffGate> gate, std::shared_ptr<JobFlags> flags,
                                      WatermarkHost& host, QObject* parent)
-    : QThread(parent), gate_(std::move(gate)), flags_(std::move(flags)), host_(host) {}
-
-template <typename Step> bool TWatermarkProcess::HandOff(Step step) {
-    return gate_->Run([this, &step]() { step(host_); });
-}
+    : HostJob(std::move(gate), std::move(flags), host, parent) {}
 
 void TWatermarkProcess::run() {
-    flags_->BatchRunning.store(true);
+    Flags().BatchRunning.store(true);
     processedCount_.store(0);
     errorCount_.store(0);
 
@@ -33,7 +29,7 @@ void TWatermarkProcess::run() {
     const int count = static_cast<int>(rows.size());
     for (int index = 0; index < count; ++index) {
         const BatchRow& row = rows[static_cast<std::size_t>(index)];
-        if (TerminateRequested() || gate_->IsClosed() || !row.checked) {
+        if (TerminateRequested() || HandOffsClosed() || !row.checked) {
             continue;
         }
         HandOff([&](WatermarkHost& host) { host.SetItemStatus(index, ItemStatus::InProgress); });
@@ -59,18 +55,15 @@ void TWatermarkProcess::run() {
             HandOff([&](WatermarkHost& host) { host.ReportErrors(message); });
         }
         HandOff([](WatermarkHost& host) { host.OpenOutputFolder(); });
-        flags_->BatchRunning.store(false);
+        Flags().BatchRunning.store(false);
         HandOff([](WatermarkHost& host) { host.LeaveBusyState(); });
         HandOff([](WatermarkHost& host) { host.RerenderWithGuideLines(); });
     } else {
-        flags_->BatchRunning.store(false);
+        Flags().BatchRunning.store(false);
         HandOff([](WatermarkHost& host) { host.LeaveBusyState(); });
     }
     HandOff([](WatermarkHost& host) { host.UpdatePreviewPlaceholder(); });
-    // The job's share of the gate and the flags goes with its last step, on this thread, so the
-    // window may free them as soon as it has seen the job end.
-    gate_.reset();
-    flags_.reset();
+    ReleaseShares();
 }
 
 } // namespace tessoly

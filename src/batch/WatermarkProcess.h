@@ -18,11 +18,9 @@
 #include <vector>
 
 #include <QString>
-#include <QThread>
 
-#include "batch/HandOffGate.h"
+#include "batch/HostJob.h"
 #include "batch/ItemStatus.h"
-#include "batch/JobFlags.h"
 
 namespace tessoly {
 
@@ -62,16 +60,13 @@ public:
     virtual void RerenderWithGuideLines() = 0;
 };
 
-class TWatermarkProcess : public QThread {
+//! Terminate() ends the run after the row in hand.
+class TWatermarkProcess : public HostJob<WatermarkHost> {
     Q_OBJECT
 public:
     //! Created on the user-interface thread; start() runs the job.
     TWatermarkProcess(std::shared_ptr<HandOffGate> gate, std::shared_ptr<JobFlags> flags, WatermarkHost& host,
                       QObject* parent = nullptr);
-
-    //! Any thread: raises the terminate request; the run ends after the row in hand.
-    void Terminate() { terminateRequested_.store(true); }
-    bool TerminateRequested() const { return terminateRequested_.load(); }
 
     //! Rows begun so far, the current one included. Read after the job has ended.
     int ProcessedCount() const { return processedCount_.load(); }
@@ -83,13 +78,6 @@ protected:
     void run() override;
 
 private:
-    template <typename Step> bool HandOff(Step step);
-
-    std::shared_ptr<HandOffGate> gate_;
-    std::shared_ptr<JobFlags> flags_;
-    //! Touched only inside hand-offs, which never run once the window (the host) is gone.
-    WatermarkHost& host_;
-    std::atomic<bool> terminateRequested_{false};
     std::atomic<int> processedCount_{0};
     std::atomic<int> errorCount_{0};
 };

@@ -7,21 +7,16 @@ namespace tessoly {
 TReadingImagesProcess::TReadingImagesProcess(std::shared_ptr<HandOffGate> gate,
                                              std::shared_ptr<JobFlags> flags, ReadingHost& host,
                                              QStringList paths, QObject* parent)
-    : QThread(parent), gate_(std::move(gate)), flags_(std::move(flags)), host_(host),
-      paths_(std::move(paths)) {}
-
-template <typename Step> void TReadingImagesProcess::HandOff(Step step) {
-    gate_->Run([this, &step]() { step(host_); });
-}
+    : HostJob(std::move(gate), std::move(flags), host, parent), paths_(std::move(paths)) {}
 
 void TReadingImagesProcess::run() {
-    flags_->ReadingInProgress.store(true);
+    Flags().ReadingInProgress.store(true);
     HandOff([](ReadingHost& host) { host.BeginReading(); });
     HandOff([](ReadingHost& host) { host.HoldListRepaint(true); });
 
     const int count = static_cast<int>(paths_.size());
     for (int index = 0; index < count; ++index) {
-        if (TerminateRequested() || gate_->IsClosed()) {
+        if (TerminateRequested() || HandOffsClosed()) {
             continue;
         }
         const QString& path = paths_[index];
@@ -33,11 +28,8 @@ void TReadingImagesProcess::run() {
     HandOff([](ReadingHost& host) { host.HoldListRepaint(false); });
     HandOff([](ReadingHost& host) { host.EndReading(); });
     HandOff([](ReadingHost& host) { host.UpdatePreviewPlaceholder(); });
-    flags_->ReadingInProgress.store(false);
-    // The job's share of the gate and the flags goes with its last step, on this thread, so the
-    // window may free them as soon as it has seen the job end.
-    gate_.reset();
-    flags_.reset();
+    Flags().ReadingInProgress.store(false);
+    ReleaseShares();
 }
 
 } // namespace tessoly

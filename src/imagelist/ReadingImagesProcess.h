@@ -10,14 +10,11 @@
 // run, so the window always leaves its busy state. Once the gate is closed (the window is gone)
 // no step runs and the job ends after the file in hand.
 
-#include <atomic>
 #include <memory>
 
 #include <QStringList>
-#include <QThread>
 
-#include "batch/HandOffGate.h"
-#include "batch/JobFlags.h"
+#include "batch/HostJob.h"
 #include "imagelist/ImageListItem.h"
 
 namespace tessoly {
@@ -40,31 +37,20 @@ public:
     virtual void UpdatePreviewPlaceholder() = 0;
 };
 
-class TReadingImagesProcess : public QThread {
+//! Terminate() makes the job pass over the files not yet begun.
+class TReadingImagesProcess : public HostJob<ReadingHost> {
     Q_OBJECT
 public:
     //! Created on the user-interface thread; start() runs the job. paths is the job's own copy.
     TReadingImagesProcess(std::shared_ptr<HandOffGate> gate, std::shared_ptr<JobFlags> flags,
                           ReadingHost& host, QStringList paths, QObject* parent = nullptr);
 
-    //! Any thread: raises the stop request; the job passes over the files not yet begun.
-    void Terminate() { terminateRequested_.store(true); }
-    bool TerminateRequested() const { return terminateRequested_.load(); }
-
 protected:
     //! Execute, on the worker thread.
     void run() override;
 
 private:
-    //! Runs one host step on the user-interface thread and waits for it.
-    template <typename Step> void HandOff(Step step);
-
-    std::shared_ptr<HandOffGate> gate_;
-    std::shared_ptr<JobFlags> flags_;
-    //! Touched only inside hand-offs, which never run once the window (the host) is gone.
-    ReadingHost& host_;
     const QStringList paths_;
-    std::atomic<bool> terminateRequested_{false};
 };
 
 } // namespace tessoly

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "imageio/OutputCapabilities.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SourceDecoder.h"
 #include "render/Composer.h"
@@ -52,7 +53,10 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     try {
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
-        if (!DecodeSourceImage(image, sourcePath, targets))
+        // A palette's transparency is decoded only for an output that keeps it: every other
+        // output gets the opaque pixels it always had.
+        const auto keepPaletteAlpha = [&output](int sourceFormat) { return OutputHoldsAlpha(output, sourceFormat); };
+        if (!DecodeSourceImage(image, sourcePath, targets, keepPaletteAlpha))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "imageio/EncodedFinish.h"
 #include "imageio/OutputConversion.h"
 #include "imageio/SafeFileWrite.h"
 #include "render/RenderError.h"
@@ -10,7 +11,8 @@ namespace tessoly {
 
 namespace {
 
-void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath) {
+void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath,
+                    const ConvertedOutput& converted) {
     // FreeImage_Save reports success on a full disk for some formats and leaves a truncated file;
     // encoding to memory first lets every byte of the real write be checked.
     FreeImageMemoryPtr memory(FreeImage_OpenMemory(nullptr, 0));
@@ -25,7 +27,8 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
     if (!FreeImage_AcquireMemory(memory.get(), &data, &size)) {
         throw RenderError("The image could not be encoded for " + targetPath);
     }
-    WriteFileSafely(targetPath, data, size);
+    const EncodedFile file = FinishEncodedFile(converted, data, size);
+    WriteFileSafely(targetPath, file.data(), file.size());
 }
 
 } // namespace
@@ -33,8 +36,11 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
     OutputOutcome outcome;
     try {
-        ConvertedOutput converted =
-            ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+        SourceTraits traits;
+        traits.hasTransparency = image.SourceHasTransparency;
+        traits.orientationApplied = image.OrientationApplied;
+        ConvertedOutput converted = ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat,
+                                                     settings, 24, traits);
         const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
         const PolicyDecision decision =
             ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);
@@ -47,7 +53,7 @@ OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& s
         }
         if (!converted.image)
             throw RenderError(converted.lostReason);
-        EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath);
+        EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath, converted);
     } catch (const RenderError& error) {
         outcome.OutputFailed = true;
         outcome.reason = error.what();

@@ -8,7 +8,8 @@
 // What SourceBitmap becomes, by the library's pixel type:
 //  - 32-bit FIT_BITMAP: copied unchanged, alpha included.
 //  - 1/4/8/16/24-bit FIT_BITMAP: the colours (palettes expanded, 5-5-5 and 5-6-5 bit fields
-//    decoded), alpha 255; a palette's transparent index is dropped.
+//    decoded), alpha 255; a palette's transparent index is dropped unless the caller's rule keeps
+//    it for the detected format.
 //  - FIT_RGBA16 (16-bit-per-channel colour or grey with alpha): the high byte of each channel,
 //    alpha kept, as a 32-bit source keeps it.
 //  - FIT_RGB16 and FIT_UINT16 (16-bit-per-channel colour, 16-bit grey): the high byte of each
@@ -106,9 +107,20 @@ void TakePixels(TBitmap32& target, TBitmap32&& source) noexcept {
     target.MasterAlpha = masterAlpha;
 }
 
+//! Is some pixel not fully opaque?
+bool AnyTranslucent(const TBitmap32& bitmap) noexcept {
+    const TColor32* p = bitmap.Bits();
+    const std::size_t count = std::size_t(bitmap.Width()) * std::size_t(bitmap.Height());
+    TColor32 all = 0xFF000000u;
+    for (std::size_t i = 0; i < count; ++i)
+        all &= p[i];
+    return count > 0 && (all & 0xFF000000u) != 0xFF000000u;
+}
+
 } // namespace
 
-bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTargets targets) {
+bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTargets targets,
+                       const PaletteAlphaRule& keepPaletteAlpha) {
     // A library image left open by a caller that never released it would leak otherwise.
     ReleaseSourceImage(image);
     // Detection opens and reads the path: a named pipe or a device would block it or never end.
@@ -133,6 +145,9 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
     PrepareTransfer(decoded.dib, from);
     if (!from.dib)
         return false;
+    const bool paletteAlpha = FreeImage_IsTransparent(from.dib) && FreeImage_GetBPP(from.dib) <= 8 &&
+                              keepPaletteAlpha && keepPaletteAlpha(format);
+    const bool mayBeTranslucent = paletteAlpha || (from.keepAlpha && FreeImage_GetBPP(from.dib) == 32);
 
     try {
         // Bitmaps of the right size are written in place (a batch of same-sized photos allocates
@@ -154,13 +169,14 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
         if (withPreview) {
             // The preview's pixels first, then the renderer's full-size copy of them.
             TBitmap32& preview = reusePreview ? image.PreviewBitmap : freshPreview;
-            TransferLibraryPixels(from.dib, preview, from.keepAlpha);
+            TransferLibraryPixels(from.dib, preview, from.keepAlpha, paletteAlpha);
             std::copy(preview.Bits(), preview.Bits() + std::size_t(width) * height, source.Bits());
             if (!reusePreview)
                 TakePixels(image.PreviewBitmap, std::move(freshPreview));
         } else {
-            TransferLibraryPixels(from.dib, source, from.keepAlpha);
+            TransferLibraryPixels(from.dib, source, from.keepAlpha, paletteAlpha);
         }
+        image.SourceHasTransparency = mayBeTranslucent && AnyTranslucent(source);
         if (!reuseSource)
             TakePixels(image.SourceBitmap, std::move(freshSource));
         image.CurrentImagePath = std::move(currentPath);

@@ -3,6 +3,7 @@
 // Thread contract: needs a live FreeImageLibrary; different threads may decode at once as long as
 // each uses its own WorkingImage (the window on the UI thread, the reading job on its worker).
 
+#include <functional>
 #include <string>
 
 #include "imageio/WorkingImage.h"
@@ -17,11 +18,16 @@ enum class DecodeTargets {
     SourceOnly,
 };
 
+//! Says, for the detected source format, whether a palette's transparent entries become alpha in
+//! SourceBitmap (for an output that keeps transparency); empty: they never do.
+using PaletteAlphaRule = std::function<bool(int sourceFormat)>;
+
 //! Decodes path into image. On failure only SourceFormat changes and SourceImage stays null;
 //! the caller raises RenderError(path). Files whose header claims an impossible picture are
 //! refused before the full decode.
 bool DecodeSourceImage(WorkingImage& image, const std::string& path,
-                       DecodeTargets targets = DecodeTargets::PreviewAndSource);
+                       DecodeTargets targets = DecodeTargets::PreviewAndSource,
+                       const PaletteAlphaRule& keepPaletteAlpha = {});
 //! Unloads the open library image, if any.
 void ReleaseSourceImage(WorkingImage& image);
 //! " W x H  |  B BPP  |  D DPI  |  FORMAT" of the last image decoded with its preview.

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include "imageio/ByteReader.h"
+#include "imageio/TiffMetadata.h"
 
 namespace tessoly {
 
@@ -51,6 +52,12 @@ std::vector<std::uint8_t> InsertPngChunk(const std::uint8_t* data, std::size_t s
 EncodedFile FinishEncodedFile(const ConvertedOutput& converted, const std::uint8_t* data, std::size_t size) {
     if (converted.format.code == FIF_PNG && !converted.exifBlock.empty()) {
         std::vector<std::uint8_t> finished = InsertPngChunk(data, size, "eXIf", converted.exifBlock);
+        if (!finished.empty())
+            return EncodedFile(std::move(finished));
+    }
+    if (converted.format.code == FIF_TIFF && (!converted.exifBlock.empty() || !converted.iptcRecords.empty())) {
+        std::vector<std::uint8_t> finished =
+            AddTiffMetadata(data, size, converted.exifBlock, converted.iptcRecords);
         if (!finished.empty())
             return EncodedFile(std::move(finished));
     }

@@ -1,7 +1,8 @@
 #pragma once
 // The last touch on an encoded file, for what its library writer cannot store: the Exif block
 // goes into a PNG as an eXIf chunk before the first image data chunk (libpng's reader and the
-// PNG specification's extensions place it there). Every other file passes through unchanged.
+// PNG specification's extensions place it there); a TIFF gets its Exif and IPTC as
+// TiffMetadata.h says. Every other file passes through unchanged.
 
 #include <cstddef>
 #include <cstdint>

@@ -37,6 +37,8 @@ struct ConvertedOutput {
     //! The source's Exif as a TIFF-shaped block, brought up to date for this output, for a
     //! writer that cannot store it itself (see FinishEncodedFile); empty when none goes in.
     std::vector<std::uint8_t> exifBlock;
+    //! The source's IPTC as IPTC-IIM records, for the same purpose; empty when none goes in.
+    std::vector<std::uint8_t> iptcRecords;
 };
 
 //! What the output stage knows of the source beyond its library image.

@@ -94,6 +94,61 @@ void KeepIptcListOrder(FIBITMAP* image) {
     }
 }
 
+constexpr WORD kKeywordsId = 0x0219;
+constexpr WORD kSupplementalCategoriesId = 0x0214;
+
+//! IPTC-IIM records (0x1C, record, dataset, 16-bit length, value) of the image's IPTC tags, by
+//! tag number, each list item ("a;b") a record of its own in the list's order.
+std::vector<std::uint8_t> IptcRecords(FIBITMAP* image) {
+    struct Record {
+        WORD id;
+        std::string value;
+    };
+    std::vector<Record> records;
+    FITAG* tag = nullptr;
+    FIMETADATA* walk = FreeImage_FindFirstMetadata(FIMD_IPTC, image, &tag);
+    if (walk == nullptr)
+        return {};
+    do {
+        const WORD id = FreeImage_GetTagID(tag);
+        const auto* value = static_cast<const char*>(FreeImage_GetTagValue(tag));
+        const std::size_t length = FreeImage_GetTagLength(tag);
+        if (value == nullptr)
+            continue;
+        const FREE_IMAGE_MDTYPE type = FreeImage_GetTagType(tag);
+        if (type == FIDT_ASCII) {
+            const std::string text(value, strnlen(value, length));
+            const bool list = id == kKeywordsId || id == kSupplementalCategoriesId;
+            for (std::size_t from = 0;;) {
+                const std::size_t semicolon = list ? text.find(';', from) : std::string::npos;
+                records.push_back({id, text.substr(from, semicolon - from)});
+                if (semicolon == std::string::npos)
+                    break;
+                from = semicolon + 1;
+            }
+        } else if ((type == FIDT_SHORT || type == FIDT_SSHORT) && length == 2) {
+            // Numbers are big-endian in IPTC (the record version, 2:00).
+            WORD number;
+            std::memcpy(&number, value, 2);
+            records.push_back({id, std::string{static_cast<char>(number >> 8), static_cast<char>(number & 0xFF)}});
+        } else {
+            records.push_back({id, std::string(value, length)});
+        }
+    } while (FreeImage_FindNextMetadata(walk, &tag));
+    FreeImage_FindCloseMetadata(walk);
+    std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) { return a.id < b.id; });
+    std::vector<std::uint8_t> out;
+    for (const Record& r : records) {
+        if (r.value.size() > 0x7FFF)
+            continue; // longer values need the extended length form, which nothing here writes
+        out.insert(out.end(), {0x1C, static_cast<std::uint8_t>(r.id >> 8), static_cast<std::uint8_t>(r.id & 0xFF),
+                               static_cast<std::uint8_t>(r.value.size() >> 8),
+                               static_cast<std::uint8_t>(r.value.size() & 0xFF)});
+        out.insert(out.end(), r.value.begin(), r.value.end());
+    }
+    return out;
+}
+
 void CarryColourProfile(FIBITMAP* image, FIBITMAP* sourceImage) {
     FreeImage_DestroyICCProfile(image);
     if (sourceImage == nullptr)
@@ -121,8 +176,10 @@ void FitMetadataToFormat(ConvertedOutput& out, FIBITMAP* sourceImage, const Outp
     const FormatCapabilities& can = CapabilitiesOf(out.format.code);
     if (settings.keepMetadata) {
         FitExif(out, can.exif, orientationApplied);
-        if (can.iptc)
+        if (can.iptc) {
+            out.iptcRecords = IptcRecords(image);
             KeepIptcListOrder(image);
+        }
     }
     // A grey or monochrome output has grey pixels (written as RGB) that an RGB profile would
     // misdescribe; a CMYK or grey profile cannot describe RGB pixels at all.

@@ -24,12 +24,14 @@
 #include <exception>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include <FreeImage.h>
 
 #include "imageio/HeaderSanity.h"
 #include "imageio/ImageFacts.h"
 #include "imageio/PixelTransfer.h"
+#include "imageio/PngColourProfile.h"
 
 namespace tessoly {
 namespace {
@@ -140,6 +142,12 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
     const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
     if (!PlausiblePictureSize(width, height))
         return false;
+    if (format == FIF_PNG && FreeImage_GetICCProfile(decoded.dib)->size == 0) {
+        // The library's PNG reader skips the profile that the output stage hands on.
+        std::vector<std::uint8_t> profile = ReadPngColourProfile(path);
+        if (!profile.empty())
+            FreeImage_CreateICCProfile(decoded.dib, profile.data(), static_cast<long>(profile.size()));
+    }
 
     TransferSource from;
     PrepareTransfer(decoded.dib, from);

@@ -10,6 +10,7 @@
 
 #include "OutputTestImages.h"
 #include "imageio/OutputWriter.h"
+#include "imageio/SourceDecoder.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -214,6 +215,30 @@ TEST(OutputMetadataTest, TheColourProfileReachesJpegPngAndTiffByteForByteWithOrW
                                               : ProfileOf(written.get());
         EXPECT_EQ(carried, c.carried ? profile : std::vector<BYTE>())
             << c.format << " metadata " << c.keepMetadata << " " << c.colourMode;
+    }
+}
+
+TEST(OutputMetadataTest, APngSourcesProfileIsReadAndCarriedToo) {
+    test::ScratchDir src;
+    test::ScratchDir out;
+    const std::vector<BYTE> profile = WideGamutProfile();
+    const std::string png = src.file("p3.png");
+    {
+        const FreeImagePtr picture(FreeImage_Allocate(40, 30, 24));
+        FreeImage_CreateICCProfile(picture.get(), const_cast<BYTE*>(profile.data()), static_cast<long>(profile.size()));
+        ASSERT_TRUE(FreeImage_Save(FIF_PNG, picture.get(), png.c_str(), 0));
+    }
+    WorkingImage image;
+    ASSERT_TRUE(DecodeSourceImage(image, png, DecodeTargets::SourceOnly));
+    image.ComposedBitmap.Assign(image.SourceBitmap);
+    for (const auto& [format, file] : {std::pair{"JPEG", "p3.jpg"}, std::pair{"PNG", "p3.png"}}) {
+        OutputSettings settings;
+        settings.outputFolder = out.path().string();
+        settings.formatChoice = format;
+        ASSERT_FALSE(SaveOutputImage(image, settings).OutputFailed);
+        const std::string bytes = test::ReadFileBytes(out.file(file));
+        const FreeImagePtr written = test::LoadOutput(out.file(file));
+        EXPECT_EQ(std::string(format) == "PNG" ? PngProfile(bytes) : ProfileOf(written.get()), profile) << format;
     }
 }
 

@@ -1,0 +1,72 @@
+#include "imageio/PngColourProfile.h"
+
+#include <cstring>
+
+#include <zlib.h>
+
+#include "imageio/ByteReader.h"
+
+namespace tessoly {
+
+namespace {
+
+//! Inflates a zlib stream, refusing output beyond the cap.
+std::vector<std::uint8_t> Inflate(const std::vector<std::uint8_t>& in) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return {};
+    std::vector<std::uint8_t> out;
+    z.next_in = const_cast<Bytef*>(in.data());
+    z.avail_in = static_cast<uInt>(in.size());
+    int status = Z_OK;
+    while (status == Z_OK) {
+        const std::size_t done = out.size();
+        if (done >= kMaxColourProfileBytes)
+            break;
+        out.resize(done + 64 * 1024);
+        z.next_out = out.data() + done;
+        z.avail_out = static_cast<uInt>(out.size() - done);
+        status = inflate(&z, Z_NO_FLUSH);
+        out.resize(out.size() - z.avail_out);
+    }
+    inflateEnd(&z);
+    if (status != Z_STREAM_END)
+        return {};
+    return out;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> ReadPngColourProfile(const std::string& path) {
+    ByteReader r(path);
+    std::uint8_t signature[8];
+    if (!r.Ok() || !r.ReadAt(0, signature, 8) || std::memcmp(signature, "\x89PNG\r\n\x1a\n", 8) != 0)
+        return {};
+    // The profile comes before the image data; stop there.
+    for (std::uint64_t at = 8;;) {
+        std::uint8_t head[8];
+        if (!r.ReadAt(at, head, 8))
+            return {};
+        const std::uint32_t length = Be32(head);
+        if (std::memcmp(head + 4, "IDAT", 4) == 0 || std::memcmp(head + 4, "IEND", 4) == 0)
+            return {};
+        if (std::memcmp(head + 4, "iCCP", 4) == 0) {
+            if (length > kMaxColourProfileBytes)
+                return {};
+            std::vector<std::uint8_t> body(length);
+            if (!r.ReadAt(at + 8, body.data(), length))
+                return {};
+            // A name of 1..79 characters, its terminator, compression method 0, the zlib stream.
+            const void* end = std::memchr(body.data(), 0, body.size() < 80 ? body.size() : 80);
+            if (end == nullptr)
+                return {};
+            const std::size_t streamAt = static_cast<const std::uint8_t*>(end) - body.data() + 2;
+            if (streamAt > body.size() || body[streamAt - 1] != 0)
+                return {};
+            return Inflate(std::vector<std::uint8_t>(body.begin() + static_cast<std::ptrdiff_t>(streamAt), body.end()));
+        }
+        at += 12 + std::uint64_t(length);
+    }
+}
+
+} // namespace tessoly

@@ -160,6 +160,7 @@ public:
     void ShowLoadError(const QString& message) override;
     bool BatchRunning() const override { return Jobs->BatchRunning; }
     bool GuideLinesShown() const override;
+    bool OutputKeepsTransparency(int sourceFormat) const override;
 
     // --- Controls, by their names ---
     QSplitter* sSplitter1 = nullptr;

@@ -56,7 +56,7 @@ void FitExif(ConvertedOutput& out, bool formatKeepsExif, bool orientationApplied
 //! The library's IPTC writer stores a ";"-joined list (keywords, supplemental categories) as
 //! records in reverse order; the list is reversed here so that the file keeps the source's order.
 void KeepIptcListOrder(FIBITMAP* image) {
-    for (const char* key : {"Keywords", "Supplemental Categories"}) {
+    for (const char* key : {"Keywords", "SupplementalCategories"}) {
         FITAG* tag = nullptr;
         if (!FreeImage_GetMetadata(FIMD_IPTC, image, key, &tag) || tag == nullptr ||
             FreeImage_GetTagType(tag) != FIDT_ASCII) {

@@ -493,6 +493,24 @@ TEST_F(ExifOutputTest, TiffOutputCarriesExifIptcAndTheStoredOrientation) {
     }
 }
 
+TEST(OutputMetadataTest, AMalformedExifBlockIsDroppedNotWrittenBroken) {
+    test::ScratchDir dir;
+    WorkingImage image;
+    test::PrepareWorkingImage(image, 16, 16, dir.file("s.jpg"));
+    std::vector<BYTE> exif = CameraExif();
+    exif[10] = 0xF0; // IFD0 far past the block's end
+    SetTag(image.SourceImage, FIMD_EXIF_RAW, "ExifRaw", 0, FIDT_BYTE, exif.data(), static_cast<DWORD>(exif.size()));
+    for (const auto& [format, file] : {std::pair{"JPEG", "s.jpg"}, std::pair{"PNG", "s.png"}}) {
+        OutputSettings settings;
+        settings.formatChoice = format;
+        settings.existingFilePolicy = ExistingFilePolicy::Overwrite;
+        ASSERT_FALSE(SaveOutputImage(image, settings).OutputFailed);
+        const std::string bytes = test::ReadFileBytes(dir.file(file));
+        EXPECT_EQ(bytes.find(std::string("Exif\0\0", 6)), std::string::npos) << format;
+        EXPECT_EQ(bytes.find("eXIf"), std::string::npos) << format;
+    }
+}
+
 TEST(OutputMetadataTest, KeywordsKeepTheirOrder) {
     test::ScratchDir src;
     test::ScratchDir out;

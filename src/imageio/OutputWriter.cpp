@@ -27,8 +27,14 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
     OutputOutcome outcome;
     try {
-        ConvertedOutput converted =
-            ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+        ConvertedOutput converted;
+        try {
+            converted =
+                ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+        } catch (const RenderError&) {
+            outcome.errorRaised = true;
+            throw;
+        }
         const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
         const PolicyDecision decision =
             ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);

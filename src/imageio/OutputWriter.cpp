@@ -3,6 +3,7 @@
 #include <new>
 
 #include "imageio/EncodedFinish.h"
+#include "imageio/MemoryOutputStream.h"
 #include "imageio/OutputConversion.h"
 #include "imageio/SafeFileWrite.h"
 #include "render/RenderError.h"
@@ -15,19 +16,12 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
                     const ConvertedOutput& converted) {
     // FreeImage_Save reports success on a full disk for some formats and leaves a truncated file;
     // encoding to memory first lets every byte of the real write be checked.
-    FreeImageMemoryPtr memory(FreeImage_OpenMemory(nullptr, 0));
-    if (!memory)
-        throw RenderError("Not enough memory to encode " + targetPath);
-    if (!FreeImage_SaveToMemory(static_cast<FREE_IMAGE_FORMAT>(format.code), image, memory.get(),
-                                format.flags)) {
+    MemoryOutputStream memory;
+    if (!FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(format.code), image, memory.IO(),
+                                memory.Handle(), format.flags)) {
         throw RenderError("The image could not be encoded for " + targetPath);
     }
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    if (!FreeImage_AcquireMemory(memory.get(), &data, &size)) {
-        throw RenderError("The image could not be encoded for " + targetPath);
-    }
-    const EncodedFile file = FinishEncodedFile(converted, data, size);
+    const EncodedFile file = FinishEncodedFile(converted, memory.Bytes().data(), memory.Bytes().size());
     WriteFileSafely(targetPath, file.data(), file.size());
 }
 
@@ -39,8 +33,14 @@ OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& s
         SourceTraits traits;
         traits.hasTransparency = image.SourceHasTransparency;
         traits.orientationApplied = image.OrientationApplied;
-        ConvertedOutput converted = ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat,
-                                                     settings, 24, traits);
+        ConvertedOutput converted;
+        try {
+            converted = ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings,
+                                         24, traits);
+        } catch (const RenderError&) {
+            outcome.errorRaised = true;
+            throw;
+        }
         const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
         const PolicyDecision decision =
             ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);

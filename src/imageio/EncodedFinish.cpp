@@ -1,6 +1,8 @@
 #include "imageio/EncodedFinish.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include <FreeImage.h>
 #include <zlib.h>
@@ -19,6 +21,35 @@ void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
         out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
+//! The zTXt body that carries IPTC records in a PNG as ImageMagick, ExifTool and Exiv2 write
+//! and read it: the keyword "Raw profile type iptc" and, compressed, "\niptc\n", the length in
+//! eight columns, and the bytes in hexadecimal, 36 to a line.
+std::vector<std::uint8_t> IptcTextChunk(const std::vector<std::uint8_t>& records) {
+    static const char kHex[] = "0123456789abcdef";
+    char length[16];
+    std::snprintf(length, sizeof length, "%8zu", records.size());
+    std::string text = std::string("\niptc\n") + length + "\n";
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        text += kHex[records[i] >> 4];
+        text += kHex[records[i] & 15];
+        if (i % 36 == 35 || i + 1 == records.size())
+            text += '\n';
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(text.size()));
+    std::vector<std::uint8_t> body;
+    const char keyword[] = "Raw profile type iptc";
+    body.assign(keyword, keyword + sizeof keyword); // with its terminator
+    body.push_back(0);                              // compression method: zlib
+    const std::size_t packedAt = body.size();
+    body.resize(packedAt + packedSize);
+    if (compress2(body.data() + packedAt, &packedSize, reinterpret_cast<const Bytef*>(text.data()),
+                  static_cast<uLong>(text.size()), Z_BEST_COMPRESSION) != Z_OK) {
+        return {};
+    }
+    body.resize(packedAt + packedSize);
+    return body;
+}
+
 } // namespace
 
 std::vector<std::uint8_t> InsertPngChunk(const std::uint8_t* data, std::size_t size, const char type[4],
@@ -32,8 +63,8 @@ std::vector<std::uint8_t> InsertPngChunk(const std::uint8_t* data, std::size_t s
         const std::uint32_t length = Be32(data + at);
         if (std::memcmp(data + at + 4, "IDAT", 4) == 0)
             break;
-        if (std::memcmp(data + at + 4, type, 4) == 0 || length > size - at - 12)
-            return {}; // already there, or a broken chunk
+        if (length > size - at - 12)
+            return {}; // a broken chunk
         at += 12 + std::size_t(length);
     }
     std::vector<std::uint8_t> out;
@@ -50,10 +81,22 @@ std::vector<std::uint8_t> InsertPngChunk(const std::uint8_t* data, std::size_t s
 }
 
 EncodedFile FinishEncodedFile(const ConvertedOutput& converted, const std::uint8_t* data, std::size_t size) {
-    if (converted.format.code == FIF_PNG && !converted.exifBlock.empty()) {
-        std::vector<std::uint8_t> finished = InsertPngChunk(data, size, "eXIf", converted.exifBlock);
-        if (!finished.empty())
-            return EncodedFile(std::move(finished));
+    if (converted.format.code == FIF_PNG && (!converted.exifBlock.empty() || !converted.iptcRecords.empty())) {
+        std::vector<std::uint8_t> finished(data, data + size);
+        if (!converted.exifBlock.empty()) {
+            std::vector<std::uint8_t> withExif =
+                InsertPngChunk(finished.data(), finished.size(), "eXIf", converted.exifBlock);
+            if (!withExif.empty())
+                finished = std::move(withExif);
+        }
+        const std::vector<std::uint8_t> iptc =
+            converted.iptcRecords.empty() ? std::vector<std::uint8_t>() : IptcTextChunk(converted.iptcRecords);
+        if (!iptc.empty()) {
+            std::vector<std::uint8_t> withIptc = InsertPngChunk(finished.data(), finished.size(), "zTXt", iptc);
+            if (!withIptc.empty())
+                finished = std::move(withIptc);
+        }
+        return EncodedFile(std::move(finished));
     }
     if (converted.format.code == FIF_TIFF && (!converted.exifBlock.empty() || !converted.iptcRecords.empty())) {
         std::vector<std::uint8_t> finished =

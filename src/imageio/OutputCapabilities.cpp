@@ -8,13 +8,14 @@ namespace tessoly {
 
 namespace {
 
-// PNG holds Exif in an eXIf chunk the output stage adds itself (the library's writer has none)
-// and no IPTC (PNG has no chunk for it). TIFF's IPTC and Exif directories are written by the
-// output stage too (see TiffMetadata.h). GIF, BMP and JPEG-2000 keep nothing but their pixels.
+// PNG holds Exif in an eXIf chunk and IPTC in a "Raw profile type iptc" text chunk, both added
+// by the output stage (the library's writer has neither; see EncodedFinish.h). TIFF's IPTC and
+// Exif directories are written by the output stage too (see TiffMetadata.h). GIF, BMP and
+// JPEG-2000 keep nothing but their pixels.
 constexpr FormatCapabilities kRows[] = {
     //  code       exif   xmp    iptc   icc    alpha
     {FIF_JPEG, true, true, true, true, false},
-    {FIF_PNG, true, true, false, true, true},
+    {FIF_PNG, true, true, true, true, true},
     {FIF_TIFF, true, true, true, true, true},
     {FIF_TARGA, false, false, false, false, true},
     {FIF_BMP, false, false, false, false, false},

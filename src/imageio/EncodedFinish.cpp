@@ -26,7 +26,7 @@ void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 //! eight columns, and the bytes in hexadecimal, 36 to a line.
 std::vector<std::uint8_t> IptcTextChunk(const std::vector<std::uint8_t>& records) {
     static const char kHex[] = "0123456789abcdef";
-    char length[16];
+    char length[24];
     std::snprintf(length, sizeof length, "%8zu", records.size());
     std::string text = std::string("\niptc\n") + length + "\n";
     for (std::size_t i = 0; i < records.size(); ++i) {

@@ -142,7 +142,8 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
     const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
     if (!PlausiblePictureSize(width, height))
         return false;
-    if (format == FIF_PNG && FreeImage_GetICCProfile(decoded.dib)->size == 0) {
+    const FIICCPROFILE* libraryProfile = FreeImage_GetICCProfile(decoded.dib);
+    if (format == FIF_PNG && (libraryProfile == nullptr || libraryProfile->size == 0)) {
         // The library's PNG reader skips the profile that the output stage hands on.
         std::vector<std::uint8_t> profile = ReadPngColourProfile(path);
         if (!profile.empty())

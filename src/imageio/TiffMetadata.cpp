@@ -80,6 +80,8 @@ public:
     //! An entry for count values of type held in bytes (already in the output's order).
     Entry ValueEntry(unsigned tag, unsigned type, std::uint32_t count, const std::vector<std::uint8_t>& bytes) {
         Entry e{tag, type, count, {}};
+        if (bytes.empty())
+            return e;
         if (bytes.size() <= 4)
             std::memcpy(e.value, bytes.data(), bytes.size());
         else

@@ -31,7 +31,8 @@
 #include "imageio/HeaderSanity.h"
 #include "imageio/ImageFacts.h"
 #include "imageio/PixelTransfer.h"
-#include "imageio/PngColourProfile.h"
+#include "imageio/PngSourceMetadata.h"
+#include "imageio/TiffDirectory.h"
 
 namespace tessoly {
 namespace {
@@ -109,6 +110,29 @@ void TakePixels(TBitmap32& target, TBitmap32&& source) noexcept {
     target.MasterAlpha = masterAlpha;
 }
 
+//! Gives a PNG source's library image the profile and Exif block its reader left out, as the
+//! JPEG reader keeps them, for the output stage to hand on.
+void AddPngSourceMetadata(FIBITMAP* dib, const std::string& path) {
+    PngSourceMetadata found = ReadPngSourceMetadata(path);
+    const FIICCPROFILE* known = FreeImage_GetICCProfile(dib);
+    if (!found.colourProfile.empty() && (known == nullptr || known->size == 0))
+        FreeImage_CreateICCProfile(dib, found.colourProfile.data(), static_cast<long>(found.colourProfile.size()));
+    if (!found.exif.empty() && ExifBlockIsSound(found.exif.data(), found.exif.size())) {
+        std::vector<std::uint8_t> raw = {'E', 'x', 'i', 'f', 0, 0};
+        raw.insert(raw.end(), found.exif.begin(), found.exif.end());
+        FITAG* tag = FreeImage_CreateTag();
+        if (tag == nullptr)
+            return;
+        FreeImage_SetTagKey(tag, "ExifRaw");
+        FreeImage_SetTagType(tag, FIDT_BYTE);
+        FreeImage_SetTagCount(tag, static_cast<DWORD>(raw.size()));
+        FreeImage_SetTagLength(tag, static_cast<DWORD>(raw.size()));
+        FreeImage_SetTagValue(tag, raw.data());
+        FreeImage_SetMetadata(FIMD_EXIF_RAW, dib, "ExifRaw", tag);
+        FreeImage_DeleteTag(tag);
+    }
+}
+
 //! Is some pixel not fully opaque?
 bool AnyTranslucent(const TBitmap32& bitmap) noexcept {
     const TColor32* p = bitmap.Bits();
@@ -142,13 +166,8 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
     const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
     if (!PlausiblePictureSize(width, height))
         return false;
-    const FIICCPROFILE* libraryProfile = FreeImage_GetICCProfile(decoded.dib);
-    if (format == FIF_PNG && (libraryProfile == nullptr || libraryProfile->size == 0)) {
-        // The library's PNG reader skips the profile that the output stage hands on.
-        std::vector<std::uint8_t> profile = ReadPngColourProfile(path);
-        if (!profile.empty())
-            FreeImage_CreateICCProfile(decoded.dib, profile.data(), static_cast<long>(profile.size()));
-    }
+    if (format == FIF_PNG)
+        AddPngSourceMetadata(decoded.dib, path);
 
     TransferSource from;
     PrepareTransfer(decoded.dib, from);

@@ -11,6 +11,7 @@
 #include "OutputMetadataReadBack.h"
 #include "OutputTestImages.h"
 #include "imageio/OutputWriter.h"
+#include "imageio/SourceDecoder.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -175,6 +176,23 @@ TEST_F(ExifOutputTest, PngOutputCarriesTheRewrittenExifInItsExifChunk) {
     // Without metadata there is none.
     settings_.keepMetadata = false;
     EXPECT_TRUE(PngChunk(Write("PNG", "cam.png"), "eXIf").empty());
+}
+
+TEST_F(ExifOutputTest, APngSourcesExifChunkIsReadAndCarried) {
+    Write("PNG", "cam.png");
+    WorkingImage png;
+    ASSERT_TRUE(DecodeSourceImage(png, out_.file("cam.png"), DecodeTargets::SourceOnly));
+    png.ComposedBitmap.Assign(png.SourceBitmap);
+    OutputSettings settings;
+    settings.formatChoice = "JPEG";
+    settings.outputFolder = src_.path().string();
+    settings.existingFilePolicy = ExistingFilePolicy::Rename;
+    const OutputOutcome outcome = SaveOutputImage(png, settings);
+    ASSERT_FALSE(outcome.OutputFailed) << outcome.reason;
+    const FreeImagePtr loaded = test::LoadOutput(outcome.targetPath);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(TagString(loaded.get(), FIMD_EXIF_MAIN, "Make"), "TessolyCam");
+    EXPECT_EQ(TagString(loaded.get(), FIMD_EXIF_EXIF, "PixelXDimension"), "48");
 }
 
 TEST_F(ExifOutputTest, TiffOutputCarriesExifIptcAndTheStoredOrientation) {

@@ -1,6 +1,7 @@
-#include "imageio/PngColourProfile.h"
+#include "imageio/PngSourceMetadata.h"
 
 #include <cstring>
+#include <utility>
 
 #include <zlib.h>
 
@@ -35,35 +36,44 @@ std::vector<std::uint8_t> Inflate(const std::vector<std::uint8_t>& in) {
     return out;
 }
 
+//! The profile of an iCCP chunk's body: a name of 1..79 characters, its terminator,
+//! compression method 0, the zlib stream.
+std::vector<std::uint8_t> ColourProfile(const std::vector<std::uint8_t>& body) {
+    const void* end = std::memchr(body.data(), 0, body.size() < 80 ? body.size() : 80);
+    if (end == nullptr)
+        return {};
+    const std::size_t streamAt = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - body.data()) + 2;
+    if (streamAt > body.size() || body[streamAt - 1] != 0)
+        return {};
+    return Inflate(std::vector<std::uint8_t>(body.begin() + static_cast<std::ptrdiff_t>(streamAt), body.end()));
+}
+
 } // namespace
 
-std::vector<std::uint8_t> ReadPngColourProfile(const std::string& path) {
+PngSourceMetadata ReadPngSourceMetadata(const std::string& path) {
+    PngSourceMetadata found;
     ByteReader r(path);
     std::uint8_t signature[8];
     if (!r.Ok() || !r.ReadAt(0, signature, 8) || std::memcmp(signature, "\x89PNG\r\n\x1a\n", 8) != 0)
-        return {};
-    // The profile comes before the image data; stop there.
+        return found;
+    // Both chunks come before the image data (an eXIf after it is not read, as libpng reads it).
     for (std::uint64_t at = 8;;) {
         std::uint8_t head[8];
         if (!r.ReadAt(at, head, 8))
-            return {};
+            return found;
         const std::uint32_t length = Be32(head);
         if (std::memcmp(head + 4, "IDAT", 4) == 0 || std::memcmp(head + 4, "IEND", 4) == 0)
-            return {};
-        if (std::memcmp(head + 4, "iCCP", 4) == 0) {
-            if (length > kMaxColourProfileBytes)
-                return {};
+            return found;
+        const bool profile = std::memcmp(head + 4, "iCCP", 4) == 0 && found.colourProfile.empty();
+        const bool exif = std::memcmp(head + 4, "eXIf", 4) == 0 && found.exif.empty();
+        if ((profile || exif) && length <= kMaxColourProfileBytes) {
             std::vector<std::uint8_t> body(length);
             if (!r.ReadAt(at + 8, body.data(), length))
-                return {};
-            // A name of 1..79 characters, its terminator, compression method 0, the zlib stream.
-            const void* end = std::memchr(body.data(), 0, body.size() < 80 ? body.size() : 80);
-            if (end == nullptr)
-                return {};
-            const std::size_t streamAt = static_cast<const std::uint8_t*>(end) - body.data() + 2;
-            if (streamAt > body.size() || body[streamAt - 1] != 0)
-                return {};
-            return Inflate(std::vector<std::uint8_t>(body.begin() + static_cast<std::ptrdiff_t>(streamAt), body.end()));
+                return found;
+            if (profile)
+                found.colourProfile = ColourProfile(body);
+            else
+                found.exif = std::move(body);
         }
         at += 12 + std::uint64_t(length);
     }

@@ -191,4 +191,13 @@ void ExpandRow24(const unsigned char* src, TColor32* dst, int width, bool allowV
     ExpandRowScalar(src, dst, 0, width);
 }
 
+bool AnyTranslucent(const TBitmap32& bitmap) noexcept {
+    const TColor32* p = bitmap.Bits();
+    const std::size_t count = std::size_t(bitmap.Width()) * std::size_t(bitmap.Height());
+    TColor32 all = 0xFF000000u;
+    for (std::size_t i = 0; i < count; ++i)
+        all &= p[i];
+    return count > 0 && (all & 0xFF000000u) != 0xFF000000u;
+}
+
 } // namespace tessoly

@@ -25,4 +25,7 @@ void TransferLibraryPixels(FIBITMAP* dib, TBitmap32& out, bool keepAlpha = true,
 //! processor's vector instructions when allowVector and available. Exposed for its test.
 void ExpandRow24(const unsigned char* src, TColor32* dst, int width, bool allowVector = true) noexcept;
 
+//! Is some pixel of bitmap not fully opaque?
+bool AnyTranslucent(const TBitmap32& bitmap) noexcept;
+
 } // namespace tessoly

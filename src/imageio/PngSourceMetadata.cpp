@@ -3,9 +3,11 @@
 #include <cstring>
 #include <utility>
 
+#include <FreeImage.h>
 #include <zlib.h>
 
 #include "imageio/ByteReader.h"
+#include "imageio/TiffDirectory.h"
 
 namespace tessoly {
 
@@ -76,6 +78,28 @@ PngSourceMetadata ReadPngSourceMetadata(const std::string& path) {
                 found.exif = std::move(body);
         }
         at += 12 + std::uint64_t(length);
+    }
+}
+
+
+void AttachPngSourceMetadata(FIBITMAP* dib, const std::string& path) {
+    PngSourceMetadata found = ReadPngSourceMetadata(path);
+    const FIICCPROFILE* known = FreeImage_GetICCProfile(dib);
+    if (!found.colourProfile.empty() && (known == nullptr || known->size == 0))
+        FreeImage_CreateICCProfile(dib, found.colourProfile.data(), static_cast<long>(found.colourProfile.size()));
+    if (!found.exif.empty() && ExifBlockIsSound(found.exif.data(), found.exif.size())) {
+        std::vector<std::uint8_t> raw = {'E', 'x', 'i', 'f', 0, 0};
+        raw.insert(raw.end(), found.exif.begin(), found.exif.end());
+        FITAG* tag = FreeImage_CreateTag();
+        if (tag == nullptr)
+            return;
+        FreeImage_SetTagKey(tag, "ExifRaw");
+        FreeImage_SetTagType(tag, FIDT_BYTE);
+        FreeImage_SetTagCount(tag, static_cast<DWORD>(raw.size()));
+        FreeImage_SetTagLength(tag, static_cast<DWORD>(raw.size()));
+        FreeImage_SetTagValue(tag, raw.data());
+        FreeImage_SetMetadata(FIMD_EXIF_RAW, dib, "ExifRaw", tag);
+        FreeImage_DeleteTag(tag);
     }
 }
 

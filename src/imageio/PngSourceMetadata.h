@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+struct FIBITMAP;
+
 namespace tessoly {
 
 //! Largest profile read [bytes]; real profiles are a few kilobytes, a few large ones a megabyte.
@@ -21,5 +23,10 @@ struct PngSourceMetadata {
 
 //! The chunks before the image data of the PNG file at path; what is missing or broken stays empty.
 PngSourceMetadata ReadPngSourceMetadata(const std::string& path);
+
+//! Gives dib, decoded from the PNG file at path, the profile and Exif block the library's reader
+//! left out (as its JPEG reader keeps them: the profile, the block as "ExifRaw"), for the output
+//! stage to hand on. A library profile is kept; an Exif block that is not sound is left out.
+void AttachPngSourceMetadata(FIBITMAP* dib, const std::string& path);
 
 } // namespace tessoly

@@ -24,7 +24,6 @@
 #include <exception>
 #include <filesystem>
 #include <utility>
-#include <vector>
 
 #include <FreeImage.h>
 
@@ -32,7 +31,6 @@
 #include "imageio/ImageFacts.h"
 #include "imageio/PixelTransfer.h"
 #include "imageio/PngSourceMetadata.h"
-#include "imageio/TiffDirectory.h"
 
 namespace tessoly {
 namespace {
@@ -110,39 +108,6 @@ void TakePixels(TBitmap32& target, TBitmap32&& source) noexcept {
     target.MasterAlpha = masterAlpha;
 }
 
-//! Gives a PNG source's library image the profile and Exif block its reader left out, as the
-//! JPEG reader keeps them, for the output stage to hand on.
-void AddPngSourceMetadata(FIBITMAP* dib, const std::string& path) {
-    PngSourceMetadata found = ReadPngSourceMetadata(path);
-    const FIICCPROFILE* known = FreeImage_GetICCProfile(dib);
-    if (!found.colourProfile.empty() && (known == nullptr || known->size == 0))
-        FreeImage_CreateICCProfile(dib, found.colourProfile.data(), static_cast<long>(found.colourProfile.size()));
-    if (!found.exif.empty() && ExifBlockIsSound(found.exif.data(), found.exif.size())) {
-        std::vector<std::uint8_t> raw = {'E', 'x', 'i', 'f', 0, 0};
-        raw.insert(raw.end(), found.exif.begin(), found.exif.end());
-        FITAG* tag = FreeImage_CreateTag();
-        if (tag == nullptr)
-            return;
-        FreeImage_SetTagKey(tag, "ExifRaw");
-        FreeImage_SetTagType(tag, FIDT_BYTE);
-        FreeImage_SetTagCount(tag, static_cast<DWORD>(raw.size()));
-        FreeImage_SetTagLength(tag, static_cast<DWORD>(raw.size()));
-        FreeImage_SetTagValue(tag, raw.data());
-        FreeImage_SetMetadata(FIMD_EXIF_RAW, dib, "ExifRaw", tag);
-        FreeImage_DeleteTag(tag);
-    }
-}
-
-//! Is some pixel not fully opaque?
-bool AnyTranslucent(const TBitmap32& bitmap) noexcept {
-    const TColor32* p = bitmap.Bits();
-    const std::size_t count = std::size_t(bitmap.Width()) * std::size_t(bitmap.Height());
-    TColor32 all = 0xFF000000u;
-    for (std::size_t i = 0; i < count; ++i)
-        all &= p[i];
-    return count > 0 && (all & 0xFF000000u) != 0xFF000000u;
-}
-
 } // namespace
 
 bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTargets targets,
@@ -167,7 +132,7 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
     if (!PlausiblePictureSize(width, height))
         return false;
     if (format == FIF_PNG)
-        AddPngSourceMetadata(decoded.dib, path);
+        AttachPngSourceMetadata(decoded.dib, path);
 
     TransferSource from;
     PrepareTransfer(decoded.dib, from);

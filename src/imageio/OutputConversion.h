@@ -3,8 +3,9 @@
 // metadata, resolution, colour mode, rotation, resizing, the reduction to 24 bits and the
 // format's own step are applied in this fixed order.
 //
-// A source with transparent pixels keeps the composed alpha where the format holds alpha; the
-// metadata of the result is then fitted to its format (OutputMetadata.h).
+// A source with transparent pixels keeps the composed alpha where the format holds alpha (the
+// reduction is then to 32 bits); the metadata of the result is fitted to its format last
+// (OutputMetadata.h).
 //
 // Invariants: every step hands its metadata and resolution on to the image it makes, so what the
 // metadata and resolution steps set reaches the file; a step that yields no image (a resize to
@@ -28,7 +29,7 @@ struct ConvertedOutput {
     //! Pixels of the intermediate image, which the library image wraps without owning them;
     //! declared first so that it outlives image.
     std::unique_ptr<unsigned char[]> intermediatePixels;
-    //! 24-bit (8-bit palette for GIF) image, or null when a step lost it.
+    //! 24-bit (32-bit with alpha kept, 8-bit palette for GIF) image, or null when a step lost it.
     FreeImagePtr image;
     //! Format row chosen by the format choice.
     OutputFormat format;

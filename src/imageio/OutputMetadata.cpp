@@ -136,6 +136,12 @@ std::vector<std::uint8_t> IptcRecords(FIBITMAP* image) {
         }
     } while (FreeImage_FindNextMetadata(walk, &tag));
     FreeImage_FindCloseMetadata(walk);
+    // Record 2 opens with its version (2:00), as the library's JPEG writer adds it too.
+    constexpr WORD kRecordVersionId = 0x0200;
+    const bool hasVersion = std::any_of(records.begin(), records.end(),
+                                        [](const Record& r) { return r.id == kRecordVersionId; });
+    if (!records.empty() && !hasVersion)
+        records.push_back({kRecordVersionId, std::string("\0\x04", 2)});
     std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) { return a.id < b.id; });
     std::vector<std::uint8_t> out;
     for (const Record& r : records) {

@@ -242,6 +242,9 @@ std::vector<std::uint8_t> AddTiffMetadata(const std::uint8_t* data, std::size_t 
     }
     entries.insert(entries.end(), added.begin(), added.end());
     const std::uint32_t directory = builder.AppendDirectory(std::move(entries), next);
+    // A classic TIFF's offsets are 32 bits: a file that outgrew them would point nowhere.
+    if (builder.Bytes().size() > 0xFFFFFFFFu)
+        return {};
     builder.Put32(builder.Bytes().data() + 4, directory);
     return std::move(builder.Bytes());
 }

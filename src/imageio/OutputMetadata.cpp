@@ -8,12 +8,14 @@
 #include "imageio/ByteReader.h"
 #include "imageio/ExifRewrite.h"
 #include "imageio/OutputCapabilities.h"
+#include "imageio/XmpRewrite.h"
 
 namespace tessoly {
 
 namespace {
 
 constexpr const char* kExifRawKey = "ExifRaw";
+constexpr const char* kXmpKey = "XMLPacket";
 
 void DropExif(FIBITMAP* image) {
     for (FREE_IMAGE_MDMODEL model : {FIMD_EXIF_MAIN, FIMD_EXIF_EXIF, FIMD_EXIF_GPS, FIMD_EXIF_MAKERNOTE,
@@ -155,6 +157,31 @@ std::vector<std::uint8_t> IptcRecords(FIBITMAP* image) {
     return out;
 }
 
+//! The XMP packet brought up to date as the Exif is.
+void FitXmp(FIBITMAP* image, bool orientationApplied) {
+    FITAG* tag = nullptr;
+    if (!FreeImage_GetMetadata(FIMD_XMP, image, kXmpKey, &tag) || tag == nullptr ||
+        FreeImage_GetTagType(tag) != FIDT_ASCII) {
+        return;
+    }
+    const auto* value = static_cast<const char*>(FreeImage_GetTagValue(tag));
+    const std::string packet(value, strnlen(value, FreeImage_GetTagLength(tag)));
+    const ExifUpdate update{FreeImage_GetWidth(image), FreeImage_GetHeight(image), orientationApplied};
+    const std::string rewritten = RewriteXmpPacket(packet, update);
+    if (rewritten == packet)
+        return;
+    FITAG* copy = FreeImage_CloneTag(tag);
+    if (copy == nullptr)
+        return;
+    // The library's writers store the value with its terminator.
+    const auto length = static_cast<DWORD>(rewritten.size() + 1);
+    FreeImage_SetTagLength(copy, length);
+    FreeImage_SetTagCount(copy, length);
+    FreeImage_SetTagValue(copy, rewritten.c_str());
+    FreeImage_SetMetadata(FIMD_XMP, image, kXmpKey, copy);
+    FreeImage_DeleteTag(copy);
+}
+
 void CarryColourProfile(FIBITMAP* image, FIBITMAP* sourceImage) {
     FreeImage_DestroyICCProfile(image);
     if (sourceImage == nullptr)
@@ -182,6 +209,8 @@ void FitMetadataToFormat(ConvertedOutput& out, FIBITMAP* sourceImage, const Outp
     const FormatCapabilities& can = CapabilitiesOf(out.format.code);
     if (settings.keepMetadata) {
         FitExif(out, can.exif, orientationApplied);
+        if (can.xmp)
+            FitXmp(image, orientationApplied);
         if (can.iptc) {
             out.iptcRecords = IptcRecords(image);
             KeepIptcListOrder(image);

@@ -147,11 +147,15 @@ TEST_F(ExifOutputTest, PixelDimensionsFollowTheOutputAndMakerNotesStayWhole) {
 }
 
 TEST_F(ExifOutputTest, OrientationIsOneOnlyWhereThePixelsWereTurnedUpright) {
+    const char xmp[] = R"(<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF><rdf:Description tiff:Orientation="6"/></rdf:RDF></x:xmpmeta>)";
+    SetTag(image_.SourceImage, FIMD_XMP, "XMLPacket", 0, FIDT_ASCII, xmp, sizeof xmp);
     for (const bool applied : {false, true}) {
         image_.OrientationApplied = applied;
         Write("JPEG", "cam.jpg");
         const FreeImagePtr loaded = test::LoadOutput(out_.file("cam.jpg"));
         ASSERT_TRUE(loaded);
+        EXPECT_NE(TagText(loaded.get(), FIMD_XMP, "XMLPacket").find(applied ? "tiff:Orientation=\"1\"" : "tiff:Orientation=\"6\""),
+                  std::string::npos);
         FITAG* tag = nullptr;
         ASSERT_TRUE(FreeImage_GetMetadata(FIMD_EXIF_MAIN, loaded.get(), "Orientation", &tag));
         EXPECT_EQ(*static_cast<const WORD*>(FreeImage_GetTagValue(tag)), applied ? 1 : 6);

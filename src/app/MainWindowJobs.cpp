@@ -2,6 +2,7 @@
 // stopping the jobs, and the window steps each job hands to the user-interface thread.
 
 #include <algorithm>
+#include <utility>
 
 #include <QAction>
 #include <QCheckBox>
@@ -73,6 +74,7 @@ std::vector<QWidget*> TImageListSide::BusyControls() {
             f.sComboBoxColor,
             f.sTrackBarJPEGQuality,
             f.sCheckBoxExif,
+            f.sCheckBoxAutoOrient,
             f.sComboBoxRotate,
             f.sCheckBoxResizeImage,
             f.sDecimalSpinEditWidth,
@@ -249,6 +251,7 @@ void TImageListSide::StartBatch() {
     // The flag goes up here as well as in the job: a second click queued behind this one must
     // find the run already going, not start a second job beside it.
     form_.Jobs->BatchRunning.store(true);
+    form_.BatchOutputs.Clear();
     EnterBatchHeap();
     auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this);
     connect(job, &QThread::finished, job, &QObject::deleteLater);
@@ -263,7 +266,8 @@ void TImageListSide::StartReadingJob(const QStringList& paths) {
     }
     // As for the batch: the flag is up before anything else can be clicked.
     form_.Jobs->ReadingInProgress.store(true);
-    auto* job = new TReadingImagesProcess(gate_, form_.Jobs, *this, paths);
+    auto* job = new TReadingImagesProcess(gate_, form_.Jobs, *this, paths, nullptr,
+                                          form_.sCheckBoxAutoOrient->isChecked());
     connect(job, &QThread::finished, job, &QObject::deleteLater);
     readingJob_ = job;
     job->start();
@@ -308,7 +312,9 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
 }
 
 void TImageListSide::SetItemStatus(int row, ItemStatus status) {
-    model_->SetStatus(row, status);
+    // The job sets a row's final status right after processing it, so the reason of the image
+    // just processed belongs to this row; a row begun anew loses its old reason.
+    model_->SetStatus(row, status, status == ItemStatus::InProgress ? QString() : std::exchange(itemReason_, {}));
 }
 
 void TImageListSide::RevealItem(int row) {
@@ -327,6 +333,7 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     f.LastOutput = OutputOutcome{};
     f.LoadPreviewImage(source);
     const OutputOutcome& output = f.LastOutput;
+    itemReason_ = QString::fromStdString(output.reason);
     if (output.OutputSkipped) {
         return ItemStatus::Skipped;
     }

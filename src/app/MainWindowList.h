@@ -127,6 +127,8 @@ private:
     //! Busy state: the tab active when the job began, and whether each resize control was enabled.
     int savedTab_ = 0;
     std::array<bool, 4> resizeEnabled_{};
+    //! Why the image the batch processed last was skipped or not written; empty otherwise.
+    QString itemReason_;
     //! True between EnterBusyState and LeaveBusyState, so a repeated call changes nothing.
     bool busy_ = false;
 };

@@ -298,6 +298,10 @@ void TMainForm::BuildSettingsTab() {
     sCheckBoxProportional = Check(output, "sCheckBoxProportional", QStringLiteral("Proportional"),
                                   QRect(292, 73, 104, 18), true, QStringLiteral("Maintain aspect ratio"));
     sCheckBoxProportional->setEnabled(false);
+    // Beside the Start button, above it: the output group's three rows are full.
+    sCheckBoxAutoOrient = Check(page, "sCheckBoxAutoOrient", QStringLiteral("Apply Exif orientation"),
+                                QRect(290, 100, 116, 18), true,
+                                QStringLiteral("Turn photos upright as their Exif orientation says"));
 
     QGroupBox* folder =
         Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 100, 310, 66));

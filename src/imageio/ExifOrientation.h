@@ -63,6 +63,8 @@ private:
     static constexpr int kBandRows = 32;
     FIBITMAP* dib_ = nullptr;
     int orientation_ = 1;
+    //! A 24-bit image turned by a quarter turn straight from its rows, without bands.
+    bool direct24_ = false;
     //! Views onto dib's bands, top band first; they share dib's pixels.
     std::vector<FreeImagePtr> bands_;
     //! One band at 32 bits, stored orientation; the last band may be shorter.

@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -11,8 +12,10 @@
 #include <FreeImage.h>
 
 #include "BenchFrames.h"
+#include "batch/ImagePipeline.h"
 #include "imageio/ExifOrientation.h"
 #include "imageio/FreeImageLibrary.h"
+#include "imageio/PixelTransfer.h"
 #include "imageio/SourceDecoder.h"
 #include "imageio/WorkingImage.h"
 
@@ -78,6 +81,29 @@ void BM_OrientUpright(benchmark::State& state) {
 }
 BENCHMARK(BM_OrientUpright)->Arg(1)->Arg(3)->Arg(6)->Arg(8)->Unit(benchmark::kMillisecond);
 
+// The pixels of a decoded 6000 x 4000 photo into a 32-bit bitmap: as stored (argument 1) or turned
+// upright (any other orientation), the decoding itself left out.
+void BM_TransferUpright(benchmark::State& state) {
+    const int orientation = static_cast<int>(state.range(0));
+    FIBITMAP* dib = FreeImage_Load(FIF_JPEG, OrientedPhoto(orientation).c_str(), 0);
+    unsigned w = FreeImage_GetWidth(dib), h = FreeImage_GetHeight(dib);
+    tessoly::UprightSize(orientation, w, h);
+    tessoly::TBitmap32 upright(static_cast<int>(w), static_cast<int>(h));
+    for (auto _ : state) {
+        if (orientation == 1) {
+            tessoly::TransferLibraryPixels(dib, upright);
+        } else {
+            tessoly::UprightTransfer transfer;
+            if (!transfer.Prepare(dib, orientation))
+                state.SkipWithError("no memory");
+            transfer.Run(upright, true);
+        }
+        benchmark::DoNotOptimize(upright.Bits());
+    }
+    FreeImage_Unload(dib);
+}
+BENCHMARK(BM_TransferUpright)->Arg(1)->Arg(3)->Arg(6)->Arg(8)->Unit(benchmark::kMillisecond);
+
 void BM_DecodeOrientedJpeg(benchmark::State& state) {
     const std::string path = OrientedPhoto(static_cast<int>(state.range(0)));
     tessoly::WorkingImage image;
@@ -88,5 +114,31 @@ void BM_DecodeOrientedJpeg(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DecodeOrientedJpeg)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+namespace {
+
+// The whole item of tessoly-cli --jobs 1 (decode, compose, convert, encode, write) on the photo
+// with orientation 1 and 6: the figure behind the cost of orientation.
+void BM_ProcessOrientedJpeg(benchmark::State& state) {
+    const std::string path = OrientedPhoto(static_cast<int>(state.range(0)));
+    tessoly::WorkingImage image;
+    tessoly::TTrueTypeFont font;
+    tessoly::OutputSettings output;
+    output.formatChoice = "JPEG";
+    output.outputFolder = "/tmp/tessoly-bench-out";
+    output.existingFilePolicy = tessoly::ExistingFilePolicy::Overwrite;
+    std::filesystem::create_directories(output.outputFolder);
+    tessoly::PipelineOptions options;
+    options.showInPreview = false;
+    const tessoly::WatermarkSettings watermark;
+    for (auto _ : state) {
+        const tessoly::PipelineResult result = tessoly::ProcessImage(path, watermark, output, image, font, options);
+        if (result.status != tessoly::ItemStatus::Successful)
+            state.SkipWithError(result.reason.c_str());
+    }
+}
+BENCHMARK(BM_ProcessOrientedJpeg)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 } // namespace

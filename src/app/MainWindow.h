@@ -106,6 +106,8 @@ public:
     OutputOutcome LastOutput;
     //! The files the window's batch run has written; emptied when a run starts.
     WrittenOutputs BatchOutputs;
+    //! The text of the last error box the per-image pipeline showed; reset with LastOutput.
+    QString LastLoadError;
     //! The TabIcon index each tab shows now.
     std::array<int, 3> TabIcon{0, 5, 6};
 

@@ -2,7 +2,6 @@
 // stopping the jobs, and the window steps each job hands to the user-interface thread.
 
 #include <algorithm>
-#include <utility>
 
 #include <QAction>
 #include <QCheckBox>
@@ -312,9 +311,8 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
 }
 
 void TImageListSide::SetItemStatus(int row, ItemStatus status) {
-    // The job sets a row's final status right after processing it, so the reason of the image
-    // just processed belongs to this row; a row begun anew loses its old reason.
-    model_->SetStatus(row, status, status == ItemStatus::InProgress ? QString() : std::exchange(itemReason_, {}));
+    const bool finished = status == ItemStatus::Unsuccessful || status == ItemStatus::Skipped;
+    model_->SetStatus(row, status, finished ? pendingReason_ : QString());
 }
 
 void TImageListSide::RevealItem(int row) {
@@ -331,9 +329,13 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     const std::string source = path.toStdString();
     f.Image().CurrentImagePath = source;
     f.LastOutput = OutputOutcome{};
+    f.LastLoadError.clear();
     f.LoadPreviewImage(source);
     const OutputOutcome& output = f.LastOutput;
-    itemReason_ = QString::fromStdString(output.reason);
+    // The box of an undecodable file names only its path, which the hint shows already.
+    pendingReason_ = !output.reason.empty()    ? QString::fromStdString(output.reason)
+                     : f.LastLoadError == path ? QString()
+                                               : f.LastLoadError;
     if (output.OutputSkipped) {
         return ItemStatus::Skipped;
     }

@@ -119,6 +119,8 @@ private:
 
     TMainForm& form_;
     ImageListModel* model_ = nullptr;
+    //! Why the image just processed was not written, for its row's hint when its status is set.
+    QString pendingReason_;
     std::shared_ptr<HandOffGate> gate_;
     QPointer<TReadingImagesProcess> readingJob_;
     QPointer<TWatermarkProcess> batchJob_;
@@ -127,8 +129,6 @@ private:
     //! Busy state: the tab active when the job began, and whether each resize control was enabled.
     int savedTab_ = 0;
     std::array<bool, 4> resizeEnabled_{};
-    //! Why the image the batch processed last was skipped or not written; empty otherwise.
-    QString itemReason_;
     //! True between EnterBusyState and LeaveBusyState, so a repeated call changes nothing.
     bool busy_ = false;
 };

@@ -97,11 +97,7 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
         return background_;
     case Qt::ToolTipRole:
         if (column == ColumnImage) {
-            if (item.statusReason.isEmpty()) {
-                return item.path;
-            }
-            // Hints render as rich text once they hold a line break; the texts stay literal.
-            return item.path.toHtmlEscaped() + QStringLiteral("<br>") + item.statusReason.toHtmlEscaped();
+            return item.reason.isEmpty() ? item.path : item.path + QLatin1Char('\n') + item.reason;
         }
         return {};
     default:
@@ -167,7 +163,7 @@ void ImageListModel::SetStatus(int row, ItemStatus status, const QString& reason
     }
     ImageListItem& item = items_[static_cast<std::size_t>(row)];
     item.status = status;
-    item.statusReason = reason;
+    item.reason = reason;
     const QModelIndex cell = index(row, ColumnImage);
     Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole, Qt::ToolTipRole});
     Q_EMIT ListChanged();

@@ -64,7 +64,7 @@ public:
 
     //! Appends one row at the end.
     void Append(const ImageListItem& item);
-    //! Out-of-range rows are ignored. reason replaces the row's old one (empty: none).
+    //! Out-of-range rows are ignored. reason is kept for the row's hint (empty for none).
     void SetStatus(int row, ItemStatus status, const QString& reason = QString());
     void SetChecked(int row, bool checked);
 

@@ -45,18 +45,6 @@ TEST(ImageListModel, NewRowIsCheckedWaitingAndCounted) {
     EXPECT_EQ(model.data(cell, Qt::DecorationRole).value<QImage>(), StatusIcon(ItemStatus::Waiting));
 }
 
-TEST(ImageListModel, TheHintGivesTheReasonOfTheLastStatusUntilTheRowIsBegunAgain) {
-    ImageListModel model;
-    model.Append(Row("/p/a&b.jpg"));
-    const QModelIndex cell = model.index(0, ColumnImage);
-    EXPECT_EQ(model.data(cell, Qt::ToolTipRole).toString(), "/p/a&b.jpg");
-    model.SetStatus(0, ItemStatus::Skipped, "/o/<x>.jpg was already written by this batch");
-    EXPECT_EQ(model.data(cell, Qt::ToolTipRole).toString(),
-              "/p/a&amp;b.jpg<br>/o/&lt;x&gt;.jpg was already written by this batch");
-    model.SetStatus(0, ItemStatus::InProgress);
-    EXPECT_EQ(model.data(cell, Qt::ToolTipRole).toString(), "/p/a&b.jpg");
-}
-
 TEST(ImageListModel, CounterFollowsCheckMarksAtOnce) {
     ImageListModel model;
     for (int i = 0; i < 5; ++i) {

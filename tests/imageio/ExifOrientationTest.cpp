@@ -70,7 +70,7 @@ TEST(ExifOrientationTest, BandTransferGivesTheWholePictureTurned) {
     const struct {
         unsigned bpp;
         int width, height;
-    } cases[] = {{24, 75, 70}, {32, 40, 33}, {8, 31, 64}, {1, 19, 97}, {4, 30, 5}};
+    } cases[] = {{24, 75, 70}, {24, 5, 3}, {24, 1, 9}, {32, 40, 33}, {8, 31, 64}, {1, 19, 97}, {4, 30, 5}};
     for (const auto& c : cases) {
         FreeImagePtr dib(FreeImage_Allocate(c.width, c.height, c.bpp));
         std::uint32_t state = 7;

@@ -56,7 +56,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         // A palette's transparency is decoded only for an output that keeps it: every other
         // output gets the opaque pixels it always had.
         const auto keepPaletteAlpha = [&output](int sourceFormat) { return OutputHoldsAlpha(output, sourceFormat); };
-        if (!DecodeSourceImage(image, sourcePath, targets, keepPaletteAlpha))
+        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation, keepPaletteAlpha))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
@@ -76,7 +76,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveOutputImage(image, output);
+        const OutputOutcome outcome = SaveOutputImage(image, output, options.writtenThisRun);
         result.targetPath = outcome.targetPath;
         if (outcome.OutputSkipped) {
             result.status = ItemStatus::Skipped;

@@ -150,7 +150,7 @@ void TPreviewPane::LoadPreviewImage(const std::string& path) {
         PaletteAlphaRule keepPaletteAlpha;
         if (host_.BatchRunning())
             keepPaletteAlpha = [this](int format) { return host_.OutputKeepsTransparency(format); };
-        if (!DecodeSourceImage(image_, path, targets, keepPaletteAlpha))
+        if (!DecodeSourceImage(image_, path, targets, host_.ApplyExifOrientation(), keepPaletteAlpha))
             throw RenderError(path);
         UpdatePreviewName();
         host_.RenderPreview();

@@ -33,6 +33,8 @@ public:
     //! During a batch: does the output of a source of this format keep its transparency, so
     //! that a palette's transparent entries must be decoded as alpha?
     virtual bool OutputKeepsTransparency(int /*sourceFormat*/) const { return false; }
+    //! The "Apply Exif orientation" check mark: decode sources upright.
+    virtual bool ApplyExifOrientation() const { return true; }
 };
 
 //! "Scale: 43 %  " for a W x H picture in a cw x ch area: the fit factor as a float, never above 1,

@@ -47,7 +47,7 @@ protected:
         PaletteAlphaRule rule;
         if (withRule)
             rule = [&settings](int format) { return OutputHoldsAlpha(settings, format); };
-        EXPECT_TRUE(DecodeSourceImage(image_, path, DecodeTargets::SourceOnly, rule));
+        EXPECT_TRUE(DecodeSourceImage(image_, path, DecodeTargets::SourceOnly, true, rule));
         image_.ComposedBitmap.Assign(image_.SourceBitmap);
         const OutputOutcome outcome = SaveOutputImage(image_, settings);
         ReleaseSourceImage(image_);

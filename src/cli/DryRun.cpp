@@ -1,0 +1,58 @@
+#include "cli/DryRun.h"
+
+#include <filesystem>
+
+#include <FreeImage.h>
+
+#include "cli/SourceCheck.h"
+#include "imageio/OutputFormat.h"
+#include "imageio/OutputNaming.h"
+
+namespace tessoly::cli {
+
+namespace {
+
+std::string PathKey(const std::string& path) {
+    return std::filesystem::absolute(std::filesystem::path(path)).lexically_normal().string();
+}
+
+} // namespace
+
+ReportLine PlanItem(const std::string& source, const std::string& outputFolder, const OutputSettings& output,
+                    PlannedTargets& planned) {
+    ReportLine line;
+    line.source = source;
+    // The header tells the format without decoding; a file it does not name fails the decode.
+    const FREE_IMAGE_FORMAT format = std::filesystem::is_regular_file(source)
+                                         ? FreeImage_GetFileType(source.c_str(), 0)
+                                         : FIF_UNKNOWN;
+    if (format == FIF_UNKNOWN) {
+        line.status = "Unsuccessful";
+        line.reason = source + ": " + SourceProblem(source);
+        line.shortfall = Shortfall::NotRead;
+        return line;
+    }
+    const std::string extension =
+        SelectOutputFormat(FormatNameForChoice(output.formatChoice, format), output.jpegQuality).extension;
+    const std::string base = OutputBasePath(source, outputFolder);
+    const std::string plain = base + extension;
+    const bool exists = IsExistingFile(plain) || planned.count(PathKey(plain)) > 0;
+    line.target = plain;
+    if (!exists) {
+        line.status = "Write";
+    } else if (output.existingFilePolicy == ExistingFilePolicy::Overwrite) {
+        line.status = "Overwrite";
+    } else if (output.existingFilePolicy == ExistingFilePolicy::Rename) {
+        line.status = "Rename";
+        line.target = base + RenameSuffix + extension;
+    } else {
+        line.status = "Skip";
+        line.reason = "skipped " + source + ": " + plain + " already exists";
+        line.shortfall = Shortfall::Skipped;
+        return line;
+    }
+    planned.insert(PathKey(line.target));
+    return line;
+}
+
+} // namespace tessoly::cli

@@ -133,6 +133,21 @@ const std::vector<Choice<ExistingFilePolicy>>& PolicyChoices() {
     return choices;
 }
 
+//! "unchanged (default), bmp, ..." and the extensions that differ from the names.
+std::string FormatHelp() {
+    std::string names, extensions;
+    for (const auto& choice : FormatChoices()) {
+        names += (names.empty() ? "" : ", ") + choice.spellings.front();
+        if (choice.value == OutputSettings{}.formatChoice)
+            names += " (default)";
+        for (std::size_t i = 1; i < choice.spellings.size(); ++i) {
+            if (choice.spellings[i] != choice.spellings.front())
+                extensions += (extensions.empty() ? "" : ", ") + choice.spellings[i];
+        }
+    }
+    return names + (extensions.empty() ? "" : "\n(also " + extensions + ")");
+}
+
 //! What a handler is given.
 struct Given {
     const std::string& option;
@@ -162,7 +177,7 @@ struct OptionRow {
     const char* shortName;
     //! The value's placeholder in --help ("0..100"), for a Value row.
     const char* valueName;
-    const char* help;
+    std::string help;
     std::function<void(CliOptions&, const Given&)> apply;
 };
 
@@ -171,7 +186,7 @@ struct OptionRow {
 // the options after it on the command line refine what it set.
 const std::vector<OptionRow>& OptionTable() {
     static const std::vector<OptionRow> table = {
-        {Kind::Section, "Watermark:", nullptr, nullptr, nullptr, {}},
+        {Kind::Section, "Watermark:", nullptr, nullptr, "", {}},
         {Kind::Value, "--mode", nullptr, "text|image", "text (default) or picture watermark",
          [](CliOptions& o, const Given& g) { o.watermark.mode = Choose(g.option, g.value, ModeChoices()); }},
         {Kind::Value, "--caption", nullptr, "TEXT", "text to draw (default \"\u00A9 Tessoly\")",
@@ -235,10 +250,8 @@ const std::vector<OptionRow>& OptionTable() {
              o.watermark.imageRotationPosition = Int(g.option, g.value, 0, 4);
          }},
 
-        {Kind::Section, "Output:", nullptr, nullptr, nullptr, {}},
-        {Kind::Value, "--format", nullptr, "NAME",
-         "unchanged (default), bmp, gif, jpeg, jpeg-2000, png, tiff, tga\n"
-         "(also jpg, jp2, tif)",
+        {Kind::Section, "Output:", nullptr, nullptr, "", {}},
+        {Kind::Value, "--format", nullptr, "NAME", FormatHelp(),
          [](CliOptions& o, const Given& g) { o.output.formatChoice = Choose(g.option, g.value, FormatChoices()); }},
         {Kind::Value, "--resolution", nullptr, "DPI|Src", "(default Src: as the source)",
          [](CliOptions& o, const Given& g) { o.output.resolutionChoice = g.value; }},
@@ -271,7 +284,7 @@ const std::vector<OptionRow>& OptionTable() {
              o.output.existingFilePolicy = Choose(g.option, g.value, PolicyChoices());
          }},
 
-        {Kind::Section, "Images:", nullptr, nullptr, nullptr, {}},
+        {Kind::Section, "Images:", nullptr, nullptr, "", {}},
         {Kind::Switch, "--recursive", "-r", nullptr, "folders give their sub-folders' images too",
          [](CliOptions& o, const Given&) { o.recursive = true; }},
         {Kind::Value, "--files-from", nullptr, "FILE", "more paths, one a line (- for stdin)",
@@ -287,7 +300,7 @@ const std::vector<OptionRow>& OptionTable() {
              o.shardIndex = Int(g.option, g.value.substr(0, slash), 1, o.shardCount);
          }},
 
-        {Kind::Section, "Run:", nullptr, nullptr, nullptr, {}},
+        {Kind::Section, "Run:", nullptr, nullptr, "", {}},
         {Kind::Value, "--jobs", "-j", "N", "images processed at once (default: one per core)",
          [](CliOptions& o, const Given& g) { o.jobs = Int(g.option, g.value, 1, 256); }},
         {Kind::Switch, "--dry-run", "-n", nullptr, "list each target and what would happen; write nothing",
@@ -406,7 +419,7 @@ Names of values (position, format, rotation...) may be given in any letter case.
             names += std::string(" ") + row.valueName;
         if (row.kind == Kind::Toggle)
             names += ", --no-" + std::string(row.name + 2);
-        std::string help = row.help;
+        const std::string& help = row.help;
         std::string indent(column, ' ');
         if (names.size() + 1 > column) {
             text += names + "\n" + indent;

@@ -55,6 +55,34 @@ std::vector<std::string> FoldersOfItems(std::size_t count, const OutputSettings&
     return std::vector<std::string>(count, output.outputFolder);
 }
 
+} // namespace
+
+std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
+                                                       const OutputSettings& output) {
+    return ItemDependencies(sources, FoldersOfItems(sources.size(), output));
+}
+
+std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
+                                                       const std::vector<std::string>& outputFolders) {
+    std::vector<std::vector<std::size_t>> dependencies(sources.size());
+    // The last item seen in each family: waiting for it waits for the whole chain before it.
+    std::unordered_map<std::string, std::size_t> lastInFamily;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        for (const std::string& key : FamilyKeys(sources[i], outputFolders.at(i))) {
+            const auto found = lastInFamily.find(key);
+            if (found != lastInFamily.end())
+                dependencies[i].push_back(found->second);
+            lastInFamily[key] = i;
+        }
+        std::sort(dependencies[i].begin(), dependencies[i].end());
+        dependencies[i].erase(std::unique(dependencies[i].begin(), dependencies[i].end()),
+                              dependencies[i].end());
+    }
+    return dependencies;
+}
+
+namespace {
+
 std::size_t RunBatch(const std::vector<std::string>& sources, const std::vector<std::string>& folders,
                      const WatermarkSettings& watermark, const OutputSettings& output, int jobs,
                      const ParallelBatchCallbacks& callbacks) {
@@ -161,30 +189,6 @@ std::size_t RunBatch(const std::vector<std::string>& sources, const std::vector<
 
 } // namespace
 
-std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
-                                                       const OutputSettings& output) {
-    return ItemDependencies(sources, FoldersOfItems(sources.size(), output));
-}
-
-std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
-                                                       const std::vector<std::string>& outputFolders) {
-    std::vector<std::vector<std::size_t>> dependencies(sources.size());
-    // The last item seen in each family: waiting for it waits for the whole chain before it.
-    std::unordered_map<std::string, std::size_t> lastInFamily;
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        for (const std::string& key : FamilyKeys(sources[i], outputFolders.at(i))) {
-            const auto found = lastInFamily.find(key);
-            if (found != lastInFamily.end())
-                dependencies[i].push_back(found->second);
-            lastInFamily[key] = i;
-        }
-        std::sort(dependencies[i].begin(), dependencies[i].end());
-        dependencies[i].erase(std::unique(dependencies[i].begin(), dependencies[i].end()),
-                              dependencies[i].end());
-    }
-    return dependencies;
-}
-
 std::size_t RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
                              const OutputSettings& output, int jobs,
                              const ParallelBatchCallbacks& callbacks) {
@@ -198,6 +202,5 @@ std::size_t RunParallelBatch(const std::vector<std::string>& sources, const std:
         throw std::invalid_argument("one output folder per source is needed");
     return RunBatch(sources, outputFolders, watermark, output, jobs, callbacks);
 }
-
 
 } // namespace tessoly

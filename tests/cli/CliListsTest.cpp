@@ -335,35 +335,51 @@ TEST(CliListsTest, ShardsTogetherEqualOneWholeRunByteForByte) {
     EXPECT_EQ(empty.out, "");
 }
 
+//! The words bash completion offers for the command line words, the last being completed.
+std::string Completions(const test::ScratchDir& dir, const std::vector<std::string>& words) {
+    std::string script = "source '" + std::string(TESSOLY_PACKAGING_DIR) + "/completion/tessoly-cli'; COMP_WORDS=('" +
+                         TESSOLY_CLI_PATH + "'";
+    for (const std::string& word : words)
+        script += " '" + word + "'";
+    script += "); COMP_CWORD=" + std::to_string(words.size()) + "; COMPREPLY=(); _tessoly_cli; printf '%s\\n' \"${COMPREPLY[@]}\"";
+    test::WriteFileBytes(dir.path() / "complete.sh", script);
+    const std::string out = dir.file("completions.txt");
+    const std::string command = "bash '" + dir.file("complete.sh") + "' > '" + out + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << test::ReadFileBytes(out);
+    return test::ReadFileBytes(out);
+}
+
 TEST(CliListsTest, HelpManualAndCompletionNameEveryOption) {
     test::ScratchDir dir;
     const RunResult help = RunCli(dir, {"--help"});
     const std::string manual = test::ReadFileBytes(std::string(TESSOLY_PACKAGING_DIR) + "/tessoly-cli.1");
-    const std::string completion =
-        test::ReadFileBytes(std::string(TESSOLY_PACKAGING_DIR) + "/completion/tessoly-cli");
-    std::size_t found = 0;
+    std::vector<std::string> options;
     for (std::size_t at = help.out.find("--"); at != std::string::npos; at = help.out.find("--", at + 2)) {
         std::size_t end = at + 2;
-        while (end < help.out.size() && (std::isalnum(static_cast<unsigned char>(help.out[end])) || help.out[end] == '-'))
+        while (end < help.out.size() &&
+               (std::isalnum(static_cast<unsigned char>(help.out[end])) || help.out[end] == '-'))
             ++end;
-        const std::string option = help.out.substr(at, end - at);
-        if (option == "--")
-            continue;
-        ++found;
+        if (end > at + 2)
+            options.push_back(help.out.substr(at, end - at));
+        at = end - 2;
+    }
+    std::sort(options.begin(), options.end());
+    options.erase(std::unique(options.begin(), options.end()), options.end());
+    EXPECT_GT(options.size(), 40u);
+    for (const std::string& option : options) {
         std::string roff;
         for (char c : option)
             roff += c == '-' ? std::string("\\-") : std::string(1, c);
         EXPECT_NE(manual.find(roff), std::string::npos) << option << " is not in the manual";
-        bool completed = false;
-        for (std::size_t c = completion.find(option); c != std::string::npos && !completed;
-             c = completion.find(option, c + 1)) {
-            const char next = c + option.size() < completion.size() ? completion[c + option.size()] : ' ';
-            completed = !std::isalnum(static_cast<unsigned char>(next)) && next != '-';
-        }
-        EXPECT_TRUE(completed) << option << " is not completed";
-        at = end - 2;
     }
-    EXPECT_GT(found, 40u);
+    std::string all;
+    for (const std::string& option : options)
+        all += option + "\n";
+    EXPECT_EQ(Completions(dir, {"--"}), all);
+    EXPECT_EQ(Completions(dir, {"--form"}), "--format\n");
+    EXPECT_EQ(Completions(dir, {"--position", "bottom-"}), "bottom-left\nbottom-right\n");
+    EXPECT_EQ(Completions(dir, {"--format", "j"}), "jpeg\njpeg-2000\n");
+    EXPECT_EQ(Completions(dir, {"--caption", ""}), "\n"); // a free text: nothing offered
 }
 
 } // namespace

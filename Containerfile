@@ -25,11 +25,14 @@ RUN apt-get update \
  && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
       libqt6core6 libqt6gui6 libqt6svg6 libfreeimage3 libfreetype6 libfontconfig1 libemf2svg1 \
       fontconfig fonts-liberation fonts-dejavu-core \
- && rm -rf /var/lib/apt/lists/*
+ && rm -rf /var/lib/apt/lists/* \
+ && fc-cache -f
 COPY --from=build /opt/tessoly/bin/tessoly-cli /usr/local/bin/tessoly-cli
 COPY --from=build /opt/tessoly/share/man/man1/tessoly-cli.1 /usr/local/share/man/man1/tessoly-cli.1
 RUN useradd --system --no-create-home --home-dir /nonexistent tessoly
 USER tessoly
+# The font cache is made above; a user without a home keeps any addition of its own in /tmp.
+ENV XDG_CACHE_HOME=/tmp
 WORKDIR /work
 ENTRYPOINT ["tessoly-cli"]
 CMD ["--help"]

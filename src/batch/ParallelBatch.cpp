@@ -195,7 +195,8 @@ std::size_t RunParallelBatch(const std::vector<std::string>& sources, const Wate
     return RunBatch(sources, FoldersOfItems(sources.size(), output), watermark, output, jobs, callbacks);
 }
 
-std::size_t RunParallelBatch(const std::vector<std::string>& sources, const std::vector<std::string>& outputFolders,
+std::size_t RunParallelBatch(const std::vector<std::string>& sources,
+                             const std::vector<std::string>& outputFolders,
                              const WatermarkSettings& watermark, const OutputSettings& output, int jobs,
                              const ParallelBatchCallbacks& callbacks) {
     if (outputFolders.size() != sources.size())

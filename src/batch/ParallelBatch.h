@@ -44,7 +44,8 @@ std::size_t RunParallelBatch(const std::vector<std::string>& sources, const Wate
                              const OutputSettings& output, int jobs, const ParallelBatchCallbacks& callbacks);
 //! The same with item i written into outputFolders[i] (one per source) instead of
 //! output.outputFolder, as a batch that mirrors its sources' sub-folders needs.
-std::size_t RunParallelBatch(const std::vector<std::string>& sources, const std::vector<std::string>& outputFolders,
+std::size_t RunParallelBatch(const std::vector<std::string>& sources,
+                             const std::vector<std::string>& outputFolders,
                              const WatermarkSettings& watermark, const OutputSettings& output, int jobs,
                              const ParallelBatchCallbacks& callbacks);
 

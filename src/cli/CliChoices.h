@@ -17,15 +17,13 @@ std::size_t EditDistance(const std::string& a, const std::string& b);
 std::string NearestWord(const std::string& word, const std::vector<std::string>& candidates);
 
 //! One value of an enumerated option and the spellings it is known by; the first is shown.
-template <typename Value>
-struct Choice {
+template <typename Value> struct Choice {
     Value value;
     std::vector<std::string> spellings;
 };
 
 //! The index of the choice one of whose spellings has the PlainSpelling of text, or -1.
-template <typename Value>
-int FindChoice(const std::vector<Choice<Value>>& choices, const std::string& text) {
+template <typename Value> int FindChoice(const std::vector<Choice<Value>>& choices, const std::string& text) {
     const std::string plain = PlainSpelling(text);
     for (std::size_t i = 0; i < choices.size(); ++i) {
         for (const std::string& spelling : choices[i].spellings) {

@@ -79,14 +79,10 @@ const std::vector<Choice<std::string>>& ModeChoices() {
 const std::vector<Choice<WatermarkPosition>>& PositionChoices() {
     using P = WatermarkPosition;
     static const std::vector<Choice<WatermarkPosition>> choices = {
-        {P::TopLeft, {"top-left"}},
-        {P::TopCenter, {"top-center", "top-centre", "top"}},
-        {P::TopRight, {"top-right"}},
-        {P::Left, {"left"}},
-        {P::Center, {"center", "centre"}},
-        {P::Right, {"right"}},
-        {P::BottomLeft, {"bottom-left"}},
-        {P::Bottom, {"bottom", "bottom-center", "bottom-centre"}},
+        {P::TopLeft, {"top-left"}},         {P::TopCenter, {"top-center", "top-centre", "top"}},
+        {P::TopRight, {"top-right"}},       {P::Left, {"left"}},
+        {P::Center, {"center", "centre"}},  {P::Right, {"right"}},
+        {P::BottomLeft, {"bottom-left"}},   {P::Bottom, {"bottom", "bottom-center", "bottom-centre"}},
         {P::BottomRight, {"bottom-right"}},
     };
     return choices;
@@ -127,9 +123,10 @@ const std::vector<Choice<std::string>>& RotationChoices() {
 }
 
 const std::vector<Choice<ExistingFilePolicy>>& PolicyChoices() {
-    static const std::vector<Choice<ExistingFilePolicy>> choices = {{ExistingFilePolicy::Skip, {"skip"}},
-                                                                    {ExistingFilePolicy::Rename, {"rename"}},
-                                                                    {ExistingFilePolicy::Overwrite, {"overwrite"}}};
+    static const std::vector<Choice<ExistingFilePolicy>> choices = {
+        {ExistingFilePolicy::Skip, {"skip"}},
+        {ExistingFilePolicy::Rename, {"rename"}},
+        {ExistingFilePolicy::Overwrite, {"overwrite"}}};
     return choices;
 }
 
@@ -252,7 +249,9 @@ const std::vector<OptionRow>& OptionTable() {
 
         {Kind::Section, "Output:", nullptr, nullptr, "", {}},
         {Kind::Value, "--format", nullptr, "NAME", FormatHelp(),
-         [](CliOptions& o, const Given& g) { o.output.formatChoice = Choose(g.option, g.value, FormatChoices()); }},
+         [](CliOptions& o, const Given& g) {
+             o.output.formatChoice = Choose(g.option, g.value, FormatChoices());
+         }},
         {Kind::Value, "--resolution", nullptr, "DPI|Src", "(default Src: as the source)",
          [](CliOptions& o, const Given& g) { o.output.resolutionChoice = g.value; }},
         {Kind::Value, "--colour-mode", nullptr, "NAME", "rgb (default), greyscale, monochrome",
@@ -264,7 +263,9 @@ const std::vector<OptionRow>& OptionTable() {
         {Kind::Toggle, "--keep-metadata", nullptr, nullptr, "copy Exif, IPTC and resolution (default on)",
          [](CliOptions& o, const Given& g) { o.output.keepMetadata = g.on; }},
         {Kind::Value, "--rotation", nullptr, "NAME", "none (default), 90cw, 90ccw, 180",
-         [](CliOptions& o, const Given& g) { o.output.rotation = Choose(g.option, g.value, RotationChoices()); }},
+         [](CliOptions& o, const Given& g) {
+             o.output.rotation = Choose(g.option, g.value, RotationChoices());
+         }},
         {Kind::Toggle, "--resize", nullptr, nullptr, "(default off)",
          [](CliOptions& o, const Given& g) { o.output.resize = g.on; }},
         {Kind::Value, "--width", nullptr, "PIXELS", "(default 800)",
@@ -279,7 +280,8 @@ const std::vector<OptionRow>& OptionTable() {
         {Kind::Switch, "--keep-folders", nullptr, nullptr,
          "mirror each source's sub-folder under the output folder",
          [](CliOptions& o, const Given&) { o.keepFolders = true; }},
-        {Kind::Value, "--existing", nullptr, "NAME", "skip (default), rename, overwrite: when the target exists",
+        {Kind::Value, "--existing", nullptr, "NAME",
+         "skip (default), rename, overwrite: when the target exists",
          [](CliOptions& o, const Given& g) {
              o.output.existingFilePolicy = Choose(g.option, g.value, PolicyChoices());
          }},
@@ -307,7 +309,8 @@ const std::vector<OptionRow>& OptionTable() {
          [](CliOptions& o, const Given&) { o.dryRun = true; }},
         {Kind::Switch, "--json", nullptr, nullptr, "one JSON object per image instead of the tab line",
          [](CliOptions& o, const Given&) { o.json = true; }},
-        {Kind::Switch, "--help", "-h", nullptr, "this text", [](CliOptions& o, const Given&) { o.help = true; }},
+        {Kind::Switch, "--help", "-h", nullptr, "this text",
+         [](CliOptions& o, const Given&) { o.help = true; }},
     };
     return table;
 }

@@ -117,8 +117,12 @@ int RunCommandLineBatch(const CliOptions& options) {
 
     Reporter reporter(options.json);
     ParallelBatchCallbacks callbacks;
-    callbacks.onResult = [&](std::size_t, const PipelineResult& result) { reporter.Result(LineOfResult(result)); };
-    callbacks.onProgress = [&](std::size_t finished, std::size_t total) { reporter.Progress(finished, total); };
+    callbacks.onResult = [&](std::size_t, const PipelineResult& result) {
+        reporter.Result(LineOfResult(result));
+    };
+    callbacks.onProgress = [&](std::size_t finished, std::size_t total) {
+        reporter.Progress(finished, total);
+    };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
     reporter.Progress(0, sources.size());
     const std::size_t done =

@@ -23,9 +23,8 @@ ReportLine PlanItem(const std::string& source, const std::string& outputFolder, 
     ReportLine line;
     line.source = source;
     // The header tells the format without decoding; a file it does not name fails the decode.
-    const FREE_IMAGE_FORMAT format = std::filesystem::is_regular_file(source)
-                                         ? FreeImage_GetFileType(source.c_str(), 0)
-                                         : FIF_UNKNOWN;
+    const FREE_IMAGE_FORMAT format =
+        std::filesystem::is_regular_file(source) ? FreeImage_GetFileType(source.c_str(), 0) : FIF_UNKNOWN;
     if (format == FIF_UNKNOWN) {
         line.status = "Unsuccessful";
         line.reason = source + ": " + SourceProblem(source);

@@ -51,7 +51,8 @@ void CheckOutputFoldersWouldWork(const std::vector<std::string>& folders) {
             continue;
         fs::path existing = fs::absolute(fs::path(folder)).lexically_normal();
         std::error_code error;
-        while (!fs::exists(existing, error) && existing.has_parent_path() && existing != existing.parent_path())
+        while (!fs::exists(existing, error) && existing.has_parent_path() &&
+               existing != existing.parent_path())
             existing = existing.parent_path();
         if (!fs::is_directory(existing, error))
             RefuseFolder(folder, "cannot make the folder: " + existing.string() + " is not a folder");

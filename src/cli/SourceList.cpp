@@ -44,7 +44,8 @@ void AddPath(const std::string& path, bool recursive, std::vector<SourceItem>& i
     for (std::string& found : CollectFolderImages(path, FolderScanOptions{recursive})) {
         // Every path found starts with prefix; what lies between it and the name is the sub-folder.
         const std::size_t nameStart = found.find_last_of('/') + 1;
-        std::string sub = nameStart > prefix.size() ? found.substr(prefix.size(), nameStart - prefix.size() - 1) : "";
+        std::string sub =
+            nameStart > prefix.size() ? found.substr(prefix.size(), nameStart - prefix.size() - 1) : "";
         items.push_back({std::move(found), std::move(sub)});
     }
 }
@@ -100,7 +101,8 @@ std::vector<SourceItem> ShardOf(const std::vector<SourceItem>& items, int index,
         return items;
     std::vector<SourceItem> shard;
     shard.reserve(items.size() / static_cast<std::size_t>(count) + 1);
-    for (std::size_t i = static_cast<std::size_t>(index - 1); i < items.size(); i += static_cast<std::size_t>(count))
+    for (std::size_t i = static_cast<std::size_t>(index - 1); i < items.size();
+         i += static_cast<std::size_t>(count))
         shard.push_back(items[i]);
     return shard;
 }

@@ -24,7 +24,7 @@ struct OutputFormat {
 //! The entries of the format box, in its order: "Unchanged", then every name SelectOutputFormat
 //! knows. A new output format joins by its name here and its row in SelectOutputFormat; the
 //! command line's spellings of a format (name, extension) follow from these two.
-inline constexpr std::array<const char*, 8> OutputFormatChoices = {"Unchanged", "BMP",  "GIF",  "JPEG",
+inline constexpr std::array<const char*, 8> OutputFormatChoices = {"Unchanged", "BMP", "GIF",  "JPEG",
                                                                    "JPEG-2000", "PNG", "TIFF", "TGA"};
 
 //! The format name for "Unchanged": "BMP", "JPEG", "PNG", "TGA", "TIFF", "GIF", "JPEG-2000", or

@@ -5,8 +5,8 @@
 #include <dirent.h>
 #include <memory>
 #include <set>
-#include <utility>
 #include <sys/stat.h>
+#include <utility>
 
 namespace tessoly {
 

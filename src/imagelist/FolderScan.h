@@ -28,7 +28,8 @@ struct FolderScanOptions {
 //! order, depth first. Links to folders are followed, but no folder is ever scanned twice (of the
 //! sub-folders of one level that are one folder, the first by name is taken), so a link back to
 //! an ancestor (a loop) adds nothing.
-std::vector<std::string> CollectFolderImages(const std::string& folder, const FolderScanOptions& options = {});
+std::vector<std::string> CollectFolderImages(const std::string& folder,
+                                             const FolderScanOptions& options = {});
 
 //! Does the file name of path end in "." + one of ImageExtensions, in any letter case?
 bool HasImageExtension(const std::string& path);

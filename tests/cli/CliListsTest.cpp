@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <tuple>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -76,7 +76,8 @@ TEST(CliListsTest, RecursionKeepsEqualNamesApartUnderKeepFoldersAndLeavesOutHidd
     const std::string mirrored = dir.file("mirrored");
     const fs::path before = fs::current_path();
     fs::current_path(dir.path());
-    const RunResult relative = RunCli(dir, {"--keep-folders", "-o", mirrored, "photos/b/c/y.png", p + "/a/x.png"});
+    const RunResult relative =
+        RunCli(dir, {"--keep-folders", "-o", mirrored, "photos/b/c/y.png", p + "/a/x.png"});
     fs::current_path(before);
     EXPECT_EQ(relative.out, Line("Successful", "photos/b/c/y.png", mirrored + "/photos/b/c/y.png") +
                                 Line("Successful", p + "/a/x.png", mirrored + "/x.png"));
@@ -84,7 +85,8 @@ TEST(CliListsTest, RecursionKeepsEqualNamesApartUnderKeepFoldersAndLeavesOutHidd
 
 TEST(CliListsTest, FilesFromTakesNulSeparatedOddNamesFromStdinAndLinesFromAFile) {
     test::ScratchDir dir;
-    const std::vector<std::string> names = {"with space.png", "new\nline.png", "-leading-dash.png", "plain.bmp"};
+    const std::vector<std::string> names = {"with space.png", "new\nline.png", "-leading-dash.png",
+                                            "plain.bmp"};
     std::string nulList, lineList;
     for (const std::string& name : names) {
         WritePicture(dir.file(name), name.back() == 'p' ? FIF_BMP : FIF_PNG, 30, 20);
@@ -101,14 +103,16 @@ TEST(CliListsTest, FilesFromTakesNulSeparatedOddNamesFromStdinAndLinesFromAFile)
     // One a line, after the PATH arguments, in order; a listed folder is scanned as an argument is.
     fs::create_directory(dir.path() / "folder");
     WritePicture(dir.file("folder/f.png"), FIF_PNG, 30, 20);
-    test::WriteFileBytes(dir.path() / "list.txt", dir.file("-leading-dash.png") + "\n\n" + dir.file("folder") + "\n");
+    test::WriteFileBytes(dir.path() / "list.txt",
+                         dir.file("-leading-dash.png") + "\n\n" + dir.file("folder") + "\n");
     const std::string out2 = dir.file("out2");
-    const RunResult fromFile =
-        RunCli(dir, {"--output-folder", out2, "--files-from", dir.file("list.txt"), "--", dir.file("plain.bmp")});
+    const RunResult fromFile = RunCli(
+        dir, {"--output-folder", out2, "--files-from", dir.file("list.txt"), "--", dir.file("plain.bmp")});
     EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err;
-    EXPECT_EQ(fromFile.out, Line("Successful", dir.file("plain.bmp"), out2 + "/plain.bmp") +
-                                Line("Successful", dir.file("-leading-dash.png"), out2 + "/-leading-dash.png") +
-                                Line("Successful", dir.file("folder/f.png"), out2 + "/f.png"));
+    EXPECT_EQ(fromFile.out,
+              Line("Successful", dir.file("plain.bmp"), out2 + "/plain.bmp") +
+                  Line("Successful", dir.file("-leading-dash.png"), out2 + "/-leading-dash.png") +
+                  Line("Successful", dir.file("folder/f.png"), out2 + "/f.png"));
 }
 
 TEST(CliListsTest, JsonLinesParseAndCarryEachResult) {
@@ -117,7 +121,8 @@ TEST(CliListsTest, JsonLinesParseAndCarryEachResult) {
     WritePicture(dir.file(odd), FIF_PNG, 30, 20);
     test::WriteFileBytes(dir.path() / "broken.png", "not a picture");
     const std::string out = dir.file("out");
-    const RunResult r = RunCli(dir, {"--json", "-o", out, dir.file(odd), dir.file("broken.png"), dir.file("gone.png")});
+    const RunResult r =
+        RunCli(dir, {"--json", "-o", out, dir.file(odd), dir.file("broken.png"), dir.file("gone.png")});
     EXPECT_EQ(r.exitCode, 1);
     const std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 3u) << r.out;
@@ -156,8 +161,9 @@ TEST(CliListsTest, DryRunShowsEachDecisionAndWritesNothing) {
     const std::string out = dir.file("out");
     fs::create_directory(out);
     test::WriteFileBytes(out + "/old.jpg", "earlier");
-    const std::vector<std::string> sources = {dir.file("new.png"), dir.file("old.png"), dir.file("twin.bmp"),
-                                              dir.file("twin.png"), dir.file("photo.jpeg"), dir.file("gone.png")};
+    const std::vector<std::string> sources = {dir.file("new.png"),    dir.file("old.png"),
+                                              dir.file("twin.bmp"),   dir.file("twin.png"),
+                                              dir.file("photo.jpeg"), dir.file("gone.png")};
     const auto args = [&](std::vector<std::string> options) {
         options.insert(options.end(), sources.begin(), sources.end());
         return options;
@@ -180,10 +186,12 @@ TEST(CliListsTest, DryRunShowsEachDecisionAndWritesNothing) {
     const RunResult overwrite = RunCli(dir, args({"-n", "--existing", "overwrite", "-o", out}));
     // Unchanged: the extension comes from each source's header, without decoding it.
     EXPECT_NE(overwrite.out.find(Line("Write", dir.file("twin.bmp"), out + "/twin.bmp")), std::string::npos);
-    EXPECT_NE(overwrite.out.find(Line("Write", dir.file("photo.jpeg"), out + "/photo.jpg")), std::string::npos);
+    EXPECT_NE(overwrite.out.find(Line("Write", dir.file("photo.jpeg"), out + "/photo.jpg")),
+              std::string::npos);
     EXPECT_EQ(FilesBelow(out), (std::map<std::string, std::string>{{"old.jpg", "earlier"}}));
     // A missing output folder is not made by a dry run.
-    const RunResult missingFolder = RunCli(dir, {"--dry-run", "-o", dir.file("not/yet"), dir.file("new.png")});
+    const RunResult missingFolder =
+        RunCli(dir, {"--dry-run", "-o", dir.file("not/yet"), dir.file("new.png")});
     EXPECT_EQ(missingFolder.exitCode, 0) << missingFolder.err;
     EXPECT_EQ(missingFolder.out, Line("Write", dir.file("new.png"), dir.file("not/yet") + "/new.png"));
     EXPECT_FALSE(fs::exists(dir.file("not")));
@@ -214,8 +222,9 @@ TEST(CliListsTest, OutputFolderIsMadeAndAnUnusableOneStopsTheRunBeforeAnyImage) 
     const RunResult underFile = RunCli(dir, {"-o", dir.file("plain-file/out"), dir.file("a.png")});
     EXPECT_EQ(underFile.exitCode, 2);
     EXPECT_EQ(underFile.out, "");
-    EXPECT_NE(underFile.err.find("--output-folder: " + dir.file("plain-file/out") + ": cannot make the folder"),
-              std::string::npos)
+    EXPECT_NE(
+        underFile.err.find("--output-folder: " + dir.file("plain-file/out") + ": cannot make the folder"),
+        std::string::npos)
         << underFile.err;
 
     // An existing folder where no file can be made: read-only bits stop a user, /sys stops root.
@@ -269,8 +278,9 @@ TEST(CliListsTest, ImageScaleBelowZeroDrawsNothing) {
     test::ScratchDir dir;
     WritePicture(dir.file("photo.png"), FIF_PNG, 60, 40);
     WritePicture(dir.file("logo.png"), FIF_PNG, 20, 20);
-    const RunResult r = RunCli(dir, {"--mode", "image", "--picture-path", dir.file("logo.png"), "--image-scale",
-                                     "-50", "--no-keep-metadata", "-o", dir.file("out"), dir.file("photo.png")});
+    const RunResult r =
+        RunCli(dir, {"--mode", "image", "--picture-path", dir.file("logo.png"), "--image-scale", "-50",
+                     "--no-keep-metadata", "-o", dir.file("out"), dir.file("photo.png")});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const FreeImagePtr source(FreeImage_Load(FIF_PNG, dir.file("photo.png").c_str(), 0));
     const FreeImagePtr written(FreeImage_Load(FIF_PNG, dir.file("out/photo.png").c_str(), 0));
@@ -295,8 +305,8 @@ TEST(CliListsTest, ShardsTogetherEqualOneWholeRunByteForByte) {
         WritePicture((photos / name).string(), name[std::strlen(name) - 1] == 'p' ? FIF_BMP : FIF_PNG,
                      40 + 7 * n++, 30);
     }
-    const std::vector<std::string> common = {"-r", "--keep-folders", "--format", "png", "--opacity", "50",
-                                             "--position", "bottom-right"};
+    const std::vector<std::string> common = {"-r", "--keep-folders", "--format",    "png", "--opacity",
+                                             "50", "--position",     "bottom-right"};
     std::vector<std::string> whole = common;
     whole.insert(whole.end(), {"-o", dir.file("whole"), photos.string()});
     const RunResult one = RunCli(dir, whole);
@@ -337,11 +347,12 @@ TEST(CliListsTest, ShardsTogetherEqualOneWholeRunByteForByte) {
 
 //! The words bash completion offers for the command line words, the last being completed.
 std::string Completions(const test::ScratchDir& dir, const std::vector<std::string>& words) {
-    std::string script = "source '" + std::string(TESSOLY_PACKAGING_DIR) + "/completion/tessoly-cli'; COMP_WORDS=('" +
-                         TESSOLY_CLI_PATH + "'";
+    std::string script = "source '" + std::string(TESSOLY_PACKAGING_DIR) +
+                         "/completion/tessoly-cli'; COMP_WORDS=('" + TESSOLY_CLI_PATH + "'";
     for (const std::string& word : words)
         script += " '" + word + "'";
-    script += "); COMP_CWORD=" + std::to_string(words.size()) + "; COMPREPLY=(); _tessoly_cli; printf '%s\\n' \"${COMPREPLY[@]}\"";
+    script += "); COMP_CWORD=" + std::to_string(words.size()) +
+              "; COMPREPLY=(); _tessoly_cli; printf '%s\\n' \"${COMPREPLY[@]}\"";
     test::WriteFileBytes(dir.path() / "complete.sh", script);
     const std::string out = dir.file("completions.txt");
     const std::string command = "bash '" + dir.file("complete.sh") + "' > '" + out + "' 2>&1";

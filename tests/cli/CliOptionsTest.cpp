@@ -1,13 +1,14 @@
 // The command line read in process: value spellings, the opacity steps, the nearest-name
 // suggestion, and the small text helpers behind --files-from, --shard and --json.
 
+#include "cli/CliOptions.h"
+
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include "cli/CliChoices.h"
-#include "cli/CliOptions.h"
 #include "cli/JsonText.h"
 #include "cli/SourceList.h"
 
@@ -21,9 +22,8 @@ CliOptions Parse(std::vector<std::string> args) {
 
 TEST(CliOptionsTest, OpacityPercentGoesToTheNearestSliderStepWithTiesToTheEvenStep) {
     const std::pair<const char*, int> cases[] = {
-        {"0", 0},   {"1", 0},    {"2", 1},   {"3", 2},   {"5", 2},    {"7", 4},   {"25", 12},
-        {"50", 25}, {"60", 30},  {"61", 30}, {"63", 32}, {"75", 38},  {"99", 50}, {"100", 50},
-        {"60%", 30}, {"+40", 20},
+        {"0", 0},   {"1", 0},   {"2", 1},   {"3", 2},   {"5", 2},   {"7", 4},    {"25", 12},  {"50", 25},
+        {"60", 30}, {"61", 30}, {"63", 32}, {"75", 38}, {"99", 50}, {"100", 50}, {"60%", 30}, {"+40", 20},
     };
     for (const auto& [text, position] : cases)
         EXPECT_EQ(Parse({"--opacity", text}).watermark.opacityPosition, position) << text;
@@ -39,11 +39,14 @@ TEST(CliOptionsTest, EnumeratedValuesTakePlainSpellingsAndTheWindowsTextsInAnyCa
     };
     using P = WatermarkPosition;
     const Case cases[] = {
-        {{"--position", "bottom-right"}, [](const CliOptions& o) { return o.watermark.position == P::BottomRight; }},
-        {{"--position", "BottomRight"}, [](const CliOptions& o) { return o.watermark.position == P::BottomRight; }},
+        {{"--position", "bottom-right"},
+         [](const CliOptions& o) { return o.watermark.position == P::BottomRight; }},
+        {{"--position", "BottomRight"},
+         [](const CliOptions& o) { return o.watermark.position == P::BottomRight; }},
         {{"--position", "TOP_LEFT"}, [](const CliOptions& o) { return o.watermark.position == P::TopLeft; }},
         {{"--position", "centre"}, [](const CliOptions& o) { return o.watermark.position == P::Center; }},
-        {{"--position", "bottom-center"}, [](const CliOptions& o) { return o.watermark.position == P::Bottom; }},
+        {{"--position", "bottom-center"},
+         [](const CliOptions& o) { return o.watermark.position == P::Bottom; }},
         {{"--position", "top"}, [](const CliOptions& o) { return o.watermark.position == P::TopCenter; }},
         {{"--format", "png"}, [](const CliOptions& o) { return o.output.formatChoice == "PNG"; }},
         {{"--format", "Jpg"}, [](const CliOptions& o) { return o.output.formatChoice == "JPEG"; }},
@@ -53,24 +56,31 @@ TEST(CliOptionsTest, EnumeratedValuesTakePlainSpellingsAndTheWindowsTextsInAnyCa
         {{"--format", "tif"}, [](const CliOptions& o) { return o.output.formatChoice == "TIFF"; }},
         {{"--format", "UNCHANGED"}, [](const CliOptions& o) { return o.output.formatChoice == "Unchanged"; }},
         {{"--rotation", "90cw"}, [](const CliOptions& o) { return o.output.rotation == kRotation90CW; }},
-        {{"--rotation", "90\u00B0 CW"}, [](const CliOptions& o) { return o.output.rotation == kRotation90CW; }},
+        {{"--rotation", "90\u00B0 CW"},
+         [](const CliOptions& o) { return o.output.rotation == kRotation90CW; }},
         {{"--rotation", "90-CCW"}, [](const CliOptions& o) { return o.output.rotation == kRotation90CCW; }},
         {{"--rotation", "180"}, [](const CliOptions& o) { return o.output.rotation == kRotation180; }},
         {{"--rotation", "None"}, [](const CliOptions& o) { return o.output.rotation == kRotationNone; }},
-        {{"--colour-mode", "GREYSCALE"}, [](const CliOptions& o) { return o.output.colourMode == "Greyscale"; }},
-        {{"--colour-mode", "monochrome"}, [](const CliOptions& o) { return o.output.colourMode == "Monochrome"; }},
+        {{"--colour-mode", "GREYSCALE"},
+         [](const CliOptions& o) { return o.output.colourMode == "Greyscale"; }},
+        {{"--colour-mode", "monochrome"},
+         [](const CliOptions& o) { return o.output.colourMode == "Monochrome"; }},
         {{"--existing", "Overwrite"},
          [](const CliOptions& o) { return o.output.existingFilePolicy == ExistingFilePolicy::Overwrite; }},
         {{"--existing", "RENAME"},
          [](const CliOptions& o) { return o.output.existingFilePolicy == ExistingFilePolicy::Rename; }},
         {{"--mode", "Image"}, [](const CliOptions& o) { return o.watermark.mode == kModeImage; }},
         {{"--image-scale", "-50"}, [](const CliOptions& o) { return o.watermark.imageScaleText == "-50"; }},
-        {{"--image-scale", "20000"}, [](const CliOptions& o) { return o.watermark.imageScaleText == "20000"; }},
+        {{"--image-scale", "20000"},
+         [](const CliOptions& o) { return o.watermark.imageScaleText == "20000"; }},
         {{"-r", "-0", "-n", "--json", "-j", "3"},
-         [](const CliOptions& o) { return o.recursive && o.nulSeparated && o.dryRun && o.json && o.jobs == 3; }},
+         [](const CliOptions& o) {
+             return o.recursive && o.nulSeparated && o.dryRun && o.json && o.jobs == 3;
+         }},
         {{"--shard", "3/8"}, [](const CliOptions& o) { return o.shardIndex == 3 && o.shardCount == 8; }},
         {{"--no-bold", "--bold"}, [](const CliOptions& o) { return o.watermark.bold; }},
-        {{"-o", "out", "--keep-folders"}, [](const CliOptions& o) { return o.keepFolders && o.output.outputFolder == "out"; }},
+        {{"-o", "out", "--keep-folders"},
+         [](const CliOptions& o) { return o.keepFolders && o.output.outputFolder == "out"; }},
     };
     for (const auto& c : cases) {
         std::string joined;

@@ -153,7 +153,8 @@ TEST(CliTest, FolderArgumentsAreScannedGroupedByExtension) {
     const RunResult missing = RunCli(dir, {dir.file("missing.png")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, Line("Unsuccessful", dir.file("missing.png"), ""));
-    EXPECT_NE(missing.err.find(dir.file("missing.png") + ": no such file\n"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find(dir.file("missing.png") + ": no such file\n"), std::string::npos)
+        << missing.err;
     std::filesystem::create_directory(dir.path() / "nothing");
     const RunResult nothing = RunCli(dir, {dir.file("nothing")});
     EXPECT_EQ(nothing.exitCode, 1);

@@ -3,13 +3,13 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include <FreeImage.h>
-#include <gtest/gtest.h>
 
 #include "imageio/FreeImageHandle.h"
 #include "support/TestSupport.h"

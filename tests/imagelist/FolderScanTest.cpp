@@ -60,9 +60,9 @@ TEST(FolderScanTest, RecursiveScanTakesSubFoldersInNameOrderAndLeavesOutHiddenOn
         test::WriteFileBytes(root / name, "x");
     }
     const std::string f = root.string();
-    const std::vector<std::string> expected = {
-        f + "/a.jpg",       f + "/b.png",          f + "/d.jpg/inner.png", f + "/sub/z.bmp",
-        f + "/sub/y.png",   f + "/sub/deeper/w.tif", f + "/Sub2/x.gif"};
+    const std::vector<std::string> expected = {f + "/a.jpg",     f + "/b.png",     f + "/d.jpg/inner.png",
+                                               f + "/sub/z.bmp", f + "/sub/y.png", f + "/sub/deeper/w.tif",
+                                               f + "/Sub2/x.gif"};
     EXPECT_EQ(CollectFolderImages(f, FolderScanOptions{true}), expected);
     // Without the option the scan stays where it was.
     EXPECT_EQ(CollectFolderImages(f), (std::vector<std::string>{f + "/a.jpg", f + "/b.png"}));
@@ -73,8 +73,8 @@ TEST(FolderScanTest, RecursiveScanNeverFollowsALinkLoopAndScansALinkedFolderOnce
     const std::filesystem::path root = dir.path() / "root";
     std::filesystem::create_directories(root / "a" / "b");
     test::WriteFileBytes(root / "a" / "b" / "p.png", "x");
-    std::filesystem::create_directory_symlink(root, root / "a" / "b" / "loop");  // back to the top
-    std::filesystem::create_directory_symlink(root / "a", root / "c-again");     // a second way in
+    std::filesystem::create_directory_symlink(root, root / "a" / "b" / "loop"); // back to the top
+    std::filesystem::create_directory_symlink(root / "a", root / "c-again");    // a second way in
     std::filesystem::create_directories(dir.path() / "elsewhere");
     test::WriteFileBytes(dir.path() / "elsewhere" / "q.png", "x");
     std::filesystem::create_directory_symlink(dir.path() / "elsewhere", root / "linked");

@@ -83,8 +83,9 @@ int DryRun(const std::vector<SourceItem>& items, const std::vector<std::string>&
            const CliOptions& options) {
     Reporter reporter(options.json);
     PlannedTargets planned;
+    const SettingsProblems problems = FindSettingsProblems(options.output);
     for (std::size_t i = 0; i < items.size() && StopSignal() == 0; ++i)
-        reporter.Result(PlanItem(items[i].path, folders[i], options.output, planned));
+        reporter.Result(PlanItem(items[i].path, folders[i], options.output, problems, planned));
     return reporter.Finish(items.size(), true) == 0 ? 0 : 1;
 }
 

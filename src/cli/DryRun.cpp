@@ -5,8 +5,11 @@
 #include <FreeImage.h>
 
 #include "cli/SourceCheck.h"
+#include "imageio/OutputConversion.h"
 #include "imageio/OutputFormat.h"
 #include "imageio/OutputNaming.h"
+#include "render/Bitmap32.h"
+#include "render/RenderError.h"
 
 namespace tessoly::cli {
 
@@ -16,10 +19,29 @@ std::string PathKey(const std::string& path) {
     return std::filesystem::absolute(std::filesystem::path(path)).lexically_normal().string();
 }
 
+void Fail(ReportLine& line, const std::string& reason) {
+    line.status = "Unsuccessful";
+    line.reason = line.source + ": " + reason;
+    line.shortfall = Shortfall::NotWritten;
+}
+
 } // namespace
 
+SettingsProblems FindSettingsProblems(const OutputSettings& output) {
+    SettingsProblems problems;
+    TBitmap32 picture(1, 1);
+    try {
+        const ConvertedOutput converted = ConvertForOutput(picture, nullptr, FIF_PNG, output);
+        if (!converted.image)
+            problems.afterTarget = converted.lostReason;
+    } catch (const RenderError& error) {
+        problems.beforeTarget = error.what();
+    }
+    return problems;
+}
+
 ReportLine PlanItem(const std::string& source, const std::string& outputFolder, const OutputSettings& output,
-                    PlannedTargets& planned) {
+                    const SettingsProblems& problems, PlannedTargets& planned) {
     ReportLine line;
     line.source = source;
     // The header tells the format without decoding; a file it does not name fails the decode.
@@ -29,6 +51,10 @@ ReportLine PlanItem(const std::string& source, const std::string& outputFolder, 
         line.status = "Unsuccessful";
         line.reason = source + ": " + SourceProblem(source);
         line.shortfall = Shortfall::NotRead;
+        return line;
+    }
+    if (!problems.beforeTarget.empty()) {
+        Fail(line, problems.beforeTarget);
         return line;
     }
     const std::string extension =
@@ -48,6 +74,10 @@ ReportLine PlanItem(const std::string& source, const std::string& outputFolder, 
         line.status = "Skip";
         line.reason = "skipped " + source + ": " + plain + " already exists";
         line.shortfall = Shortfall::Skipped;
+        return line;
+    }
+    if (!problems.afterTarget.empty()) {
+        Fail(line, problems.afterTarget);
         return line;
     }
     planned.insert(PathKey(line.target));

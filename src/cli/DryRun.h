@@ -14,8 +14,19 @@ namespace tessoly::cli {
 //! target sees it as existing, as in a real run.
 using PlannedTargets = std::set<std::string>;
 
+//! The failures the output stage would meet on every image whatever its pixels (a resolution or
+//! size that is not a number), found once by converting a 1 x 1 picture as a real run converts.
+struct SettingsProblems {
+    //! An error raised before the target is chosen: no image gets a target.
+    std::string beforeTarget;
+    //! A conversion that loses the picture: told after the existing-file policy, as in a run.
+    std::string afterTarget;
+};
+
+SettingsProblems FindSettingsProblems(const OutputSettings& output);
+
 //! The line of one source written into outputFolder under output's format and policy.
 ReportLine PlanItem(const std::string& source, const std::string& outputFolder, const OutputSettings& output,
-                    PlannedTargets& planned);
+                    const SettingsProblems& problems, PlannedTargets& planned);
 
 } // namespace tessoly::cli

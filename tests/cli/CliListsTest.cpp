@@ -208,6 +208,40 @@ TEST(CliListsTest, DryRunShowsEachDecisionAndWritesNothing) {
     EXPECT_EQ(plannedTargets, realTargets);
 }
 
+TEST(CliListsTest, DryRunFindsTheSettingsThatFailEveryImageAsARunDoes) {
+    test::ScratchDir dir;
+    WritePicture(dir.file("a.png"), FIF_PNG, 30, 20);
+    WritePicture(dir.file("b.png"), FIF_PNG, 30, 20);
+    const std::vector<std::vector<std::string>> settings = {
+        {"--resolution", "abc"},                                               // before the target is chosen
+        {"--resize", "--no-proportional", "--width", "0", "--height", "5"},    // after it
+        {"--resolution", "300", "--resize", "--width", "0", "--height", "10"}, // fine
+    };
+    for (const auto& options : settings) {
+        const std::string out = dir.file("out-" + options[1]);
+        fs::create_directories(out);
+        test::WriteFileBytes(out + "/b.png", "taken"); // the skip still comes first where it does
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {"-o", out, dir.file("a.png"), dir.file("b.png")});
+        std::vector<std::string> dryArgs = args;
+        dryArgs.insert(dryArgs.begin(), "--dry-run");
+        const RunResult dry = RunCli(dir, dryArgs);
+        const RunResult real = RunCli(dir, args);
+        std::string renamed = dry.out;
+        for (const auto& [from, to] :
+             {std::pair<std::string, std::string>{"Write\t", "Successful\t"}, {"Skip\t", "Skipped\t"}}) {
+            for (std::size_t at = renamed.find(from); at != std::string::npos; at = renamed.find(from, at))
+                renamed.replace(at, from.size(), to);
+        }
+        EXPECT_EQ(renamed, real.out) << options[1];
+        EXPECT_EQ(dry.exitCode, real.exitCode) << options[1];
+        // The same reasons, apart from the count's wording.
+        EXPECT_EQ(dry.err.substr(0, dry.err.rfind("tessoly-cli: ")),
+                  real.err.substr(0, real.err.rfind("tessoly-cli: ")))
+            << options[1];
+    }
+}
+
 TEST(CliListsTest, OutputFolderIsMadeAndAnUnusableOneStopsTheRunBeforeAnyImage) {
     test::ScratchDir dir;
     WritePicture(dir.file("a.png"), FIF_PNG, 30, 20);

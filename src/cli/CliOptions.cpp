@@ -42,14 +42,20 @@ Value Choose(const std::string& option, const std::string& value, const std::vec
     if (found >= 0)
         return choices[static_cast<std::size_t>(found)].value;
     std::string list;
-    std::vector<std::string> words;
+    std::vector<std::string> plainWords;
     for (const auto& choice : choices) {
         list += (list.empty() ? "" : ", ") + choice.spellings.front();
-        words.push_back(choice.spellings.front());
+        plainWords.push_back(PlainSpelling(choice.spellings.front()));
     }
-    const std::string nearest = NearestWord(PlainSpelling(value), words);
+    // Compared in their plain forms, so a missing "-" is no slip; shown as listed.
+    const std::string nearest = NearestWord(PlainSpelling(value), plainWords);
+    std::string shown;
+    for (std::size_t i = 0; i < plainWords.size() && !nearest.empty(); ++i) {
+        if (plainWords[i] == nearest && shown.empty())
+            shown = choices[i].spellings.front();
+    }
     Refuse(option, "'" + value + "' is not one of " + list +
-                       (nearest.empty() ? std::string() : "; did you mean " + nearest + "?"));
+                       (shown.empty() ? std::string() : "; did you mean " + shown + "?"));
 }
 
 TColor32 HexColour(const std::string& option, const std::string& value) {

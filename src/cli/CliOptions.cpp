@@ -268,6 +268,9 @@ const std::vector<OptionRow>& OptionTable() {
          [](CliOptions& o, const Given& g) { o.output.jpegQuality = Int(g.option, g.value, 1, 100); }},
         {Kind::Toggle, "--keep-metadata", nullptr, nullptr, "copy Exif, IPTC and resolution (default on)",
          [](CliOptions& o, const Given& g) { o.output.keepMetadata = g.on; }},
+        {Kind::Toggle, "--auto-orient", nullptr, nullptr,
+         "turn each photo upright by its Exif orientation\nbefore marking it (default on)",
+         [](CliOptions& o, const Given& g) { o.output.applyExifOrientation = g.on; }},
         {Kind::Value, "--rotation", nullptr, "NAME", "none (default), 90cw, 90ccw, 180",
          [](CliOptions& o, const Given& g) {
              o.output.rotation = Choose(g.option, g.value, RotationChoices());

@@ -8,16 +8,13 @@
 #include "imageio/OutputConversion.h"
 #include "imageio/OutputFormat.h"
 #include "imageio/OutputNaming.h"
+#include "imageio/WrittenOutputs.h"
 #include "render/Bitmap32.h"
 #include "render/RenderError.h"
 
 namespace tessoly::cli {
 
 namespace {
-
-std::string PathKey(const std::string& path) {
-    return std::filesystem::absolute(std::filesystem::path(path)).lexically_normal().string();
-}
 
 void Fail(ReportLine& line, const std::string& reason) {
     line.status = "Unsuccessful";
@@ -61,8 +58,9 @@ ReportLine PlanItem(const std::string& source, const std::string& outputFolder, 
         SelectOutputFormat(FormatNameForChoice(output.formatChoice, format), output.jpegQuality).extension;
     const std::string base = OutputBasePath(source, outputFolder);
     const std::string plain = base + extension;
-    const bool exists = IsExistingFile(plain) || planned.count(PathKey(plain)) > 0;
+    const bool exists = IsExistingFile(plain) || planned.count(NormalisedPath(plain)) > 0;
     line.target = plain;
+    bool skip = false;
     if (!exists) {
         line.status = "Write";
     } else if (output.existingFilePolicy == ExistingFilePolicy::Overwrite) {
@@ -71,8 +69,14 @@ ReportLine PlanItem(const std::string& source, const std::string& outputFolder, 
         line.status = "Rename";
         line.target = base + RenameSuffix + extension;
     } else {
+        skip = true;
+    }
+    // A run never replaces what it wrote itself, whatever the policy; told before the policy's skip.
+    const bool ownOutput = planned.count(NormalisedPath(line.target)) > 0;
+    if (ownOutput || skip) {
         line.status = "Skip";
-        line.reason = "skipped " + source + ": " + plain + " already exists";
+        line.reason = "skipped " + source + ": " +
+                      (ownOutput ? AlreadyWrittenReason(line.target) : plain + " already exists");
         line.shortfall = Shortfall::Skipped;
         return line;
     }
@@ -80,7 +84,7 @@ ReportLine PlanItem(const std::string& source, const std::string& outputFolder, 
         Fail(line, problems.afterTarget);
         return line;
     }
-    planned.insert(PathKey(line.target));
+    planned.insert(NormalisedPath(line.target));
     return line;
 }
 

@@ -10,8 +10,8 @@
 
 namespace tessoly::cli {
 
-//! The outputs the earlier items of a dry run would have written, so a later item with the same
-//! target sees it as existing, as in a real run.
+//! The outputs the earlier items of a dry run would have written (NormalisedPath of each), so a
+//! later item with the same target sees it as existing and as this run's own, as in a real run.
 using PlannedTargets = std::set<std::string>;
 
 //! The failures the output stage would meet on every image whatever its pixels (a resolution or

@@ -212,24 +212,29 @@ TEST(CliListsTest, DryRunFindsTheSettingsThatFailEveryImageAsARunDoes) {
     test::ScratchDir dir;
     WritePicture(dir.file("a.png"), FIF_PNG, 30, 20);
     WritePicture(dir.file("b.png"), FIF_PNG, 30, 20);
+    WritePicture(dir.file("a.bmp"), FIF_BMP, 30, 20);
     const std::vector<std::vector<std::string>> settings = {
         {"--resolution", "abc"},                                               // before the target is chosen
         {"--resize", "--no-proportional", "--width", "0", "--height", "5"},    // after it
         {"--resolution", "300", "--resize", "--width", "0", "--height", "10"}, // fine
+        {"--existing", "overwrite", "--format", "jpg"},                        // a.bmp meets what a.png wrote
+        {"--existing", "rename", "--format", "jpg"},
     };
     for (const auto& options : settings) {
-        const std::string out = dir.file("out-" + options[1]);
+        const std::string out = dir.file("out-" + options[1] + options.back());
         fs::create_directories(out);
         test::WriteFileBytes(out + "/b.png", "taken"); // the skip still comes first where it does
         std::vector<std::string> args = options;
-        args.insert(args.end(), {"-o", out, dir.file("a.png"), dir.file("b.png")});
+        args.insert(args.end(), {"-o", out, dir.file("a.png"), dir.file("b.png"), dir.file("a.bmp")});
         std::vector<std::string> dryArgs = args;
         dryArgs.insert(dryArgs.begin(), "--dry-run");
         const RunResult dry = RunCli(dir, dryArgs);
         const RunResult real = RunCli(dir, args);
         std::string renamed = dry.out;
-        for (const auto& [from, to] :
-             {std::pair<std::string, std::string>{"Write\t", "Successful\t"}, {"Skip\t", "Skipped\t"}}) {
+        for (const auto& [from, to] : {std::pair<std::string, std::string>{"Write\t", "Successful\t"},
+                                       {"Overwrite\t", "Successful\t"},
+                                       {"Rename\t", "Successful\t"},
+                                       {"Skip\t", "Skipped\t"}}) {
             for (std::size_t at = renamed.find(from); at != std::string::npos; at = renamed.find(from, at))
                 renamed.replace(at, from.size(), to);
         }

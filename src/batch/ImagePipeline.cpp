@@ -1,5 +1,6 @@
 #include "batch/ImagePipeline.h"
 
+#include <chrono>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -45,6 +46,7 @@ void Fail(PipelineResult& result, PipelineStage stage, const std::string& reason
 PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettings& watermark,
                             const OutputSettings& output, WorkingImage& image, TTrueTypeFont& font,
                             const PipelineOptions& options) {
+    const auto started = std::chrono::steady_clock::now();
     PipelineResult result;
     result.sourcePath = sourcePath;
     image.CurrentImagePath = sourcePath;
@@ -91,6 +93,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         // RenderError carries the user's text; a size refused by the bitmaps is a failure too.
         Fail(result, stage, error.what());
     }
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;
 }
 

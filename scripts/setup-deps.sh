@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs the Debian 12 packages Tessoly needs to build, run and test.
+# Installs the Debian 12 packages Tessoly needs to build, run, test and package.
 # Uses sudo only when not already root. Safe to run again: apt skips what is there.
 set -eu
 
@@ -11,6 +11,7 @@ packages="
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth x11-apps
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream
 "
 
 missing=""

@@ -7,6 +7,11 @@
 // fails later (an unopenable picture file, a bad scale text, unreadable outlines) leaves at least
 // the source, with its guide lines, in the composed bitmap. The picture's working bitmaps are
 // locals and go away on every path.
+//
+// Sizes in percent are resolved against the composed bitmap, so a caller that composes on the
+// output-sized image gets the mark measured on the image as written. A repeated mark is a grid
+// of copies at whole-pixel steps around the placed one: the text's glyphs are placed once and
+// moved, the picture is prepared once and drawn at each corner.
 
 #include "render/Composer.h"
 
@@ -18,8 +23,10 @@
 
 #include "render/GuideLines.h"
 #include "render/ImageWatermark.h"
+#include "render/RelativeSize.h"
 #include "render/RenderError.h"
 #include "render/TextWatermark.h"
+#include "render/TileGrid.h"
 
 namespace tessoly {
 
@@ -43,9 +50,27 @@ bool TextBoxTouchesImage(const TextBoxGeometry& box, const TextOffset& offset, i
            offset.f + box.maxY + pad > 0 && offset.f + box.minY - pad < height;
 }
 
+//! Moves every placed point by whole pixels.
+std::vector<TPolyPolygon> Translated(const std::vector<TPolyPolygon>& glyphs, int dx, int dy) {
+    std::vector<TPolyPolygon> moved = glyphs;
+    const TFixed fx = FixedFromInt(dx);
+    const TFixed fy = FixedFromInt(dy);
+    for (TPolyPolygon& glyph : moved)
+        for (TPolygon& contour : glyph)
+            for (FixedPoint& point : contour) {
+                point.X += fx;
+                point.Y += fy;
+            }
+    return moved;
+}
+
 void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& composed, TTrueTypeFont& font) {
     font.ApplyFontSettings(settings.fontName, settings.fontSize, settings.bold, settings.italic,
                            settings.screenDpi);
+    if (settings.fontSizeUnit == SizeUnit::PercentOfImage) {
+        FitCaptionHeight(font, settings.caption,
+                         CaptionInkHeightFor(settings.fontSize, composed.Width(), composed.Height()));
+    }
     const TextExtent extent = MeasureText(font, settings.caption);
     const TextBoxGeometry box = TextBox(extent.W, extent.H, settings.textAngle);
     if (!(extent.W > 0 && extent.H > 0))
@@ -55,11 +80,33 @@ void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& compos
     // Margins have no limits; a caption pushed far off the image draws nothing and must not carry
     // its pen into coordinates the 16.16 glyph arithmetic cannot hold.
     const double pad = 2.0 * font.PixelHeight() + 16.0;
-    if (!TextBoxTouchesImage(box, offset, composed.Width(), composed.Height(), pad))
+    if (!settings.tile) {
+        if (!TextBoxTouchesImage(box, offset, composed.Width(), composed.Height(), pad))
+            return;
+        const float x = static_cast<float>(offset.e + box.Px);
+        const float y = static_cast<float>(offset.f + box.Py);
+        DrawTextWatermark(composed, x, y, settings, alpha, font);
         return;
-    const float x = static_cast<float>(offset.e + box.Px);
-    const float y = static_cast<float>(offset.f + box.Py);
-    DrawTextWatermark(composed, x, y, settings, alpha, font);
+    }
+    TileAxis columns;
+    TileAxis rows;
+    TileAxesFor(offset.e, box.minX, box.maxX, composed.Width(), offset.f, box.minY, box.maxY, composed.Height(),
+                pad, settings.tileSpacing, columns, rows);
+    // The glyphs are placed once, at the copy nearest the image's top-left corner, so every copy
+    // stays within reach of the 16.16 range; the others are that geometry moved by whole pixels.
+    const int baseE = offset.e + columns.first * columns.step;
+    const int baseF = offset.f + rows.first * rows.step;
+    if (settings.caption.empty() || composed.Empty())
+        return;
+    const std::vector<TPolyPolygon> glyphs = PlaceCaption(static_cast<float>(baseE + box.Px),
+                                                          static_cast<float>(baseF + box.Py), settings, font);
+    for (int j = 0; j <= rows.last - rows.first; ++j) {
+        for (int i = 0; i <= columns.last - columns.first; ++i) {
+            const TextOffset at{baseE + i * columns.step, baseF + j * rows.step};
+            if (TextBoxTouchesImage(box, at, composed.Width(), composed.Height(), pad))
+                DrawPlacedCaption(composed, Translated(glyphs, at.e - baseE, at.f - baseF), settings, alpha);
+        }
+    }
 }
 
 void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& composed) {
@@ -76,11 +123,21 @@ void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& com
     decoded.MasterAlpha = alpha;
     TBitmap32 oriented;
     TBitmap32 picture;
-    PrepareWatermarkPicture(decoded, settings, alpha, oriented, picture);
+    PrepareWatermarkPicture(decoded, settings, alpha, oriented, picture, composed.Width());
     const PicturePosition at =
         PicturePlacement(settings.position, composed.Width(), composed.Height(), picture.Width(),
                          picture.Height(), settings.hMargin, settings.vMargin);
-    DrawAt(picture, composed, at.X, at.Y);
+    if (!settings.tile || picture.Empty()) {
+        DrawAt(picture, composed, at.X, at.Y);
+        return;
+    }
+    TileAxis columns;
+    TileAxis rows;
+    TileAxesFor(at.X, 0, picture.Width(), composed.Width(), at.Y, 0, picture.Height(), composed.Height(), 0.0,
+                settings.tileSpacing, columns, rows);
+    for (int j = rows.first; j <= rows.last; ++j)
+        for (int i = columns.first; i <= columns.last; ++i)
+            DrawAt(picture, composed, at.X + i * columns.step, at.Y + j * rows.step);
 }
 
 } // namespace
@@ -94,14 +151,16 @@ void ComposeWatermark(const WatermarkSettings& settings, const TBitmap32& source
         CopySource(source, composed);
     if (composed.Empty())
         return;
-    if (settings.showGuideLines && !options.batchRunning) {
-        DrawGuideLines(composed, settings, options.previewFitFactor);
+    // Margins in percent become this image's pixels before anything is placed (guide lines too).
+    const WatermarkSettings resolved = ResolveMargins(settings, composed.Width(), composed.Height());
+    if (resolved.showGuideLines && !options.batchRunning) {
+        DrawGuideLines(composed, resolved, options.previewFitFactor);
     }
-    const int alpha = OpacityToAlpha(settings.opacityPosition);
-    if (settings.mode == kModeText) {
-        ComposeText(settings, alpha, composed, font);
-    } else if (!settings.picturePath.empty()) {
-        ComposePicture(settings, alpha, composed);
+    const int alpha = OpacityToAlpha(resolved.opacityPosition);
+    if (resolved.mode == kModeText) {
+        ComposeText(resolved, alpha, composed, font);
+    } else if (!resolved.picturePath.empty()) {
+        ComposePicture(resolved, alpha, composed);
     }
 }
 

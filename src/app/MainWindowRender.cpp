@@ -20,6 +20,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SpinEdit.h"
+#include "batch/OutputCompose.h"
 #include "preview/PreviewImageWidget.h"
 #include "render/Composer.h"
 #include "render/RenderError.h"
@@ -104,8 +105,14 @@ void TMainForm::RenderPreview() {
     ComposeOptions options;
     options.batchRunning = batchRunning;
     options.previewFitFactor = PreviewFitFactor();
+    OutputSettings output;
     try {
-        ComposeWatermark(ReadSettings(), image_.SourceBitmap, image_.ComposedBitmap, font_, options);
+        if (batchRunning) {
+            output = ComposeForOutput(ReadSettings(), ReadOutputSettings(), image_.SourceBitmap,
+                                      image_.ComposedBitmap, font_, options);
+        } else {
+            ComposeWatermark(ReadSettings(), image_.SourceBitmap, image_.ComposedBitmap, font_, options);
+        }
     } catch (...) {
         // A batch decodes into the source alone; the failed image is still shown, unmarked, as an
         // image whose decode also filled the preview would be.
@@ -121,7 +128,7 @@ void TMainForm::RenderPreview() {
     // The output stage reads the composed picture; then the preview takes it over whole instead of
     // copying it, and its old storage becomes the composition target of the next image.
     try {
-        LastOutput = SaveOutputImage(image_, ReadOutputSettings());
+        LastOutput = SaveOutputImage(image_, output);
     } catch (...) {
         ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
         preview_->imagePreview->update();

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 
+#include "batch/PresetFile.h"
 #include "cli/Utf8.h"
 
 namespace tessoly::cli {
@@ -26,6 +27,24 @@ int WholeNumber(const std::string& option, const std::string& value, long long l
                            std::to_string(high));
     }
     return static_cast<int>(number);
+}
+
+//! A whole number with an optional "%" suffix (and for the picture scale "%w"): the suffix
+//! measures it on the image instead of in the option's own unit.
+int SizeValue(const std::string& option, const std::string& value, long long low, long long high, SizeUnit& unit,
+              bool widthSuffix = false) {
+    std::string number = value;
+    unit = SizeUnit::Pixels;
+    for (const char* suffix : {"%w", "%"}) {
+        const std::string s = suffix;
+        if ((s == "%" || widthSuffix) && number.size() > s.size() &&
+            number.compare(number.size() - s.size(), s.size(), s) == 0) {
+            number.erase(number.size() - s.size());
+            unit = SizeUnit::PercentOfImage;
+            break;
+        }
+    }
+    return WholeNumber(option, number, low, high);
 }
 
 std::string OneOf(const std::string& option, const std::string& value,
@@ -71,8 +90,15 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          }},
         {"--font-name",
          [](CliOptions& o, const std::string&, const std::string& v) { o.watermark.fontName = v; }},
-        {"--font-size", [](CliOptions& o, const std::string& n,
-                           const std::string& v) { o.watermark.fontSize = WholeNumber(n, v, 1, 10000); }},
+        {"--font-size",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
+             SizeUnit unit = SizeUnit::Pixels;
+             const int size = SizeValue(n, v, 1, 10000, unit);
+             if (unit == SizeUnit::PercentOfImage && size > 100)
+                 Refuse(n, "'" + v + "' is more than 100 % of the image");
+             o.watermark.fontSize = size;
+             o.watermark.fontSizeUnit = unit;
+         }},
         {"--text-colour", [](CliOptions& o, const std::string& n,
                              const std::string& v) { o.watermark.textColour = HexColour(n, v); }},
         {"--opacity", [](CliOptions& o, const std::string& n,
@@ -89,23 +115,37 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          }},
         {"--h-margin",
          [](CliOptions& o, const std::string& n, const std::string& v) {
-             o.watermark.hMargin = WholeNumber(n, v, -1000000, 1000000);
+             o.watermark.hMargin = SizeValue(n, v, -1000000, 1000000, o.watermark.hMarginUnit);
          }},
         {"--v-margin",
          [](CliOptions& o, const std::string& n, const std::string& v) {
-             o.watermark.vMargin = WholeNumber(n, v, -1000000, 1000000);
+             o.watermark.vMargin = SizeValue(n, v, -1000000, 1000000, o.watermark.vMarginUnit);
          }},
         {"--picture-path",
          [](CliOptions& o, const std::string&, const std::string& v) { o.watermark.picturePath = v; }},
         {"--image-scale",
          [](CliOptions& o, const std::string& n, const std::string& v) {
              // The scale box resets anything but a whole number, so only numbers are held.
-             WholeNumber(n, v, 0, 10000);
-             o.watermark.imageScaleText = v;
+             const int scale = SizeValue(n, v, 0, 10000, o.watermark.imageScaleUnit, true);
+             o.watermark.imageScaleText = std::to_string(scale);
          }},
         {"--image-rotation",
          [](CliOptions& o, const std::string& n, const std::string& v) {
              o.watermark.imageRotationPosition = WholeNumber(n, v, 0, 4);
+         }},
+        {"--tile-spacing",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
+             o.watermark.tileSpacing = WholeNumber(n, v, 0, 1000);
+         }},
+        {"--preset",
+         [](CliOptions& o, const std::string&, const std::string& v) {
+             PresetSettings preset;
+             const PresetLoad load = LoadPresetFile(v, preset);
+             if (!load.ok)
+                 throw UsageError(load.error);
+             o.watermark = preset.watermark;
+             o.output = preset.output;
+             o.warnings.insert(o.warnings.end(), load.warnings.begin(), load.warnings.end());
          }},
         {"--format",
          [](CliOptions& o, const std::string&, const std::string& v) { o.output.formatChoice = v; }},
@@ -151,6 +191,8 @@ const std::map<std::string, SwitchHandler>& SwitchOptions() {
         {"--no-effect-3d", [](CliOptions& o) { o.watermark.effect3D = false; }},
         {"--transparent-edges", [](CliOptions& o) { o.watermark.transparentEdges = true; }},
         {"--no-transparent-edges", [](CliOptions& o) { o.watermark.transparentEdges = false; }},
+        {"--tile", [](CliOptions& o) { o.watermark.tile = true; }},
+        {"--no-tile", [](CliOptions& o) { o.watermark.tile = false; }},
         {"--keep-metadata", [](CliOptions& o) { o.output.keepMetadata = true; }},
         {"--no-keep-metadata", [](CliOptions& o) { o.output.keepMetadata = false; }},
         {"--resize", [](CliOptions& o) { o.output.resize = true; }},
@@ -215,11 +257,17 @@ file or a folder (its images, not those of sub-folders, grouped by extension).
 Prints one line per image on stdout: STATUS<TAB>source<TAB>target, STATUS being Successful,
 Unsuccessful or Skipped. Exit status: 0 all written, 1 any failed or skipped, 2 bad usage.
 
+Presets:
+  --preset FILE                  every setting from a .tessoly-preset file saved by the window;
+                                 options after it override its values, options before it are
+                                 replaced by it
+
 Watermark:
   --mode text|image              text (default) or picture watermark
   --caption TEXT                 text to draw (default "© Tessoly")
   --font-name NAME               font face (default Arial)
-  --font-size POINTS             size at 96 DPI (default 60)
+  --font-size POINTS|N%          size at 96 DPI (default 60); N% makes the caption's ink
+                                 N % of the image's shorter side high
   --bold, --no-bold              (default bold)
   --italic, --no-italic          (default not italic)
   --outline, --no-outline        black outline (default on)
@@ -229,10 +277,16 @@ Watermark:
   --text-angle -180..180         degrees counter-clockwise (default 0)
   --position NAME                TopLeft, TopCenter, TopRight, Left, Center, Right,
                                  BottomLeft, Bottom, BottomRight (default Center)
-  --h-margin PIXELS, --v-margin PIXELS   (default 30 each)
+  --h-margin PIXELS|N%, --v-margin PIXELS|N%   (default 30 each); N% is a share of the
+                                 image's width (horizontal) or height (vertical)
   --picture-path FILE            picture of the image watermark
   --transparent-edges, --no-transparent-edges   key out the picture's corner colour
-  --image-scale PERCENT          (default 100)
+  --image-scale PERCENT|N%|N%w   percent of the picture (default 100); N% or N%w makes the
+                                 picture N % of the image's width wide
+  --tile, --no-tile              repeat the mark across the whole image, the grid centred on
+                                 the placed mark (default off)
+  --tile-spacing 0..1000         gap between repeated marks, percent of the mark's size
+                                 (default 50)
   --image-rotation 0..4          quarter turns: 0 = -180, 2 = none, 4 = 180 degrees (default 2)
 
 Output:
@@ -249,6 +303,9 @@ Output:
                                          (default on)
   --output-folder FOLDER         (default: next to each source)
   --existing skip|rename|overwrite       when the target exists (default skip)
+
+Sizes in percent are measured on each image as written: with --resize the mark is drawn on
+the resized image (before --rotation), so it is sharp at its final size.
 
 Run:
   --jobs N                       images processed at once (default: one per core)

@@ -27,6 +27,8 @@ struct CliOptions {
     //! Image files and folders, in the order given.
     std::vector<std::string> paths;
     bool help = false;
+    //! Notes for stderr that do not stop the run (unknown keys of a preset).
+    std::vector<std::string> warnings;
 };
 
 //! Parses the arguments after the program name. Throws UsageError.

@@ -37,6 +37,11 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
+//! The unit combos list the control's own unit first and "% of image" second.
+SizeUnit UnitOf(const QComboBox* combo) {
+    return combo->currentIndex() == 1 ? SizeUnit::PercentOfImage : SizeUnit::Pixels;
+}
+
 //! preview becomes a copy of picture. The composed bitmap is opaque and of its own size, so this is
 //! what drawing it stretched onto its own rectangle gives, without a pass of zeroing or sampling;
 //! a preview of the same size keeps its storage.
@@ -62,6 +67,7 @@ WatermarkSettings TMainForm::ReadSettings() const {
     s.caption = sEditTextCaption->text().toStdU16String();
     s.fontName = sFontComboBox->currentText().toStdString();
     s.fontSize = sSpinEditFontSize->Value();
+    s.fontSizeUnit = UnitOf(sComboBoxFontSizeUnitText);
     s.bold = sCheckBoxBold->isChecked();
     s.italic = sCheckBoxItalic->isChecked();
     s.textColour = 0xFF000000u | (textColour_.rgb() & 0x00FFFFFFu);
@@ -73,11 +79,16 @@ WatermarkSettings TMainForm::ReadSettings() const {
         if (AlignText[place]->isChecked())
             s.position = static_cast<WatermarkPosition>(place);
     s.hMargin = sSpinEditHMarginsImage->Value();
+    s.hMarginUnit = UnitOf(sComboBoxHMarginsUnitImage);
     s.vMargin = sSpinEditVMarginsImage->Value();
+    s.vMarginUnit = UnitOf(sComboBoxVMarginsUnitImage);
     s.picturePath = sFilenameEditWatermark->text().toStdString();
     s.transparentEdges = sCheckBoxTransparent->isChecked();
     s.imageScaleText = sComboBoxWImageScale->currentText().toStdString();
+    s.imageScaleUnit = UnitOf(sComboBoxImageScaleUnitImage);
     s.imageRotationPosition = sTrackBarRotateImage->value();
+    s.tile = sCheckBoxTileImage->isChecked();
+    s.tileSpacing = sSpinEditTileSpacingImage->Value();
     s.showGuideLines = Showguidelines->isChecked();
     s.guideColour = GuideColour;
     s.screenDpi = ScreenDpi();

@@ -117,7 +117,9 @@ TEST(MainWindowStartup, MenusHoldTheirItemsInOrder) {
         std::vector<QString> items; // "-" is a separator
     };
     const std::vector<Expected> menus = {
-        {"FileMenu", {"Add image", "Add folder", "-", "Start conversion", "-", "Exit"}},
+        {"FileMenu",
+         {"Add image", "Add folder", "-", "Open preset\u2026", "Save preset as\u2026", "-", "Start conversion", "-",
+          "Exit"}},
         {"EditMenu",
          {"Select all", "Deselect all", "Inverse selection", "Select for status", "-", "Remove duplications",
           "Remove selected", "-", "Show list grid", "Guide lines"}},
@@ -152,7 +154,7 @@ TEST(MainWindowStartup, PreviewAreaHasItsDefaultSize) {
     EXPECT_EQ(area->size(), QSize(416, 255));
     EXPECT_EQ(f.Find<QWidget>("sStatusBar1")->height(), 24);
     EXPECT_EQ(f.Find<QWidget>("sPanel1")->width(), 420);
-    EXPECT_EQ(f.Find<QWidget>("sPageControl1")->size(), QSize(412, 196));
+    EXPECT_EQ(f.Find<QWidget>("sPageControl1")->size(), QSize(412, 238));
 }
 
 struct FactsCase {

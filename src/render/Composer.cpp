@@ -10,8 +10,8 @@
 //
 // Sizes in percent are resolved against the composed bitmap, so a caller that composes on the
 // output-sized image gets the mark measured on the image as written. A repeated mark is a grid
-// of copies at whole-pixel steps around the placed one: the text's glyphs are placed once and
-// moved, the picture is prepared once and drawn at each corner.
+// of copies at whole-pixel steps around the placed one: the caption is drawn once into a layer
+// that every copy applies (TiledText.h), the picture is prepared once and drawn at each corner.
 
 #include "render/Composer.h"
 
@@ -27,6 +27,7 @@
 #include "render/RenderError.h"
 #include "render/TextWatermark.h"
 #include "render/TileGrid.h"
+#include "render/TiledText.h"
 
 namespace tessoly {
 
@@ -48,20 +49,6 @@ bool TextBoxTouchesImage(const TextBoxGeometry& box, const TextOffset& offset, i
                          double pad) {
     return offset.e + box.maxX + pad > 0 && offset.e + box.minX - pad < width &&
            offset.f + box.maxY + pad > 0 && offset.f + box.minY - pad < height;
-}
-
-//! Moves every placed point by whole pixels.
-std::vector<TPolyPolygon> Translated(const std::vector<TPolyPolygon>& glyphs, int dx, int dy) {
-    std::vector<TPolyPolygon> moved = glyphs;
-    const TFixed fx = FixedFromInt(dx);
-    const TFixed fy = FixedFromInt(dy);
-    for (TPolyPolygon& glyph : moved)
-        for (TPolygon& contour : glyph)
-            for (FixedPoint& point : contour) {
-                point.X += fx;
-                point.Y += fy;
-            }
-    return moved;
 }
 
 void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& composed, TTrueTypeFont& font) {
@@ -100,13 +87,15 @@ void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& compos
         return;
     const std::vector<TPolyPolygon> glyphs = PlaceCaption(static_cast<float>(baseE + box.Px),
                                                           static_cast<float>(baseF + box.Py), settings, font);
+    std::vector<TileOffset> copies;
     for (int j = 0; j <= rows.last - rows.first; ++j) {
         for (int i = 0; i <= columns.last - columns.first; ++i) {
             const TextOffset at{baseE + i * columns.step, baseF + j * rows.step};
             if (TextBoxTouchesImage(box, at, composed.Width(), composed.Height(), pad))
-                DrawPlacedCaption(composed, Translated(glyphs, at.e - baseE, at.f - baseF), settings, alpha);
+                copies.push_back({at.e - baseE, at.f - baseF});
         }
     }
+    DrawTiledCaption(composed, glyphs, settings, alpha, copies);
 }
 
 void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& composed) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <initializer_list>
 #include <type_traits>
@@ -64,7 +65,8 @@ bool WholeInRange(const QJsonValue& v, int lo, int hi, int& out) {
     if (!v.isDouble())
         return false;
     const double d = v.toDouble();
-    if (d != static_cast<double>(static_cast<long long>(d)) || d < lo || d > hi)
+    // Range first: converting a huge value to an integer would be undefined.
+    if (!(d >= lo && d <= hi) || d != std::trunc(d))
         return false;
     out = static_cast<int>(d);
     return true;

@@ -40,7 +40,15 @@ void TMainForm::ConnectUnitHandlers() {
         HandlerScope scope(*this);
         RenderFromHandler();
     };
-    connect(sComboBoxFontSizeUnitText, &QComboBox::currentIndexChanged, this, renderOnly);
+    connect(sComboBoxFontSizeUnitText, &QComboBox::currentIndexChanged, this, [this] {
+        HandlerScope scope(*this);
+        // A share of the image runs 1..100 on the spin buttons; points 4 and up.
+        if (sComboBoxFontSizeUnitText->currentIndex() == 1)
+            sSpinEditFontSize->SetRange(1, 100);
+        else
+            sSpinEditFontSize->SetRange(4, 0);
+        RenderFromHandler();
+    });
     connect(sComboBoxImageScaleUnitImage, &QComboBox::currentIndexChanged, this, renderOnly);
     for (QComboBox* combo : {sComboBoxHMarginsUnitText, sComboBoxHMarginsUnitImage, sComboBoxVMarginsUnitText,
                              sComboBoxVMarginsUnitImage})
@@ -86,8 +94,9 @@ void TMainForm::ApplySettings(const WatermarkSettings& w, const OutputSettings& 
         HandlerScope scope(*this);
         sEditTextCaption->setText(QString::fromStdU16String(w.caption));
         sFontComboBox->setEditText(QString::fromStdString(w.fontName));
-        sSpinEditFontSize->SetValue(w.fontSize);
+        // The unit first: it sets the size field's limits.
         sComboBoxFontSizeUnitText->setCurrentIndex(UnitIndex(w.fontSizeUnit));
+        sSpinEditFontSize->SetText(QString::number(w.fontSize));
         sCheckBoxBold->setChecked(w.bold);
         sCheckBoxItalic->setChecked(w.italic);
         SetTextColour(QColor::fromRgb(w.textColour & 0x00FFFFFFu));
@@ -101,9 +110,9 @@ void TMainForm::ApplySettings(const WatermarkSettings& w, const OutputSettings& 
         AlignText[place]->setChecked(true);
         AlignImage[place]->setChecked(true);
         for (TSpinEdit* field : {sSpinEditHMarginsText, sSpinEditHMarginsImage})
-            field->SetValue(w.hMargin);
+            field->SetText(QString::number(w.hMargin));
         for (TSpinEdit* field : {sSpinEditVMarginsText, sSpinEditVMarginsImage})
-            field->SetValue(w.vMargin);
+            field->SetText(QString::number(w.vMargin));
         for (QComboBox* combo : {sComboBoxHMarginsUnitText, sComboBoxHMarginsUnitImage})
             combo->setCurrentIndex(UnitIndex(w.hMarginUnit));
         for (QComboBox* combo : {sComboBoxVMarginsUnitText, sComboBoxVMarginsUnitImage})
@@ -122,8 +131,8 @@ void TMainForm::ApplySettings(const WatermarkSettings& w, const OutputSettings& 
         sTrackBarRotateImage->setValue(w.imageRotationPosition);
         sCheckBoxTileText->setChecked(w.tile);
         sCheckBoxTileImage->setChecked(w.tile);
-        sSpinEditTileSpacingText->SetValue(w.tileSpacing);
-        sSpinEditTileSpacingImage->SetValue(w.tileSpacing);
+        sSpinEditTileSpacingText->SetText(QString::number(w.tileSpacing));
+        sSpinEditTileSpacingImage->SetText(QString::number(w.tileSpacing));
 
         sComboBoxImageFormat->setCurrentText(QString::fromStdString(o.formatChoice));
         sComboBoxResolution->setCurrentText(QString::fromStdString(o.resolutionChoice));

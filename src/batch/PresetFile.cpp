@@ -2,7 +2,10 @@
 // The version counts changes an older program cannot read; a field added later is only a new
 // key, which older programs skip with a warning, so adding one does not raise the version.
 // Values are checked against what the window's controls can hold, so a preset that opens in
-// the window always shows exactly what it says.
+// the window always shows exactly what it says, and one the window saved always opens again:
+// sliders, limited fields, choices and units have their ranges; fields that hold typed text
+// (format, resolution, colour mode, rotation, width, height) take any text, which the output
+// stage judges as it judges the typed text.
 
 #include "batch/PresetFile.h"
 
@@ -170,7 +173,7 @@ const std::vector<Row>& Rows() {
              return true;
          }},
         Text("fontName", &W::fontName),
-        Int("fontSize", &W::fontSize, 4, 10000),
+        Int("fontSize", &W::fontSize, -10000, 10000),
         Unit("fontSizeUnit", &W::fontSizeUnit),
         Bool("bold", &W::bold),
         Bool("italic", &W::italic),
@@ -186,9 +189,9 @@ const std::vector<Row>& Rows() {
          [](const QJsonValue& v, PresetSettings& p, const PresetPlace&) {
              return v.isString() && ParseWatermarkPosition(v.toString().toStdString(), p.watermark.position);
          }},
-        Int("hMargin", &W::hMargin, -1000000, 1000000),
+        Int("hMargin", &W::hMargin, -1000000000, 1000000000),
         Unit("hMarginUnit", &W::hMarginUnit),
-        Int("vMargin", &W::vMargin, -1000000, 1000000),
+        Int("vMargin", &W::vMargin, -1000000000, 1000000000),
         Unit("vMarginUnit", &W::vMarginUnit),
         {"watermark", "picturePath",
          [](const PresetSettings& p, const PresetPlace& place) {
@@ -209,32 +212,22 @@ const std::vector<Row>& Rows() {
              return true;
          }},
         Bool("transparentEdges", &W::transparentEdges),
-        WholeText("imageScale", &W::imageScaleText, 0, 10000),
+        WholeText("imageScale", &W::imageScaleText, -1000000, 1000000),
         Unit("imageScaleUnit", &W::imageScaleUnit),
         Int("imageRotation", &W::imageRotationPosition, 0, 4),
         Bool("tile", &W::tile),
-        Int("tileSpacing", &W::tileSpacing, 0, 1000),
+        Int("tileSpacing", &W::tileSpacing, -1000000000, 1000000000),
         Int("screenDpi", &W::screenDpi, 1, 10000),
 
         Text("format", &O::formatChoice),
-        {"output", "resolution",
-         [](const PresetSettings& p, const PresetPlace&) {
-             return QJsonValue(QString::fromStdString(p.output.resolutionChoice));
-         },
-         [](const QJsonValue& v, PresetSettings& p, const PresetPlace&) {
-             const std::string text = v.toString().toStdString();
-             if (!v.isString() || (text != "Src" && !WholeTextInRange(text, 1, 100000)))
-                 return false;
-             p.output.resolutionChoice = text;
-             return true;
-         }},
-        Text("colourMode", &O::colourMode, {"RGB", "Greyscale", "Monochrome"}),
+        Text("resolution", &O::resolutionChoice),
+        Text("colourMode", &O::colourMode),
         Int("jpegQuality", &O::jpegQuality, 1, 100),
         Bool("keepMetadata", &O::keepMetadata),
-        Text("rotation", &O::rotation, {kRotationNone, kRotation90CW, kRotation90CCW, kRotation180}),
+        Text("rotation", &O::rotation),
         Bool("resize", &O::resize),
-        WholeText("width", &O::widthText, 0, 9999),
-        WholeText("height", &O::heightText, 0, 9999),
+        Text("width", &O::widthText),
+        Text("height", &O::heightText),
         Bool("proportional", &O::proportional),
         Text("outputFolder", &O::outputFolder),
         {"output", "existingFile",

@@ -93,6 +93,12 @@ TEST(MainWindowStartup, ControlsStartWithTheirValues) {
     EXPECT_EQ(read.showGuideLines, defaults.showGuideLines);
     EXPECT_EQ(read.guideColour, defaults.guideColour);
     EXPECT_EQ(read.screenDpi, 96);
+    EXPECT_EQ(read.fontSizeUnit, defaults.fontSizeUnit);
+    EXPECT_EQ(read.hMarginUnit, defaults.hMarginUnit);
+    EXPECT_EQ(read.vMarginUnit, defaults.vMarginUnit);
+    EXPECT_EQ(read.imageScaleUnit, defaults.imageScaleUnit);
+    EXPECT_EQ(read.tile, defaults.tile);
+    EXPECT_EQ(read.tileSpacing, defaults.tileSpacing);
 
     const OutputSettings output = f.form->ReadOutputSettings();
     const OutputSettings outputDefaults;

@@ -308,7 +308,8 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
 }
 
 void TImageListSide::SetItemStatus(int row, ItemStatus status) {
-    model_->SetStatus(row, status);
+    const bool finished = status == ItemStatus::Unsuccessful || status == ItemStatus::Skipped;
+    model_->SetStatus(row, status, finished ? pendingReason_ : QString());
 }
 
 void TImageListSide::RevealItem(int row) {
@@ -325,8 +326,13 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     const std::string source = path.toStdString();
     f.Image().CurrentImagePath = source;
     f.LastOutput = OutputOutcome{};
+    f.LastLoadError.clear();
     f.LoadPreviewImage(source);
     const OutputOutcome& output = f.LastOutput;
+    // The box of an undecodable file names only its path, which the hint shows already.
+    pendingReason_ = !output.reason.empty()    ? QString::fromStdString(output.reason)
+                     : f.LastLoadError == path ? QString()
+                                               : f.LastLoadError;
     if (output.OutputSkipped) {
         return ItemStatus::Skipped;
     }

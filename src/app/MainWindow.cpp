@@ -51,6 +51,7 @@ TMainForm::TMainForm(DialogSeam& seam, const StartOptions& options, QWidget* par
     ConnectWebLinks(this, seam_, facts_);
     listSide_ = std::make_unique<TImageListSide>(*this);
     resize(kClientWidth, menuBar()->sizeHint().height() + kPreviewSideHeight + kStatusBarHeight);
+    LoadRecentPresets(options.recentPresetsPath);
     FormCreate(options);
 }
 

@@ -60,6 +60,9 @@ struct StartOptions {
     //! Start the update check at the end of FormCreate; the program does, tests of the window
     //! leave it off so that they never reach the network.
     bool checkForUpdates = false;
+    //! Text file, one path a line, that keeps the recent presets between runs; empty keeps them
+    //! for this run only (tests).
+    QString recentPresetsPath;
 };
 
 class TMainForm : public QMainWindow, public PreviewHost {
@@ -344,6 +347,7 @@ private:
     void SetTextColour(const QColor& colour);
     void RememberPreset(const QString& path);
     void UpdateRecentPresetItems();
+    void LoadRecentPresets(const QString& path);
     void ConnectUnitHandlers();
 
     DialogSeam& seam_;
@@ -365,6 +369,7 @@ private:
     //! to the outer one, so one user action composes once.
     int handlerDepth_ = 0;
     QStringList recentPresets_;
+    QString recentPresetsPath_;
     //! The folder of the last preset opened or saved, where the dialogs start.
     QString presetFolder_;
     friend class HandlerScope;

@@ -6,12 +6,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -230,6 +232,28 @@ void TMainForm::RememberPreset(const QString& path) {
     recentPresets_.prepend(absolute);
     while (recentPresets_.size() > kRecentPresetCount)
         recentPresets_.removeLast();
+    UpdateRecentPresetItems();
+    if (recentPresetsPath_.isEmpty())
+        return;
+    // The list is a convenience: a folder that cannot be written just keeps it for this run.
+    QDir().mkpath(QFileInfo(recentPresetsPath_).absolutePath());
+    QSaveFile file(recentPresetsPath_);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        file.write((recentPresets_.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+        file.commit();
+    }
+}
+
+void TMainForm::LoadRecentPresets(const QString& path) {
+    recentPresetsPath_ = path;
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    for (const QString& line : QString::fromUtf8(file.read(64 * 1024)).split(QLatin1Char('\n'))) {
+        const QString entry = line.trimmed();
+        if (!entry.isEmpty() && !recentPresets_.contains(entry) && recentPresets_.size() < kRecentPresetCount)
+            recentPresets_.append(entry);
+    }
     UpdateRecentPresetItems();
 }
 

@@ -137,6 +137,23 @@ TEST_F(PresetWindowTest, OpeningAPresetSetsEveryControlAndListsIt) {
     EXPECT_TRUE(form->RecentPresets().front().endsWith(QStringLiteral("p5.tessoly-preset")));
 }
 
+TEST_F(PresetWindowTest, TheRecentPresetsAreKeptBetweenRuns) {
+    const QString keep = QString::fromStdString(scratch.file("config/recent-presets"));
+    StartOptions options{QString::fromStdString(scratch.file("tessoly.ini"))};
+    options.recentPresetsPath = keep;
+    {
+        TMainForm first(seam, options);
+        ASSERT_TRUE(first.SavePreset(QString::fromStdString(scratch.file("one.tessoly-preset"))));
+        ASSERT_TRUE(first.SavePreset(QString::fromStdString(scratch.file("two.tessoly-preset"))));
+    }
+    TMainForm second(seam, options);
+    ASSERT_EQ(second.RecentPresets().size(), 2);
+    EXPECT_TRUE(second.RecentPresets()[0].endsWith(QStringLiteral("two.tessoly-preset")));
+    EXPECT_TRUE(second.RecentPresetItems[1]->isVisible());
+    // The settings themselves are not: the window starts with the defaults.
+    EXPECT_EQ(second.ReadSettings().caption, WatermarkSettings().caption);
+}
+
 TEST_F(PresetWindowTest, ARefusedPresetChangesNothingAndNamesTheFileAndKey) {
     Design();
     const std::string before = State();

@@ -192,15 +192,15 @@ void TMainForm::BuildTextTab() {
     sCheckBox3D = Check(font, "sCheckBox3D", QStringLiteral("3D"), QRect(130, 43, 36, 18), true,
                         QStringLiteral("3D effect"));
     Label(font, QStringLiteral("Size:"), 8, 73);
-    sSpinEditFontSize = Spin(font, "sSpinEditFontSize", QRect(36, 70, 42, 21), 4, 0, 60);
-    sComboBoxFontSizeUnitText = UnitCombo(font, "sComboBoxFontSizeUnitText", QRect(80, 70, 44, 21),
+    sSpinEditFontSize = Spin(font, "sSpinEditFontSize", QRect(34, 70, 40, 21), 4, 0, 60);
+    sComboBoxFontSizeUnitText = UnitCombo(font, "sComboBoxFontSizeUnitText", QRect(76, 70, 40, 21),
                                           {QStringLiteral("pt"), QStringLiteral("% of image")});
     sComboBoxFontSizeUnitText->view()->setMinimumWidth(100);
     sComboBoxFontSizeUnitText->setToolTip(
         QStringLiteral("Size in points, or the text's height in percent of the image's shorter side"));
     sColorSelectText = new QPushButton(QStringLiteral("Color"), font);
     sColorSelectText->setObjectName(QStringLiteral("sColorSelectText"));
-    sColorSelectText->setGeometry(126, 69, 40, 23);
+    sColorSelectText->setGeometry(118, 69, 48, 23);
     SetTextColour(textColour_);
 
     QGroupBox* rotate = Group(page, "sGroupBoxRotateText", QStringLiteral("Rotate"), QRect(181, 58, 150, 72));

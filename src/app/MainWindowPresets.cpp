@@ -29,7 +29,9 @@ namespace tessoly {
 
 namespace {
 
-int UnitIndex(SizeUnit unit) { return unit == SizeUnit::PercentOfImage ? 1 : 0; }
+int UnitIndex(SizeUnit unit) {
+    return unit == SizeUnit::PercentOfImage ? 1 : 0;
+}
 
 QStringList PresetFilters() {
     return {QStringLiteral("Tessoly presets (*.tessoly-preset)"), QStringLiteral("All files (*)")};
@@ -87,7 +89,8 @@ void TMainForm::sCheckBoxTileClick(QCheckBox* box) {
 
 void TMainForm::sSpinEditTileSpacingChange(TSpinEdit* field) {
     HandlerScope scope(*this);
-    (field == sSpinEditTileSpacingText ? sSpinEditTileSpacingImage : sSpinEditTileSpacingText)->SetText(field->Text());
+    (field == sSpinEditTileSpacingText ? sSpinEditTileSpacingImage : sSpinEditTileSpacingText)
+        ->SetText(field->Text());
     RenderFromHandler();
 }
 

@@ -56,10 +56,18 @@ struct Row {
 
 template <class R> R& Rec(PresetSettings& p);
 template <class R> const R& Rec(const PresetSettings& p);
-template <> WatermarkSettings& Rec(PresetSettings& p) { return p.watermark; }
-template <> const WatermarkSettings& Rec(const PresetSettings& p) { return p.watermark; }
-template <> OutputSettings& Rec(PresetSettings& p) { return p.output; }
-template <> const OutputSettings& Rec(const PresetSettings& p) { return p.output; }
+template <> WatermarkSettings& Rec(PresetSettings& p) {
+    return p.watermark;
+}
+template <> const WatermarkSettings& Rec(const PresetSettings& p) {
+    return p.watermark;
+}
+template <> OutputSettings& Rec(PresetSettings& p) {
+    return p.output;
+}
+template <> const OutputSettings& Rec(const PresetSettings& p) {
+    return p.output;
+}
 template <class R> constexpr const char* SectionOf() {
     return std::is_same_v<R, WatermarkSettings> ? "watermark" : "output";
 }
@@ -85,14 +93,16 @@ bool WholeTextInRange(const std::string& text, int lo, int hi) {
 }
 
 template <class R> Row Int(const char* key, int R::*m, int lo, int hi) {
-    return {SectionOf<R>(), key, [m](const PresetSettings& p, const PresetPlace&) { return QJsonValue(Rec<R>(p).*m); },
+    return {SectionOf<R>(), key,
+            [m](const PresetSettings& p, const PresetPlace&) { return QJsonValue(Rec<R>(p).*m); },
             [m, lo, hi](const QJsonValue& v, PresetSettings& p, const PresetPlace&) {
                 return WholeInRange(v, lo, hi, Rec<R>(p).*m);
             }};
 }
 
 template <class R> Row Bool(const char* key, bool R::*m) {
-    return {SectionOf<R>(), key, [m](const PresetSettings& p, const PresetPlace&) { return QJsonValue(Rec<R>(p).*m); },
+    return {SectionOf<R>(), key,
+            [m](const PresetSettings& p, const PresetPlace&) { return QJsonValue(Rec<R>(p).*m); },
             [m](const QJsonValue& v, PresetSettings& p, const PresetPlace&) {
                 if (!v.isBool())
                     return false;
@@ -102,7 +112,8 @@ template <class R> Row Bool(const char* key, bool R::*m) {
 }
 
 //! Any text, or with allowed given, one of those texts exactly.
-template <class R> Row Text(const char* key, std::string R::*m, std::initializer_list<const char*> allowed = {}) {
+template <class R>
+Row Text(const char* key, std::string R::*m, std::initializer_list<const char*> allowed = {}) {
     std::vector<std::string> list(allowed.begin(), allowed.end());
     return {SectionOf<R>(), key,
             [m](const PresetSettings& p, const PresetPlace&) {
@@ -134,23 +145,26 @@ template <class R> Row WholeText(const char* key, std::string R::*m, int lo, int
 }
 
 Row Unit(const char* key, SizeUnit WatermarkSettings::*m) {
-    return {"watermark", key,
-            [m](const PresetSettings& p, const PresetPlace&) { return QJsonValue(SizeUnitName(p.watermark.*m)); },
-            [m](const QJsonValue& v, PresetSettings& p, const PresetPlace&) {
-                return v.isString() && ParseSizeUnit(v.toString().toStdString(), p.watermark.*m);
-            }};
+    return {
+        "watermark", key,
+        [m](const PresetSettings& p, const PresetPlace&) { return QJsonValue(SizeUnitName(p.watermark.*m)); },
+        [m](const QJsonValue& v, PresetSettings& p, const PresetPlace&) {
+            return v.isString() && ParseSizeUnit(v.toString().toStdString(), p.watermark.*m);
+        }};
 }
 
 Row Colour(const char* key, TColor32 WatermarkSettings::*m) {
     return {"watermark", key,
             [m](const PresetSettings& p, const PresetPlace&) {
-                return QJsonValue(QStringLiteral("%1").arg(p.watermark.*m & 0xFFFFFFu, 6, 16, QLatin1Char('0')).toUpper());
+                return QJsonValue(
+                    QStringLiteral("%1").arg(p.watermark.*m & 0xFFFFFFu, 6, 16, QLatin1Char('0')).toUpper());
             },
             [m](const QJsonValue& v, PresetSettings& p, const PresetPlace&) {
                 const std::string text = v.toString().toStdString();
                 unsigned rgb = 0;
                 const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rgb, 16);
-                if (!v.isString() || text.size() != 6 || error != std::errc() || end != text.data() + text.size())
+                if (!v.isString() || text.size() != 6 || error != std::errc() ||
+                    end != text.data() + text.size())
                     return false;
                 p.watermark.*m = 0xFF000000u | rgb;
                 return true;
@@ -257,7 +271,9 @@ PresetPlace PlaceOf(const std::string& presetPath) {
     return {QFileInfo(QString::fromStdString(presetPath)).absolutePath()};
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 PresetLoad Refused(const std::string& path, const std::string& why) {
     PresetLoad load;
@@ -316,8 +332,8 @@ PresetLoad ReadPresetText(const std::string& text, const std::string& presetPath
         if (name == "format" || name == "version")
             continue;
         if (name != "watermark" && name != "output") {
-            load.warnings.push_back("The preset " + Quoted(presetPath) + " has an unknown key " + Quoted(name) +
-                                    ", which was ignored.");
+            load.warnings.push_back("The preset " + Quoted(presetPath) + " has an unknown key " +
+                                    Quoted(name) + ", which was ignored.");
             continue;
         }
         if (!it.value().isObject())
@@ -329,12 +345,13 @@ PresetLoad ReadPresetText(const std::string& text, const std::string& presetPath
                 return name == r.section && field.key() == QLatin1String(r.key);
             });
             if (row == Rows().end()) {
-                load.warnings.push_back("The preset " + Quoted(presetPath) + " has an unknown key " + Quoted(key) +
-                                        ", which was ignored.");
+                load.warnings.push_back("The preset " + Quoted(presetPath) + " has an unknown key " +
+                                        Quoted(key) + ", which was ignored.");
                 continue;
             }
             if (!row->read(field.value(), read, place)) {
-                const QByteArray value = QJsonDocument(QJsonArray{field.value()}).toJson(QJsonDocument::Compact);
+                const QByteArray value =
+                    QJsonDocument(QJsonArray{field.value()}).toJson(QJsonDocument::Compact);
                 return Refused(presetPath, "the key " + Quoted(key) + " holds a value that cannot be used (" +
                                                value.mid(1, value.size() - 2).toStdString() + ")");
             }

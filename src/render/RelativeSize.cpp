@@ -73,11 +73,12 @@ void FitCaptionHeight(TTrueTypeFont& font, const std::u16string& caption, double
     font.SetPixelHeight(em);
 }
 
-void PictureSizeFor(int percent, int imageWidth, int pictureWidth, int pictureHeight, int& width, int& height) {
+void PictureSizeFor(int percent, int imageWidth, int pictureWidth, int pictureHeight, int& width,
+                    int& height) {
     width = std::max(0, PercentOfLength(percent, imageWidth));
-    height = pictureWidth > 0 ? static_cast<int>(std::nearbyint(static_cast<double>(pictureHeight) * width /
-                                                                pictureWidth))
-                              : 0;
+    height = pictureWidth > 0
+                 ? static_cast<int>(std::nearbyint(static_cast<double>(pictureHeight) * width / pictureWidth))
+                 : 0;
     if (width == 0 || height == 0)
         width = height = 0;
 }

@@ -26,6 +26,7 @@ double CaptionInkHeightFor(int percent, int width, int height);
 
 //! Picture size for a width of percent of imageWidth, the height following the picture's aspect.
 //! Both round half to even; negative percentages give 0 x 0.
-void PictureSizeFor(int percent, int imageWidth, int pictureWidth, int pictureHeight, int& width, int& height);
+void PictureSizeFor(int percent, int imageWidth, int pictureWidth, int pictureHeight, int& width,
+                    int& height);
 
 } // namespace tessoly

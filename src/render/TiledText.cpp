@@ -75,8 +75,8 @@ inline TColor32 ApplyMap(TColor32 d, const PixelMap& map) {
 
 } // namespace
 
-void DrawTiledCaption(TBitmap32& dst, const std::vector<TPolyPolygon>& glyphs, const WatermarkSettings& settings,
-                      int alpha, const std::vector<TileOffset>& offsets) {
+void DrawTiledCaption(TBitmap32& dst, const std::vector<TPolyPolygon>& glyphs,
+                      const WatermarkSettings& settings, int alpha, const std::vector<TileOffset>& offsets) {
     const PixelBounds ink = InkBounds(glyphs);
     if (dst.Empty() || ink.Empty() || offsets.empty())
         return;

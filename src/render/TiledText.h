@@ -22,7 +22,7 @@ struct TileOffset {
 };
 
 //! Draws the placed glyphs (as DrawPlacedCaption would) at every offset onto dst.
-void DrawTiledCaption(TBitmap32& dst, const std::vector<TPolyPolygon>& glyphs, const WatermarkSettings& settings,
-                      int alpha, const std::vector<TileOffset>& offsets);
+void DrawTiledCaption(TBitmap32& dst, const std::vector<TPolyPolygon>& glyphs,
+                      const WatermarkSettings& settings, int alpha, const std::vector<TileOffset>& offsets);
 
 } // namespace tessoly

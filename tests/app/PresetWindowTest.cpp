@@ -70,7 +70,8 @@ TEST_F(PresetWindowTest, ASavedPresetGivesTessolyCliTheWindowsBytes) {
         fs::create_directories(folder);
     SavePicture((in / "a.png").string(), FIF_PNG, 240, 160);
     SavePicture((in / "b.jpg").string(), FIF_JPEG, 97, 203);
-    AddRows({QString::fromStdString((in / "a.png").string()), QString::fromStdString((in / "b.jpg").string())});
+    AddRows(
+        {QString::fromStdString((in / "a.png").string()), QString::fromStdString((in / "b.jpg").string())});
     ASSERT_EQ(Model().Count(), 2);
 
     Design();
@@ -88,8 +89,9 @@ TEST_F(PresetWindowTest, ASavedPresetGivesTessolyCliTheWindowsBytes) {
 
     QProcess cli;
     cli.start(QStringLiteral(TESSOLY_CLI_PATH),
-              {QStringLiteral("--preset"), preset + QStringLiteral(".tessoly-preset"), QStringLiteral("--output-folder"),
-               QString::fromStdString(cliOut.string()), QString::fromStdString((in / "a.png").string()),
+              {QStringLiteral("--preset"), preset + QStringLiteral(".tessoly-preset"),
+               QStringLiteral("--output-folder"), QString::fromStdString(cliOut.string()),
+               QString::fromStdString((in / "a.png").string()),
                QString::fromStdString((in / "b.jpg").string())});
     ASSERT_TRUE(cli.waitForFinished(60000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
@@ -132,7 +134,8 @@ TEST_F(PresetWindowTest, OpeningAPresetSetsEveryControlAndListsIt) {
     EXPECT_TRUE(form->RecentPresetItems[0]->text().contains(QStringLiteral("a.tessoly-preset")));
     EXPECT_FALSE(form->RecentPresetItems[1]->isVisible());
     for (int i = 0; i < 6; ++i)
-        ASSERT_TRUE(form->SavePreset(QString::fromStdString(scratch.file("p" + std::to_string(i) + ".tessoly-preset"))));
+        ASSERT_TRUE(form->SavePreset(
+            QString::fromStdString(scratch.file("p" + std::to_string(i) + ".tessoly-preset"))));
     EXPECT_EQ(form->RecentPresets().size(), TMainForm::kRecentPresetCount);
     EXPECT_TRUE(form->RecentPresets().front().endsWith(QStringLiteral("p5.tessoly-preset")));
 }

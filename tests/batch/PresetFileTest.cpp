@@ -72,7 +72,8 @@ TEST(PresetFile, EveryFieldSurvivesARoundTrip) {
     ASSERT_TRUE(load.ok) << load.error;
     EXPECT_TRUE(load.warnings.empty());
     // Same text written again: every field came back as it was.
-    EXPECT_EQ(PresetText(read, dir.file("a.tessoly-preset")), PresetText(saved, dir.file("a.tessoly-preset")));
+    EXPECT_EQ(PresetText(read, dir.file("a.tessoly-preset")),
+              PresetText(saved, dir.file("a.tessoly-preset")));
     EXPECT_EQ(read.watermark.caption, saved.watermark.caption);
     EXPECT_EQ(read.watermark.picturePath, saved.watermark.picturePath);
     EXPECT_EQ(read.output.existingFilePolicy, ExistingFilePolicy::Rename);
@@ -142,12 +143,12 @@ TEST_P(RefusedPreset, IsRefusedNamingTheFileAndTheKeyAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedPreset,
     ::testing::Values(
-        RefusedCase{"Corrupt", "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"opacity\" 3}}",
+        RefusedCase{"Corrupt",
+                    "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"opacity\" 3}}",
                     "damaged"},
         RefusedCase{"Truncated", "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"opac",
                     "cut short"},
-        RefusedCase{"Empty", "", "damaged"},
-        RefusedCase{"NotAPreset", "{\"version\": 1}", "\"format\""},
+        RefusedCase{"Empty", "", "damaged"}, RefusedCase{"NotAPreset", "{\"version\": 1}", "\"format\""},
         RefusedCase{"NoVersion", "{\"format\": \"tessoly-preset\"}", "\"version\""},
         RefusedCase{"NewerVersion", "{\"format\": \"tessoly-preset\", \"version\": 2}", "\"version\""},
         RefusedCase{"OpacityOutOfRange",
@@ -159,18 +160,21 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"FractionalAngle",
                     "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"textAngle\": 1.5}}",
                     "\"watermark.textAngle\""},
-        RefusedCase{"UnknownPosition",
-                    "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"position\": \"Middle\"}}",
-                    "\"watermark.position\""},
-        RefusedCase{"ScaleNotANumber",
-                    "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"imageScale\": \"big\"}}",
-                    "\"watermark.imageScale\""},
+        RefusedCase{
+            "UnknownPosition",
+            "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"position\": \"Middle\"}}",
+            "\"watermark.position\""},
+        RefusedCase{
+            "ScaleNotANumber",
+            "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"imageScale\": \"big\"}}",
+            "\"watermark.imageScale\""},
         RefusedCase{"WrongType",
                     "{\"format\": \"tessoly-preset\", \"version\": 1, \"output\": {\"resize\": \"yes\"}}",
                     "\"output.resize\""},
-        RefusedCase{"BadUnit",
-                    "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"hMarginUnit\": \"cm\"}}",
-                    "\"watermark.hMarginUnit\""},
+        RefusedCase{
+            "BadUnit",
+            "{\"format\": \"tessoly-preset\", \"version\": 1, \"watermark\": {\"hMarginUnit\": \"cm\"}}",
+            "\"watermark.hMarginUnit\""},
         RefusedCase{"SectionNotAnObject", "{\"format\": \"tessoly-preset\", \"version\": 1, \"output\": 3}",
                     "\"output\""}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -73,18 +73,18 @@ TEST_F(CliPresetTest, OptionsAfterThePresetOverrideItAndPercentSpellingsMatchThe
 
     // The preset with the opacity overridden after it...
     const CliRun a = Cli(dir, {"--opacity", "45", "--preset", dir.file("p.tessoly-preset"), "--opacity", "35",
-                            "--output-folder", dir.file("one"), dir.file("a.png")});
+                               "--output-folder", dir.file("one"), dir.file("a.png")});
     ASSERT_EQ(a.exitCode, 0) << a.err;
     // ... equals the same settings spelt as options.
     const CliRun b = Cli(dir, {"--font-size", "8%", "--h-margin", "3%", "--position", "TopLeft", "--tile",
-                            "--tile-spacing", "40", "--opacity", "35", "--format", "PNG", "--output-folder",
-                            dir.file("two"), dir.file("a.png")});
+                               "--tile-spacing", "40", "--opacity", "35", "--format", "PNG",
+                               "--output-folder", dir.file("two"), dir.file("a.png")});
     ASSERT_EQ(b.exitCode, 0) << b.err;
     EXPECT_FALSE(Out("one").empty());
     EXPECT_TRUE(Out("one") == Out("two"));
     // And the preset's own opacity gives another picture.
     const CliRun c = Cli(dir, {"--preset", dir.file("p.tessoly-preset"), "--output-folder", dir.file("three"),
-                            dir.file("a.png")});
+                               dir.file("a.png")});
     ASSERT_EQ(c.exitCode, 0) << c.err;
     EXPECT_FALSE(Out("three") == Out("one"));
 }
@@ -92,9 +92,9 @@ TEST_F(CliPresetTest, OptionsAfterThePresetOverrideItAndPercentSpellingsMatchThe
 TEST_F(CliPresetTest, PictureScaleInPercentOfTheImageWidth) {
     WriteGrey(dir.file("logo.png"), 50, 20);
     for (const char* spelling : {"20%", "20%w"}) {
-        const CliRun r = Cli(dir, {"--mode", "image", "--picture-path", dir.file("logo.png"), "--image-scale", spelling,
-                                "--format", "PNG", "--existing", "overwrite", "--output-folder", dir.file("one"),
-                                dir.file("a.png")});
+        const CliRun r = Cli(dir, {"--mode", "image", "--picture-path", dir.file("logo.png"), "--image-scale",
+                                   spelling, "--format", "PNG", "--existing", "overwrite", "--output-folder",
+                                   dir.file("one"), dir.file("a.png")});
         ASSERT_EQ(r.exitCode, 0) << spelling << ": " << r.err;
     }
 }
@@ -130,8 +130,8 @@ TEST_F(CliPresetTest, RefusedPresetsAndBadSpellingsAreUsageErrors) {
 TEST_F(CliPresetTest, UnknownKeysAreWarnedAbout) {
     std::ofstream(dir.file("later.tessoly-preset")) << R"({"format": "tessoly-preset", "version": 1,
         "watermark": {"sparkle": true}, "output": {"formatChoice": "PNG", "format": "PNG"}})";
-    const CliRun r = Cli(dir, {"--preset", dir.file("later.tessoly-preset"), "--output-folder", dir.file("one"),
-                            dir.file("a.png")});
+    const CliRun r = Cli(dir, {"--preset", dir.file("later.tessoly-preset"), "--output-folder",
+                               dir.file("one"), dir.file("a.png")});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("\"watermark.sparkle\""), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("\"output.formatChoice\""), std::string::npos) << r.err;

@@ -2,6 +2,8 @@
 // image's shorter side, margins and picture width follow the image, and a tiled mark reaches
 // every corner with the placed mark among its copies.
 
+#include "render/RelativeSize.h"
+
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -9,7 +11,6 @@
 #include <QImage>
 
 #include "render/Composer.h"
-#include "render/RelativeSize.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -77,18 +78,19 @@ TEST_P(RelativeCaption, InkHeightStaysWithinOnePixelOfThePercentage) {
     const InkCase c = GetParam();
     const TBitmap32 composed = Compose(PlainCaption(c.percent), Black(c.width, c.height));
     const double wanted = c.percent * std::min(c.width, c.height) / 100.0;
-    EXPECT_NEAR(InkRows(composed), wanted, 1.0) << c.width << " x " << c.height << " at " << c.percent << " %";
+    EXPECT_NEAR(InkRows(composed), wanted, 1.0)
+        << c.width << " x " << c.height << " at " << c.percent << " %";
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, RelativeCaption,
                          ::testing::Values(InkCase{200, 53, 10}, InkCase{53, 200, 10}, InkCase{200, 53, 30},
                                            InkCase{640, 480, 4}, InkCase{480, 640, 4}, InkCase{1200, 800, 5},
-                                           InkCase{800, 1200, 5}, InkCase{1920, 1080, 8}, InkCase{6000, 4000, 4},
-                                           InkCase{4000, 6000, 4}));
+                                           InkCase{800, 1200, 5}, InkCase{1920, 1080, 8},
+                                           InkCase{6000, 4000, 4}, InkCase{4000, 6000, 4}));
 
 TEST(RelativeSize, PercentRoundsHalvesToEven) {
-    EXPECT_EQ(PercentOfLength(10, 305), 30);  // 30.5
-    EXPECT_EQ(PercentOfLength(10, 315), 32);  // 31.5
+    EXPECT_EQ(PercentOfLength(10, 305), 30); // 30.5
+    EXPECT_EQ(PercentOfLength(10, 315), 32); // 31.5
     EXPECT_EQ(PercentOfLength(-10, 305), -30);
     EXPECT_EQ(PercentOfLength(3, 6000), 180);
 }
@@ -156,8 +158,9 @@ TEST(TiledCaptionLayer, MatchesTheDirectDrawingOfTheDefaultLook) {
         for (int x = 0; x < 700; ++x)
             if (single.Pixel(x, y) != source.Pixel(x, y))
                 for (int shift = 0; shift < 32; shift += 8)
-                    worst = std::max(worst, std::abs(static_cast<int>((tiled.Pixel(x, y) >> shift) & 0xFFu) -
-                                                     static_cast<int>((single.Pixel(x, y) >> shift) & 0xFFu)));
+                    worst =
+                        std::max(worst, std::abs(static_cast<int>((tiled.Pixel(x, y) >> shift) & 0xFFu) -
+                                                 static_cast<int>((single.Pixel(x, y) >> shift) & 0xFFu)));
     EXPECT_LE(worst, 8);
     RecordProperty("worstChannelDifference", worst);
 }
@@ -195,7 +198,8 @@ TEST_P(TiledCaption, CoversTheFourCornersAndKeepsThePlacedMark) {
 INSTANTIATE_TEST_SUITE_P(Anchors, TiledCaption,
                          ::testing::Values(TileCase{"Centre", WatermarkPosition::Center, 0},
                                            TileCase{"TopLeftTurned", WatermarkPosition::TopLeft, 30},
-                                           TileCase{"BottomRightTurned", WatermarkPosition::BottomRight, -45}),
+                                           TileCase{"BottomRightTurned", WatermarkPosition::BottomRight,
+                                                    -45}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TiledPicture, FillsAGridCentredOnTheAnchor) {
@@ -215,7 +219,7 @@ TEST(TiledPicture, FillsAGridCentredOnTheAnchor) {
     EXPECT_EQ(composed.Pixel(136, 90), 0xFF00FF00u);
     EXPECT_EQ(composed.Pixel(135, 90), 0xFF000000u);
     EXPECT_EQ(composed.Pixel(136 - 60, 90 - 40), 0xFF00FF00u);
-    EXPECT_EQ(composed.Pixel(16, 10), 0xFF00FF00u);   // the copies nearest the corners
+    EXPECT_EQ(composed.Pixel(16, 10), 0xFF00FF00u); // the copies nearest the corners
     EXPECT_EQ(composed.Pixel(285, 189), 0xFF00FF00u);
     EXPECT_EQ(composed.Pixel(300, 200), 0xFF000000u); // the spacing between copies stays clear
     EXPECT_EQ(composed.Pixel(0, 0), 0xFF000000u);

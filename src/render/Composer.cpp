@@ -81,8 +81,9 @@ void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& compos
                 pad, settings.tileSpacing, columns, rows);
     // The glyphs are placed once, at the copy nearest the image's top-left corner, so every copy
     // stays within reach of the 16.16 range; the others are that geometry moved by whole pixels.
-    const int baseE = offset.e + columns.first * columns.step;
-    const int baseF = offset.f + rows.first * rows.step;
+    // In 64 bits: far-off marks have huge step counts, whose products land back near the image.
+    const int baseE = static_cast<int>(offset.e + static_cast<long long>(columns.first) * columns.step);
+    const int baseF = static_cast<int>(offset.f + static_cast<long long>(rows.first) * rows.step);
     if (settings.caption.empty() || composed.Empty())
         return;
     const std::vector<TPolyPolygon> glyphs = PlaceCaption(static_cast<float>(baseE + box.Px),
@@ -124,9 +125,9 @@ void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& com
     TileAxis rows;
     TileAxesFor(at.X, 0, picture.Width(), composed.Width(), at.Y, 0, picture.Height(), composed.Height(), 0.0,
                 settings.tileSpacing, columns, rows);
-    for (int j = rows.first; j <= rows.last; ++j)
-        for (int i = columns.first; i <= columns.last; ++i)
-            DrawAt(picture, composed, at.X + i * columns.step, at.Y + j * rows.step);
+    for (long long j = rows.first; j <= rows.last; ++j)
+        for (long long i = columns.first; i <= columns.last; ++i)
+            DrawAt(picture, composed, static_cast<int>(at.X + i * columns.step), static_cast<int>(at.Y + j * rows.step));
 }
 
 } // namespace

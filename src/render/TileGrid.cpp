@@ -13,11 +13,11 @@ TileAxis AxisWithStep(double offset, double lo, double hi, int size, double pad,
     const double s = axis.step;
     // A copy at i * step touches the image while offset + i s + hi + pad > 0 and
     // offset + i s + lo - pad < size.
-    axis.first = static_cast<int>(std::floor((-pad - offset - hi) / s)) + 1;
-    axis.last = static_cast<int>(std::ceil((size + pad - offset - lo) / s)) - 1;
-    // The placed mark always belongs to the grid, so an off-image mark still repeats inwards.
-    axis.first = std::min(axis.first, 0);
-    axis.last = std::max(axis.last, 0);
+    // Clamped before the conversion: margins without limits can put the mark billions away.
+    const double first = std::floor((-pad - offset - hi) / s) + 1;
+    const double last = std::ceil((size + pad - offset - lo) / s) - 1;
+    axis.first = static_cast<int>(std::clamp(first, -1e9, 1e9));
+    axis.last = static_cast<int>(std::clamp(last, -1e9, 1e9));
     return axis;
 }
 
@@ -26,7 +26,7 @@ double StepFor(double lo, double hi, int spacingPercent) {
 }
 
 long long Count(const TileAxis& axis) {
-    return static_cast<long long>(axis.last) - axis.first + 1;
+    return std::max(0LL, static_cast<long long>(axis.last) - axis.first + 1);
 }
 
 } // namespace

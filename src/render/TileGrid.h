@@ -2,11 +2,10 @@
 // The grid of a repeated mark: copies of the placed mark at whole-pixel steps of its size plus
 // the spacing, in every direction from it, as far as any copy can reach into the image.
 
-#include <vector>
-
 namespace tessoly {
 
-//! The copies along one axis: offsets [pixels] from the placed mark, 0 (the mark itself) included.
+//! The copies along one axis that can reach into the image: first..last steps from the placed
+//! mark (empty when last < first).
 struct TileAxis {
     //! Distance between copies [pixels], at least 1.
     int step = 1;

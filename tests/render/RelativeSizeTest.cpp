@@ -11,6 +11,7 @@
 #include <QImage>
 
 #include "render/Composer.h"
+#include "render/TileGrid.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -223,6 +224,26 @@ TEST(TiledPicture, FillsAGridCentredOnTheAnchor) {
     EXPECT_EQ(composed.Pixel(285, 189), 0xFF00FF00u);
     EXPECT_EQ(composed.Pixel(300, 200), 0xFF000000u); // the spacing between copies stays clear
     EXPECT_EQ(composed.Pixel(0, 0), 0xFF000000u);
+}
+
+TEST(TiledPicture, AMarkPushedFarOffStillTilesTheImageAndStaysBounded) {
+    // A margin of a billion pixels: the grid still reaches the image, with a bounded count.
+    TileAxis x;
+    TileAxis y;
+    TileAxesFor(-1e9, 0, 30, 300, 0, 0, 20, 200, 0.0, 0, x, y);
+    EXPECT_LE(static_cast<long long>(x.last - x.first + 1) * (y.last - y.first + 1), kMaxTiles);
+    EXPECT_LE(-1e9 + static_cast<double>(x.first) * x.step, 300.0);
+    EXPECT_GE(-1e9 + static_cast<double>(x.last) * x.step + 30, 0.0);
+    // Through the composer, text and picture, a margin far beyond the image still fills it.
+    WatermarkSettings text = PlainCaption(10);
+    text.tile = true;
+    text.position = WatermarkPosition::TopLeft;
+    text.hMargin = 2000000000;
+    text.vMargin = -2000000000;
+    const TBitmap32 composed = Compose(text, Black(300, 200));
+    EXPECT_TRUE(AnyInk(composed, 0, 0, 300, 200));
+    const TileAxis none = TileAxisFor(5000, 0, 30, 300, 0.0, 10000);
+    EXPECT_LT(none.last, none.first); // steps wider than the image: nothing reaches it
 }
 
 } // namespace

@@ -111,6 +111,8 @@ public:
     std::shared_ptr<JobFlags> Jobs = std::make_shared<JobFlags>();
     //! What the output stage did with the current image; reset by the batch before each image.
     OutputOutcome LastOutput;
+    //! The files the window's batch run has written; emptied when a run starts.
+    WrittenOutputs BatchOutputs;
     //! The text of the last error box the per-image pipeline showed; reset with LastOutput.
     QString LastLoadError;
     //! The TabIcon index each tab shows now.
@@ -159,6 +161,7 @@ public:
     void sDirectoryEditOutputChange();
     void ImageClearOutputClick();
     void sSpeedButtonOpenFolderClick();
+    void sCheckBoxAutoOrientClick();
     void sComboBoxWImageScaleChange();
     void sColorSelectTextClick();
     //! The twin of a unit combo, tile check box or spacing field follows it; then a render.
@@ -187,6 +190,7 @@ public:
     void ShowLoadError(const QString& message) override;
     bool BatchRunning() const override { return Jobs->BatchRunning; }
     bool GuideLinesShown() const override;
+    bool ApplyExifOrientation() const override;
 
     // --- Controls, by their names ---
     QSplitter* sSplitter1 = nullptr;
@@ -264,6 +268,8 @@ public:
     QSlider* sTrackBarJPEGQuality = nullptr;
     QLabel* sLabelJPEGQuality = nullptr;
     QCheckBox* sCheckBoxExif = nullptr;
+    //! "Apply Exif orientation": sources are turned upright after decoding.
+    QCheckBox* sCheckBoxAutoOrient = nullptr;
     QComboBox* sComboBoxRotate = nullptr;
     QCheckBox* sCheckBoxResizeImage = nullptr;
     TSpinEdit* sDecimalSpinEditWidth = nullptr;

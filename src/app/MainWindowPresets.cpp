@@ -144,6 +144,7 @@ void TMainForm::ApplySettings(const WatermarkSettings& w, const OutputSettings& 
         sComboBoxColor->setCurrentText(QString::fromStdString(o.colourMode));
         sTrackBarJPEGQuality->setValue(o.jpegQuality);
         sCheckBoxExif->setChecked(o.keepMetadata);
+        sCheckBoxAutoOrient->setChecked(o.applyExifOrientation);
         sComboBoxRotate->setCurrentText(QString::fromStdString(o.rotation));
         sCheckBoxProportional->setChecked(o.proportional);
         ResizeGuard = false;

@@ -53,7 +53,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     try {
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
-        if (!DecodeSourceImage(image, sourcePath, targets))
+        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
@@ -75,7 +75,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveOutputImage(image, written);
+        const OutputOutcome outcome = SaveOutputImage(image, written, options.writtenThisRun);
         result.targetPath = outcome.targetPath;
         if (outcome.OutputSkipped) {
             result.status = ItemStatus::Skipped;

@@ -238,6 +238,7 @@ const std::vector<Row>& Rows() {
         Text("colourMode", &O::colourMode),
         Int("jpegQuality", &O::jpegQuality, 1, 100),
         Bool("keepMetadata", &O::keepMetadata),
+        Bool("applyExifOrientation", &O::applyExifOrientation),
         Text("rotation", &O::rotation),
         Bool("resize", &O::resize),
         Text("width", &O::widthText),

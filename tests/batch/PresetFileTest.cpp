@@ -49,6 +49,7 @@ PresetSettings Designed(const std::string& picture) {
     o.colourMode = "Greyscale";
     o.jpegQuality = 91;
     o.keepMetadata = false;
+    o.applyExifOrientation = false;
     o.rotation = kRotation90CCW;
     o.resize = true;
     o.widthText = "0";

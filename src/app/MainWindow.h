@@ -62,7 +62,7 @@ struct StartOptions {
     bool checkForUpdates = false;
     //! Text file, one path a line, that keeps the recent presets between runs; empty keeps them
     //! for this run only (tests).
-    QString recentPresetsPath;
+    QString recentPresetsPath = QString();
 };
 
 class TMainForm : public QMainWindow, public PreviewHost {

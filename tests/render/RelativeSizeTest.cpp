@@ -190,10 +190,13 @@ TEST_P(TiledCaption, CoversTheFourCornersAndKeepsThePlacedMark) {
     EXPECT_TRUE(AnyInk(tiled, 0, 600 - ch, cw, 600)) << "bottom left";
     EXPECT_TRUE(AnyInk(tiled, 900 - cw, 600 - ch, 900, 600)) << "bottom right";
     // Every pixel of the single mark is there in the grid, up to the rounding of the blends.
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 900; ++x)
-            if (single.Pixel(x, y) != 0xFF000000u)
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 900; ++x) {
+            if (single.Pixel(x, y) != 0xFF000000u) {
                 ASSERT_TRUE(Near(tiled.Pixel(x, y), single.Pixel(x, y), 2)) << x << ", " << y;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Anchors, TiledCaption,

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "batch/OutputCompose.h"
 #include "imageio/OutputCapabilities.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SourceDecoder.h"
@@ -66,19 +67,21 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         stage = PipelineStage::Render;
         ComposeOptions compose;
         compose.batchRunning = true;
+        OutputSettings written;
         if (options.showInPreview) {
-            ComposeWatermark(watermark, image.SourceBitmap, image.ComposedBitmap, font, compose);
+            written = ComposeForOutput(watermark, output, image.SourceBitmap, image.ComposedBitmap, font, compose);
             image.PreviewBitmap.Assign(image.ComposedBitmap);
         } else {
             // Nothing reads the decoded pixels again, so they become the composed picture
             // themselves instead of being copied; the composed bitmap's old storage is the next
             // item's decoding target.
             ExchangePixels(image.SourceBitmap, image.ComposedBitmap);
-            ComposeWatermark(watermark, image.ComposedBitmap, image.ComposedBitmap, font, compose);
+            written =
+                ComposeForOutput(watermark, output, image.ComposedBitmap, image.ComposedBitmap, font, compose);
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveOutputImage(image, output, options.writtenThisRun);
+        const OutputOutcome outcome = SaveOutputImage(image, written, options.writtenThisRun);
         result.targetPath = outcome.targetPath;
         if (outcome.OutputSkipped) {
             result.status = ItemStatus::Skipped;

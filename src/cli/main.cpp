@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 #include "cli/StopSignals.h"
@@ -38,6 +40,10 @@ int main(int argc, char** argv) {
         std::fputs(cli::UsageText().c_str(), stdout);
         return 0;
     }
+    // Qt's image readers (the picture watermark) load their plugins on the worker threads; with
+    // an application object they are torn down with it instead of among the exit-time statics,
+    // where one plugin's teardown reads memory another's has freed.
+    QCoreApplication application(argc, argv);
     int status = 0;
     try {
         FreeImageLibrary library;

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <zlib.h>
 
 #include <FreeImage.h>
-#include <zlib.h>
 
 #include "imageio/ByteReader.h"
 #include "imageio/TiffMetadata.h"
@@ -81,7 +81,8 @@ std::vector<std::uint8_t> InsertPngChunk(const std::uint8_t* data, std::size_t s
 }
 
 EncodedFile FinishEncodedFile(const ConvertedOutput& converted, const std::uint8_t* data, std::size_t size) {
-    if (converted.format.code == FIF_PNG && (!converted.exifBlock.empty() || !converted.iptcRecords.empty())) {
+    if (converted.format.code == FIF_PNG &&
+        (!converted.exifBlock.empty() || !converted.iptcRecords.empty())) {
         std::vector<std::uint8_t> finished(data, data + size);
         if (!converted.exifBlock.empty()) {
             std::vector<std::uint8_t> withExif =
@@ -89,16 +90,19 @@ EncodedFile FinishEncodedFile(const ConvertedOutput& converted, const std::uint8
             if (!withExif.empty())
                 finished = std::move(withExif);
         }
-        const std::vector<std::uint8_t> iptc =
-            converted.iptcRecords.empty() ? std::vector<std::uint8_t>() : IptcTextChunk(converted.iptcRecords);
+        const std::vector<std::uint8_t> iptc = converted.iptcRecords.empty()
+                                                   ? std::vector<std::uint8_t>()
+                                                   : IptcTextChunk(converted.iptcRecords);
         if (!iptc.empty()) {
-            std::vector<std::uint8_t> withIptc = InsertPngChunk(finished.data(), finished.size(), "zTXt", iptc);
+            std::vector<std::uint8_t> withIptc =
+                InsertPngChunk(finished.data(), finished.size(), "zTXt", iptc);
             if (!withIptc.empty())
                 finished = std::move(withIptc);
         }
         return EncodedFile(std::move(finished));
     }
-    if (converted.format.code == FIF_TIFF && (!converted.exifBlock.empty() || !converted.iptcRecords.empty())) {
+    if (converted.format.code == FIF_TIFF &&
+        (!converted.exifBlock.empty() || !converted.iptcRecords.empty())) {
         std::vector<std::uint8_t> finished =
             AddTiffMetadata(data, size, converted.exifBlock, converted.iptcRecords);
         if (!finished.empty())

@@ -12,16 +12,18 @@ namespace {
 // by the output stage (the library's writer has neither; see EncodedFinish.h). TIFF's IPTC and
 // Exif directories are written by the output stage too (see TiffMetadata.h). GIF, BMP and
 // JPEG-2000 keep nothing but their pixels.
+// clang-format off
 constexpr FormatCapabilities kRows[] = {
     //  code       exif   xmp    iptc   icc    alpha
-    {FIF_JPEG, true, true, true, true, false},
-    {FIF_PNG, true, true, true, true, true},
-    {FIF_TIFF, true, true, true, true, true},
+    {FIF_JPEG,  true,  true,  true,  true,  false},
+    {FIF_PNG,   true,  true,  true,  true,  true},
+    {FIF_TIFF,  true,  true,  true,  true,  true},
     {FIF_TARGA, false, false, false, false, true},
-    {FIF_BMP, false, false, false, false, false},
-    {FIF_GIF, false, false, false, false, false},
-    {FIF_JP2, false, false, false, false, false},
+    {FIF_BMP,   false, false, false, false, false},
+    {FIF_GIF,   false, false, false, false, false},
+    {FIF_JP2,   false, false, false, false, false},
 };
+// clang-format on
 
 constexpr FormatCapabilities kNothing{};
 

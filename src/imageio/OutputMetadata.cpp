@@ -132,7 +132,8 @@ std::vector<std::uint8_t> IptcRecords(FIBITMAP* image) {
             // Numbers are big-endian in IPTC (the record version, 2:00).
             WORD number;
             std::memcpy(&number, value, 2);
-            records.push_back({id, std::string{static_cast<char>(number >> 8), static_cast<char>(number & 0xFF)}});
+            records.push_back(
+                {id, std::string{static_cast<char>(number >> 8), static_cast<char>(number & 0xFF)}});
         } else {
             records.push_back({id, std::string(value, length)});
         }
@@ -140,18 +141,20 @@ std::vector<std::uint8_t> IptcRecords(FIBITMAP* image) {
     FreeImage_FindCloseMetadata(walk);
     // Record 2 opens with its version (2:00), as the library's JPEG writer adds it too.
     constexpr WORD kRecordVersionId = 0x0200;
-    const bool hasVersion = std::any_of(records.begin(), records.end(),
-                                        [](const Record& r) { return r.id == kRecordVersionId; });
+    const bool hasVersion =
+        std::any_of(records.begin(), records.end(), [](const Record& r) { return r.id == kRecordVersionId; });
     if (!records.empty() && !hasVersion)
         records.push_back({kRecordVersionId, std::string("\0\x04", 2)});
-    std::stable_sort(records.begin(), records.end(), [](const Record& a, const Record& b) { return a.id < b.id; });
+    std::stable_sort(records.begin(), records.end(),
+                     [](const Record& a, const Record& b) { return a.id < b.id; });
     std::vector<std::uint8_t> out;
     for (const Record& r : records) {
         if (r.value.size() > 0x7FFF)
             continue; // longer values need the extended length form, which nothing here writes
-        out.insert(out.end(), {0x1C, static_cast<std::uint8_t>(r.id >> 8), static_cast<std::uint8_t>(r.id & 0xFF),
-                               static_cast<std::uint8_t>(r.value.size() >> 8),
-                               static_cast<std::uint8_t>(r.value.size() & 0xFF)});
+        out.insert(out.end(),
+                   {0x1C, static_cast<std::uint8_t>(r.id >> 8), static_cast<std::uint8_t>(r.id & 0xFF),
+                    static_cast<std::uint8_t>(r.value.size() >> 8),
+                    static_cast<std::uint8_t>(r.value.size() & 0xFF)});
         out.insert(out.end(), r.value.begin(), r.value.end());
     }
     return out;

@@ -2,9 +2,9 @@
 
 #include <cstring>
 #include <utility>
+#include <zlib.h>
 
 #include <FreeImage.h>
-#include <zlib.h>
 
 #include "imageio/ByteReader.h"
 #include "imageio/TiffDirectory.h"
@@ -44,10 +44,12 @@ std::vector<std::uint8_t> ColourProfile(const std::vector<std::uint8_t>& body) {
     const void* end = std::memchr(body.data(), 0, body.size() < 80 ? body.size() : 80);
     if (end == nullptr)
         return {};
-    const std::size_t streamAt = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - body.data()) + 2;
+    const std::size_t streamAt =
+        static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - body.data()) + 2;
     if (streamAt > body.size() || body[streamAt - 1] != 0)
         return {};
-    return Inflate(std::vector<std::uint8_t>(body.begin() + static_cast<std::ptrdiff_t>(streamAt), body.end()));
+    return Inflate(
+        std::vector<std::uint8_t>(body.begin() + static_cast<std::ptrdiff_t>(streamAt), body.end()));
 }
 
 } // namespace
@@ -81,12 +83,12 @@ PngSourceMetadata ReadPngSourceMetadata(const std::string& path) {
     }
 }
 
-
 void AttachPngSourceMetadata(FIBITMAP* dib, const std::string& path) {
     PngSourceMetadata found = ReadPngSourceMetadata(path);
     const FIICCPROFILE* known = FreeImage_GetICCProfile(dib);
     if (!found.colourProfile.empty() && (known == nullptr || known->size == 0))
-        FreeImage_CreateICCProfile(dib, found.colourProfile.data(), static_cast<long>(found.colourProfile.size()));
+        FreeImage_CreateICCProfile(dib, found.colourProfile.data(),
+                                   static_cast<long>(found.colourProfile.size()));
     if (!found.exif.empty() && ExifBlockIsSound(found.exif.data(), found.exif.size())) {
         std::vector<std::uint8_t> raw = {'E', 'x', 'i', 'f', 0, 0};
         raw.insert(raw.end(), found.exif.begin(), found.exif.end());

@@ -78,7 +78,8 @@ public:
         return e;
     }
     //! An entry for count values of type held in bytes (already in the output's order).
-    Entry ValueEntry(unsigned tag, unsigned type, std::uint32_t count, const std::vector<std::uint8_t>& bytes) {
+    Entry ValueEntry(unsigned tag, unsigned type, std::uint32_t count,
+                     const std::vector<std::uint8_t>& bytes) {
         Entry e{tag, type, count, {}};
         if (bytes.empty())
             return e;
@@ -111,14 +112,15 @@ private:
 };
 
 //! Bytes of a value turned from one byte order to another, unit by unit.
-std::vector<std::uint8_t> InOrder(const std::uint8_t* value, std::uint64_t bytes, unsigned type, bool fromLittle,
-                                  bool toLittle) {
+std::vector<std::uint8_t> InOrder(const std::uint8_t* value, std::uint64_t bytes, unsigned type,
+                                  bool fromLittle, bool toLittle) {
     std::vector<std::uint8_t> v(value, value + bytes);
     // Rationals are two 4-byte numbers; the one-byte types have no order.
     const unsigned unit = (type == 5 || type == 10) ? 4u : kTypeBytes[type];
     if (fromLittle != toLittle && unit > 1) {
         for (std::size_t at = 0; at + unit <= v.size(); at += unit)
-            std::reverse(v.begin() + static_cast<std::ptrdiff_t>(at), v.begin() + static_cast<std::ptrdiff_t>(at + unit));
+            std::reverse(v.begin() + static_cast<std::ptrdiff_t>(at),
+                         v.begin() + static_cast<std::ptrdiff_t>(at + unit));
     }
     return v;
 }
@@ -135,7 +137,8 @@ public:
     Entry CopyEntry(const DirectoryEntry& e) {
         const std::uint8_t* value = e.bytes > 4 ? t_ + e.value : e.inlineValue;
         // Exif lets the pixel dimensions be SHORT; libtiff's reader takes LONG only.
-        if ((e.tag == kTagPixelXDimension || e.tag == kTagPixelYDimension) && e.type == kTypeShort && e.bytes == 2) {
+        if ((e.tag == kTagPixelXDimension || e.tag == kTagPixelYDimension) && e.type == kTypeShort &&
+            e.bytes == 2) {
             const std::uint32_t number = little_ ? Le16(value) : Be16(value);
             Entry widened{e.tag, kTypeLong, 1, {}};
             builder_.Put32(widened.value, number);
@@ -233,12 +236,14 @@ std::vector<std::uint8_t> AddTiffMetadata(const std::uint8_t* data, std::size_t 
         // LONG values get all of it, and record parsers stop at the padding.
         std::vector<std::uint8_t> padded(iptc);
         padded.resize((iptc.size() + 4) & ~std::size_t(3), 0);
-        added.push_back(builder.ValueEntry(kTagIptc, kTypeUndefined, static_cast<std::uint32_t>(padded.size()), padded));
+        added.push_back(
+            builder.ValueEntry(kTagIptc, kTypeUndefined, static_cast<std::uint32_t>(padded.size()), padded));
     }
     // What the source says replaces what the library wrote (its Orientation 1, its cut IPTC).
     for (const Entry& a : added) {
-        entries.erase(std::remove_if(entries.begin(), entries.end(), [&a](const Entry& e) { return e.tag == a.tag; }),
-                      entries.end());
+        entries.erase(
+            std::remove_if(entries.begin(), entries.end(), [&a](const Entry& e) { return e.tag == a.tag; }),
+            entries.end());
     }
     entries.insert(entries.end(), added.begin(), added.end());
     const std::uint32_t directory = builder.AppendDirectory(std::move(entries), next);

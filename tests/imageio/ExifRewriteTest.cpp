@@ -2,13 +2,14 @@
 // orders, and the refusal of blocks whose directories do not lie inside them.
 
 #include "imageio/ExifRewrite.h"
-#include "imageio/FreeImageHandle.h"
-#include "imageio/TiffMetadata.h"
 
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
+
+#include "imageio/FreeImageHandle.h"
+#include "imageio/TiffMetadata.h"
 
 namespace tessoly {
 namespace {
@@ -27,7 +28,8 @@ struct Block {
     }
     unsigned R16(std::size_t at) const { return big ? (b[at] << 8 | b[at + 1]) : (b[at] | b[at + 1] << 8); }
     std::uint32_t R32(std::size_t at) const {
-        return big ? (std::uint32_t(R16(at)) << 16 | R16(at + 2)) : (R16(at) | std::uint32_t(R16(at + 2)) << 16);
+        return big ? (std::uint32_t(R16(at)) << 16 | R16(at + 2))
+                   : (R16(at) | std::uint32_t(R16(at + 2)) << 16);
     }
     //! An entry whose value fits it; SHORT values sit in the entry's first two bytes.
     void Entry(std::size_t at, unsigned tag, unsigned type, unsigned count, std::uint32_t value) {

@@ -10,8 +10,8 @@
 
 #include "OutputMetadataReadBack.h"
 #include "OutputTestImages.h"
-#include "imageio/SourceDecoder.h"
 #include "imageio/OutputWriter.h"
+#include "imageio/SourceDecoder.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -61,7 +61,8 @@ std::vector<BYTE> WideGamutProfile(const char* colourSpace = "RGB ") {
 //! A JPEG source with an embedded profile, loaded as the decoder loads it.
 FIBITMAP* LoadProfiledJpeg(const std::string& path, const std::vector<BYTE>& profile) {
     const FreeImagePtr picture(FreeImage_Allocate(40, 30, 24));
-    FreeImage_CreateICCProfile(picture.get(), const_cast<BYTE*>(profile.data()), static_cast<long>(profile.size()));
+    FreeImage_CreateICCProfile(picture.get(), const_cast<BYTE*>(profile.data()),
+                               static_cast<long>(profile.size()));
     EXPECT_TRUE(FreeImage_Save(FIF_JPEG, picture.get(), path.c_str(), 90));
     return FreeImage_Load(FIF_JPEG, path.c_str(), 0);
 }
@@ -84,10 +85,10 @@ TEST(OutputMetadataTest, TheColourProfileReachesJpegPngAndTiffByteForByteWithOrW
         bool carried;
     };
     const Case cases[] = {
-        {"JPEG", "wide.jpg", true, "RGB", true},         {"PNG", "wide.png", true, "RGB", true},
-        {"TIFF", "wide.tif", true, "RGB", true},         {"JPEG", "wide.jpg", false, "RGB", true},
-        {"PNG", "wide.png", false, "RGB", true},         {"TIFF", "wide.tif", false, "RGB", true},
-        {"JPEG", "wide.jpg", true, "Greyscale", false},  {"PNG", "wide.png", true, "Monochrome", false},
+        {"JPEG", "wide.jpg", true, "RGB", true},        {"PNG", "wide.png", true, "RGB", true},
+        {"TIFF", "wide.tif", true, "RGB", true},        {"JPEG", "wide.jpg", false, "RGB", true},
+        {"PNG", "wide.png", false, "RGB", true},        {"TIFF", "wide.tif", false, "RGB", true},
+        {"JPEG", "wide.jpg", true, "Greyscale", false}, {"PNG", "wide.png", true, "Monochrome", false},
     };
     for (const Case& c : cases) {
         OutputSettings settings;
@@ -115,7 +116,8 @@ TEST(OutputMetadataTest, APngSourcesProfileIsReadAndCarriedToo) {
     const std::string png = src.file("p3.png");
     {
         const FreeImagePtr picture(FreeImage_Allocate(40, 30, 24));
-        FreeImage_CreateICCProfile(picture.get(), const_cast<BYTE*>(profile.data()), static_cast<long>(profile.size()));
+        FreeImage_CreateICCProfile(picture.get(), const_cast<BYTE*>(profile.data()),
+                                   static_cast<long>(profile.size()));
         ASSERT_TRUE(FreeImage_Save(FIF_PNG, picture.get(), png.c_str(), 0));
     }
     WorkingImage image;
@@ -128,7 +130,8 @@ TEST(OutputMetadataTest, APngSourcesProfileIsReadAndCarriedToo) {
         ASSERT_FALSE(SaveOutputImage(image, settings).OutputFailed);
         const std::string bytes = test::ReadFileBytes(out.file(file));
         const FreeImagePtr written = test::LoadOutput(out.file(file));
-        EXPECT_EQ(std::string(format) == "PNG" ? PngProfile(bytes) : ProfileOf(written.get()), profile) << format;
+        EXPECT_EQ(std::string(format) == "PNG" ? PngProfile(bytes) : ProfileOf(written.get()), profile)
+            << format;
     }
 }
 

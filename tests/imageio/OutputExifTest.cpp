@@ -27,7 +27,8 @@ void PutAt32(std::vector<BYTE>& b, std::size_t at, unsigned v) {
     PutAt16(b, at, v & 0xFFFF);
     PutAt16(b, at + 2, v >> 16);
 }
-void Entry(std::vector<BYTE>& b, std::size_t at, unsigned tag, unsigned type, unsigned count, unsigned value) {
+void Entry(std::vector<BYTE>& b, std::size_t at, unsigned tag, unsigned type, unsigned count,
+           unsigned value) {
     PutAt16(b, at, tag);
     PutAt16(b, at + 2, type);
     PutAt32(b, at + 4, count);
@@ -89,7 +90,8 @@ std::vector<BYTE> CameraExifWithThumbnail(const std::vector<BYTE>& thumbnail, un
 //! A 48 x 32 camera JPEG carrying exif (and keywords), loaded as the decoder loads it.
 FIBITMAP* LoadJpegWithExif(const std::string& path, const std::vector<BYTE>& exif) {
     const FreeImagePtr picture(FreeImage_Allocate(48, 32, 24));
-    SetTag(picture.get(), FIMD_EXIF_RAW, "ExifRaw", 0, FIDT_BYTE, exif.data(), static_cast<DWORD>(exif.size()));
+    SetTag(picture.get(), FIMD_EXIF_RAW, "ExifRaw", 0, FIDT_BYTE, exif.data(),
+           static_cast<DWORD>(exif.size()));
     EXPECT_TRUE(FreeImage_Save(FIF_JPEG, picture.get(), path.c_str(), 90));
     return FreeImage_Load(FIF_JPEG, path.c_str(), 0);
 }
@@ -147,14 +149,16 @@ TEST_F(ExifOutputTest, PixelDimensionsFollowTheOutputAndMakerNotesStayWhole) {
 }
 
 TEST_F(ExifOutputTest, OrientationIsOneOnlyWhereThePixelsWereTurnedUpright) {
-    const char xmp[] = R"(<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF><rdf:Description tiff:Orientation="6"/></rdf:RDF></x:xmpmeta>)";
+    const char xmp[] =
+        R"(<x:xmpmeta xmlns:x="adobe:ns:meta/"><rdf:RDF><rdf:Description tiff:Orientation="6"/></rdf:RDF></x:xmpmeta>)";
     SetTag(image_.SourceImage, FIMD_XMP, "XMLPacket", 0, FIDT_ASCII, xmp, sizeof xmp);
     for (const bool applied : {false, true}) {
         image_.OrientationApplied = applied;
         Write("JPEG", "cam.jpg");
         const FreeImagePtr loaded = test::LoadOutput(out_.file("cam.jpg"));
         ASSERT_TRUE(loaded);
-        EXPECT_NE(TagText(loaded.get(), FIMD_XMP, "XMLPacket").find(applied ? "tiff:Orientation=\"1\"" : "tiff:Orientation=\"6\""),
+        EXPECT_NE(TagText(loaded.get(), FIMD_XMP, "XMLPacket")
+                      .find(applied ? "tiff:Orientation=\"1\"" : "tiff:Orientation=\"6\""),
                   std::string::npos);
         FITAG* tag = nullptr;
         ASSERT_TRUE(FreeImage_GetMetadata(FIMD_EXIF_MAIN, loaded.get(), "Orientation", &tag));

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 #include <FreeImage.h>
-#include <zlib.h>
 
 namespace tessoly::test {
 
@@ -42,8 +42,8 @@ inline std::vector<BYTE> CameraExif() {
     return b;
 }
 
-inline void SetTag(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, WORD id, FREE_IMAGE_MDTYPE type,
-            const void* value, DWORD length) {
+inline void SetTag(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, WORD id,
+                   FREE_IMAGE_MDTYPE type, const void* value, DWORD length) {
     FITAG* tag = FreeImage_CreateTag();
     FreeImage_SetTagKey(tag, key);
     FreeImage_SetTagID(tag, id);
@@ -86,7 +86,8 @@ inline bool Contains(const std::string& haystack, const std::vector<BYTE>& needl
 inline std::vector<BYTE> PngChunk(const std::string& png, const char* type) {
     for (std::size_t at = 8; at + 12 <= png.size();) {
         const auto* p = reinterpret_cast<const BYTE*>(png.data() + at);
-        const std::size_t length = std::size_t(p[0]) << 24 | std::size_t(p[1]) << 16 | std::size_t(p[2]) << 8 | p[3];
+        const std::size_t length =
+            std::size_t(p[0]) << 24 | std::size_t(p[1]) << 16 | std::size_t(p[2]) << 8 | p[3];
         if (std::memcmp(p + 4, type, 4) == 0)
             return std::vector<BYTE>(p + 8, p + 8 + length);
         at += 12 + length;
@@ -113,7 +114,9 @@ inline std::vector<BYTE> PngProfile(const std::string& png) {
 
 //! The SHORT value of a tag in a little-endian TIFF's first directory, or 0.
 inline unsigned TiffFirstDirectoryShort(const std::string& tiff, unsigned tag) {
-    auto u16 = [&tiff](std::size_t at) { return unsigned(BYTE(tiff[at])) | unsigned(BYTE(tiff[at + 1])) << 8; };
+    auto u16 = [&tiff](std::size_t at) {
+        return unsigned(BYTE(tiff[at])) | unsigned(BYTE(tiff[at + 1])) << 8;
+    };
     auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
     if (tiff.size() < 8 || tiff.compare(0, 2, "II") != 0)
         return 0;

@@ -72,7 +72,8 @@ TEST(OutputMetadataTest, AMalformedExifBlockIsDroppedNotWrittenBroken) {
     test::PrepareWorkingImage(image, 16, 16, dir.file("s.jpg"));
     std::vector<BYTE> exif = CameraExif();
     exif[10] = 0xF0; // IFD0 far past the block's end
-    SetTag(image.SourceImage, FIMD_EXIF_RAW, "ExifRaw", 0, FIDT_BYTE, exif.data(), static_cast<DWORD>(exif.size()));
+    SetTag(image.SourceImage, FIMD_EXIF_RAW, "ExifRaw", 0, FIDT_BYTE, exif.data(),
+           static_cast<DWORD>(exif.size()));
     for (const auto& [format, file] : {std::pair{"JPEG", "s.jpg"}, std::pair{"PNG", "s.png"}}) {
         OutputSettings settings;
         settings.formatChoice = format;

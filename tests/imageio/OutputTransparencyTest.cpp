@@ -16,8 +16,10 @@ namespace {
 
 //! A 4 x 2 picture: a transparent pixel hiding a colour, a half-transparent one, opaque ones.
 Picture LogoPicture() {
-    return {4, 2, {0x00FF0000u, 0x80102030u, 0xFF405060u, 0xFF708090u,
-                   0x00000000u, 0x0000FF00u, 0xFFA0B0C0u, 0x40FFFFFFu}};
+    return {4,
+            2,
+            {0x00FF0000u, 0x80102030u, 0xFF405060u, 0xFF708090u, 0x00000000u, 0x0000FF00u, 0xFFA0B0C0u,
+             0x40FFFFFFu}};
 }
 
 //! An 8-bit palette picture whose entry 0 is fully transparent (as a GIF's transparent index).
@@ -94,7 +96,8 @@ TEST_F(OutputTransparencyTest, AlphaFormatsKeepTheComposedAlphaAndTheColoursUnde
             const BYTE* row = FreeImage_GetScanLine(loaded.get(), 1 - y);
             for (int x = 0; x < 4; ++x) {
                 const BYTE* p = row + 4 * x;
-                back.SetPixel(x, y, Color32(p[FI_RGBA_ALPHA], p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE]));
+                back.SetPixel(x, y,
+                              Color32(p[FI_RGBA_ALPHA], p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE]));
             }
         }
         ExpectPixels(back, LogoPicture());
@@ -140,7 +143,7 @@ TEST_F(OutputTransparencyTest, APalettesTransparentEntryBecomesAlphaOnlyForOutpu
         ASSERT_EQ(FreeImage_GetBPP(loaded.get()), 32u) << c.source;
         for (unsigned y = 0; y < 2; ++y) {
             const BYTE* row = FreeImage_GetScanLine(loaded.get(), static_cast<int>(y));
-            EXPECT_EQ(row[FI_RGBA_ALPHA], 0) << c.source;      // the transparent entry
+            EXPECT_EQ(row[FI_RGBA_ALPHA], 0) << c.source;       // the transparent entry
             EXPECT_EQ(row[4 + FI_RGBA_ALPHA], 255) << c.source; // an opaque one
         }
     }

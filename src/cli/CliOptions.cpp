@@ -318,7 +318,7 @@ const std::vector<OptionRow>& OptionTable() {
          }},
         {Kind::Value, "--jpeg-quality", nullptr, "1..100", "(default 80; also sets the JPEG-2000 rate)",
          [](CliOptions& o, const Given& g) { o.output.jpegQuality = Int(g.option, g.value, 1, 100); }},
-        {Kind::Toggle, "--keep-metadata", nullptr, nullptr, "copy Exif, IPTC and resolution (default on)",
+        {Kind::Toggle, "--keep-metadata", nullptr, nullptr, "copy Exif, XMP and IPTC (default on); the colour\nprofile and the resolution are kept either way",
          [](CliOptions& o, const Given& g) { o.output.keepMetadata = g.on; }},
         {Kind::Toggle, "--auto-orient", nullptr, nullptr,
          "turn each photo upright by its Exif orientation\nbefore marking it (default on)",

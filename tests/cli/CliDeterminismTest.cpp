@@ -15,6 +15,7 @@
 
 #include "CliTestSupport.h"
 #include "imageio/DecodeFixtures.h"
+#include "imageio/FreeImageHandle.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -102,10 +103,16 @@ TEST_F(CliDeterminismTest, EveryOutputFormatIsTheSameWhateverTheHeapHeld) {
 TEST_F(CliDeterminismTest, ParallelRunWritesTheBytesOfAOneByOneRunForEverySourceFormat) {
     const test::Picture picture = Varied(48, 36);
     test::SaveDib(test::MakeDib32(picture), FIF_BMP, dir_.file("s-bmp.bmp"));
-    test::SaveDib(FreeImage_ColorQuantize(test::MakeDib32(picture), FIQ_WUQUANT), FIF_GIF,
-                  dir_.file("s-gif.gif"));
-    test::SaveDib(FreeImage_ConvertTo24Bits(test::MakeDib32(picture)), FIF_JPEG, dir_.file("s-jpg.jpg"));
-    test::SaveDib(FreeImage_ConvertTo24Bits(test::MakeDib32(picture)), FIF_JP2, dir_.file("s-jp2.jp2"));
+    // A converted copy of the picture; the 32-bit original is released.
+    const auto converted = [&](FIBITMAP* (*convert)(FIBITMAP*)) {
+        const FreeImagePtr original(test::MakeDib32(picture));
+        return convert(original.get());
+    };
+    const auto to24 = [](FIBITMAP* dib) { return FreeImage_ConvertTo24Bits(dib); };
+    const auto to8 = [](FIBITMAP* dib) { return FreeImage_ColorQuantize(dib, FIQ_WUQUANT); };
+    test::SaveDib(converted(to8), FIF_GIF, dir_.file("s-gif.gif"));
+    test::SaveDib(converted(to24), FIF_JPEG, dir_.file("s-jpg.jpg"));
+    test::SaveDib(converted(to24), FIF_JP2, dir_.file("s-jp2.jp2"));
     test::SaveDib(test::MakeDib32(picture), FIF_PNG, dir_.file("s-png.png"));
     test::SaveDib(test::MakeDib32(picture), FIF_TARGA, dir_.file("s-tga.tga"));
     test::SaveDib(test::MakeDib32(picture), FIF_TIFF, dir_.file("s-tif.tif"));

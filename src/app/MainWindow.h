@@ -223,6 +223,7 @@ public:
     QSlider* sTrackBarJPEGQuality = nullptr;
     QLabel* sLabelJPEGQuality = nullptr;
     QCheckBox* sCheckBoxExif = nullptr;
+    QCheckBox* sCheckBoxLosslessJpeg = nullptr;
     QComboBox* sComboBoxRotate = nullptr;
     QCheckBox* sCheckBoxResizeImage = nullptr;
     TSpinEdit* sDecimalSpinEditWidth = nullptr;

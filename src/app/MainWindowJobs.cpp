@@ -22,6 +22,7 @@
 #include "app/MainWindow.h"
 #include "app/MainWindowList.h"
 #include "app/SpinEdit.h"
+#include "batch/InPlaceMark.h"
 #include "batch/ProgressPercent.h"
 #include "preview/StatusPath.h"
 
@@ -73,6 +74,7 @@ std::vector<QWidget*> TImageListSide::BusyControls() {
             f.sComboBoxColor,
             f.sTrackBarJPEGQuality,
             f.sCheckBoxExif,
+            f.sCheckBoxLosslessJpeg,
             f.sComboBoxRotate,
             f.sCheckBoxResizeImage,
             f.sDecimalSpinEditWidth,
@@ -325,6 +327,24 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     const std::string source = path.toStdString();
     f.Image().CurrentImagePath = source;
     f.LastOutput = OutputOutcome{};
+    const OutputSettings settings = f.ReadOutputSettings();
+    if (settings.losslessJpeg) {
+        // Marked in place without a whole decode, so the preview keeps showing the last image.
+        InPlaceOutcome inPlace;
+        try {
+            inPlace = MarkInPlace(source, f.ReadSettings(), settings, f.Font());
+        } catch (const std::exception& error) {
+            f.Seam().ShowMessage(&f, MessageKind::Error, QString::fromStdString(error.what()), MessageButtons::Ok);
+            return ItemStatus::Unsuccessful;
+        }
+        model_->SetNote(path, QString::fromStdString(inPlace.notApplied));
+        if (inPlace.handled) {
+            f.LastOutput = inPlace.output;
+            return f.LastOutput.OutputSkipped  ? ItemStatus::Skipped
+                   : f.LastOutput.OutputFailed ? ItemStatus::Unsuccessful
+                                               : ItemStatus::Successful;
+        }
+    }
     f.LoadPreviewImage(source);
     const OutputOutcome& output = f.LastOutput;
     if (output.OutputSkipped) {

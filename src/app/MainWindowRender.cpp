@@ -163,6 +163,7 @@ OutputSettings TMainForm::ReadOutputSettings() const {
     s.colourMode = sComboBoxColor->currentText().toStdString();
     s.jpegQuality = sTrackBarJPEGQuality->value();
     s.keepMetadata = sCheckBoxExif->isChecked();
+    s.losslessJpeg = sCheckBoxLosslessJpeg->isChecked();
     s.rotation = sComboBoxRotate->currentText().toStdString();
     s.resize = sCheckBoxResizeImage->isChecked();
     s.widthText = sDecimalSpinEditWidth->Text().toStdString();

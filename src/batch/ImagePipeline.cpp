@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "batch/InPlaceMark.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SourceDecoder.h"
 #include "render/Composer.h"
@@ -39,6 +40,17 @@ void Fail(PipelineResult& result, PipelineStage stage, const std::string& reason
     result.reason = reason;
 }
 
+void TakeOutputOutcome(const OutputOutcome& outcome, PipelineResult& result) {
+    result.targetPath = outcome.targetPath;
+    if (outcome.OutputSkipped) {
+        result.status = ItemStatus::Skipped;
+        result.failedStage = PipelineStage::Output;
+        result.reason = outcome.reason;
+    } else if (outcome.OutputFailed) {
+        Fail(result, PipelineStage::Output, outcome.reason);
+    }
+}
+
 } // namespace
 
 PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettings& watermark,
@@ -50,6 +62,16 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     SourceImageGuard release(image);
     PipelineStage stage = PipelineStage::Decode;
     try {
+        if (output.losslessJpeg) {
+            stage = PipelineStage::Render;
+            const InPlaceOutcome inPlace = MarkInPlace(sourcePath, watermark, output, font);
+            if (inPlace.handled) {
+                TakeOutputOutcome(inPlace.output, result);
+                return result;
+            }
+            result.notice = inPlace.notApplied;
+            stage = PipelineStage::Decode;
+        }
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
         if (!DecodeSourceImage(image, sourcePath, targets))
@@ -72,15 +94,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveOutputImage(image, output);
-        result.targetPath = outcome.targetPath;
-        if (outcome.OutputSkipped) {
-            result.status = ItemStatus::Skipped;
-            result.failedStage = PipelineStage::Output;
-            result.reason = outcome.reason;
-        } else if (outcome.OutputFailed) {
-            Fail(result, PipelineStage::Output, outcome.reason);
-        }
+        TakeOutputOutcome(SaveOutputImage(image, output), result);
     } catch (const std::bad_alloc&) {
         Fail(result, stage, "Not enough memory to process " + sourcePath);
     } catch (const std::exception& error) {

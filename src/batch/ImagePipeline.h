@@ -26,6 +26,8 @@ struct PipelineResult {
     PipelineStage failedStage = PipelineStage::None;
     //! The error's own text: the path for a file that cannot be decoded.
     std::string reason;
+    //! Why an output choice asked for did not apply to this item (written the ordinary way).
+    std::string notice;
 };
 
 struct PipelineOptions {

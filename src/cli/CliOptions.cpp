@@ -153,6 +153,7 @@ const std::map<std::string, SwitchHandler>& SwitchOptions() {
         {"--no-transparent-edges", [](CliOptions& o) { o.watermark.transparentEdges = false; }},
         {"--keep-metadata", [](CliOptions& o) { o.output.keepMetadata = true; }},
         {"--no-keep-metadata", [](CliOptions& o) { o.output.keepMetadata = false; }},
+        {"--lossless-jpeg", [](CliOptions& o) { o.output.losslessJpeg = true; }},
         {"--resize", [](CliOptions& o) { o.output.resize = true; }},
         {"--no-resize", [](CliOptions& o) { o.output.resize = false; }},
         {"--proportional", [](CliOptions& o) { o.output.proportional = true; }},
@@ -242,6 +243,9 @@ Output:
   --colour-mode RGB|Greyscale|Monochrome   (default RGB)
   --jpeg-quality 1..100          (default 80; also sets the JPEG-2000 rate)
   --keep-metadata, --no-keep-metadata   copy Exif, IPTC and resolution (default on)
+  --lossless-jpeg                keep JPEG quality outside the watermark: a JPEG written as JPEG
+                                 with its size, colours and orientation re-encodes only the
+                                 blocks under the mark, with the source's own quality
   --rotation TEXT                "None" (default), "90° CW", "90° CCW", "180°"
   --resize, --no-resize          (default off)
   --width PIXELS, --height PIXELS        (default 800 and 0)

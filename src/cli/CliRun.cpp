@@ -50,6 +50,8 @@ public:
                         result.targetPath.c_str());
             statusOpen_ = std::fflush(stdout) == 0 && !std::ferror(stdout);
         }
+        if (!result.notice.empty())
+            std::fprintf(stderr, "tessoly-cli: %s: %s\n", result.sourcePath.c_str(), result.notice.c_str());
         if (result.status != ItemStatus::Successful)
             std::fprintf(stderr, "tessoly-cli: %s\n", Reason(result).c_str());
         DrawProgress();

@@ -19,6 +19,8 @@ struct ImageListItem {
     QString dimensionsText;
     QString dpiText;
     QString fileSizeText;
+    //! What the last batch run had to say about the row besides its status; shown in its hint.
+    QString note;
 };
 
 } // namespace tessoly

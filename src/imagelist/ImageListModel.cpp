@@ -97,7 +97,7 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
         return background_;
     case Qt::ToolTipRole:
         if (column == ColumnImage) {
-            return item.path;
+            return item.note.isEmpty() ? item.path : item.path + QStringLiteral("<br>") + item.note.toHtmlEscaped();
         }
         return {};
     default:
@@ -165,6 +165,17 @@ void ImageListModel::SetStatus(int row, ItemStatus status) {
     const QModelIndex cell = index(row, ColumnImage);
     Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
     Q_EMIT ListChanged();
+}
+
+void ImageListModel::SetNote(const QString& path, const QString& note) {
+    for (int row = 0; row < Count(); ++row) {
+        if (items_[static_cast<std::size_t>(row)].path == path) {
+            items_[static_cast<std::size_t>(row)].note = note;
+            const QModelIndex cell = index(row, ColumnImage);
+            Q_EMIT dataChanged(cell, cell, {Qt::ToolTipRole});
+            return;
+        }
+    }
 }
 
 void ImageListModel::SetChecked(int row, bool checked) {

@@ -66,6 +66,8 @@ public:
     void Append(const ImageListItem& item);
     //! Out-of-range rows are ignored.
     void SetStatus(int row, ItemStatus status);
+    //! Sets the note of the row holding path (none: nothing happens).
+    void SetNote(const QString& path, const QString& note);
     void SetChecked(int row, bool checked);
 
     void SelectAll();

@@ -43,26 +43,37 @@ bool TextBoxTouchesImage(const TextBoxGeometry& box, const TextOffset& offset, i
            offset.f + box.maxY + pad > 0 && offset.f + box.minY - pad < height;
 }
 
-void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& composed, TTrueTypeFont& font) {
+TRect ClipToImage(double left, double top, double right, double bottom, int width, int height) {
+    TRect rect;
+    rect.left = static_cast<int>(std::clamp(std::floor(left), 0.0, static_cast<double>(width)));
+    rect.top = static_cast<int>(std::clamp(std::floor(top), 0.0, static_cast<double>(height)));
+    rect.right = static_cast<int>(std::clamp(std::ceil(right), 0.0, static_cast<double>(width)));
+    rect.bottom = static_cast<int>(std::clamp(std::ceil(bottom), 0.0, static_cast<double>(height)));
+    return rect;
+}
+
+void PlaceText(const WatermarkSettings& settings, int width, int height, TTrueTypeFont& font,
+               PlacedWatermark& placed) {
     font.ApplyFontSettings(settings.fontName, settings.fontSize, settings.bold, settings.italic,
                            settings.screenDpi);
     const TextExtent extent = MeasureText(font, settings.caption);
     const TextBoxGeometry box = TextBox(extent.W, extent.H, settings.textAngle);
     if (!(extent.W > 0 && extent.H > 0))
         return;
-    const TextOffset offset = TextPlacementOffset(settings.position, composed.Width(), composed.Height(),
-                                                  settings.hMargin, settings.vMargin, box);
+    const TextOffset offset =
+        TextPlacementOffset(settings.position, width, height, settings.hMargin, settings.vMargin, box);
     // Margins have no limits; a caption pushed far off the image draws nothing and must not carry
     // its pen into coordinates the 16.16 glyph arithmetic cannot hold.
     const double pad = 2.0 * font.PixelHeight() + 16.0;
-    if (!TextBoxTouchesImage(box, offset, composed.Width(), composed.Height(), pad))
+    if (!TextBoxTouchesImage(box, offset, width, height, pad))
         return;
-    const float x = static_cast<float>(offset.e + box.Px);
-    const float y = static_cast<float>(offset.f + box.Py);
-    DrawTextWatermark(composed, x, y, settings, alpha, font);
+    placed.penX = static_cast<float>(offset.e + box.Px);
+    placed.penY = static_cast<float>(offset.f + box.Py);
+    placed.bounds = ClipToImage(offset.e + box.minX - pad, offset.f + box.minY - pad, offset.e + box.maxX + pad,
+                                offset.f + box.maxY + pad, width, height);
 }
 
-void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& composed) {
+void PlacePicture(const WatermarkSettings& settings, int width, int height, PlacedWatermark& placed) {
     QFile file(QString::fromStdString(settings.picturePath));
     if (!file.open(QIODevice::ReadOnly)) {
         throw RenderError("Cannot open file \"" + settings.picturePath + "\". " +
@@ -73,14 +84,16 @@ void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& com
     file.close();
 
     decoded.DrawMode = dmBlend;
-    decoded.MasterAlpha = alpha;
+    decoded.MasterAlpha = placed.alpha;
     TBitmap32 oriented;
-    TBitmap32 picture;
-    PrepareWatermarkPicture(decoded, settings, alpha, oriented, picture);
-    const PicturePosition at =
-        PicturePlacement(settings.position, composed.Width(), composed.Height(), picture.Width(),
-                         picture.Height(), settings.hMargin, settings.vMargin);
-    DrawAt(picture, composed, at.X, at.Y);
+    placed.picture = std::make_shared<TBitmap32>();
+    PrepareWatermarkPicture(decoded, settings, placed.alpha, oriented, *placed.picture);
+    const PicturePosition at = PicturePlacement(settings.position, width, height, placed.picture->Width(),
+                                                placed.picture->Height(), settings.hMargin, settings.vMargin);
+    placed.pictureX = at.X;
+    placed.pictureY = at.Y;
+    placed.bounds = ClipToImage(at.X, at.Y, static_cast<double>(at.X) + placed.picture->Width(),
+                                static_cast<double>(at.Y) + placed.picture->Height(), width, height);
 }
 
 } // namespace
@@ -97,11 +110,31 @@ void ComposeWatermark(const WatermarkSettings& settings, const TBitmap32& source
     if (settings.showGuideLines && !options.batchRunning) {
         DrawGuideLines(composed, settings, options.previewFitFactor);
     }
-    const int alpha = OpacityToAlpha(settings.opacityPosition);
+    const PlacedWatermark placed = PlaceWatermark(settings, composed.Width(), composed.Height(), font);
+    DrawPlacedWatermark(placed, settings, composed, 0, 0, font);
+}
+
+PlacedWatermark PlaceWatermark(const WatermarkSettings& settings, int width, int height, TTrueTypeFont& font) {
+    PlacedWatermark placed;
+    placed.alpha = OpacityToAlpha(settings.opacityPosition);
+    if (width <= 0 || height <= 0)
+        return placed;
     if (settings.mode == kModeText) {
-        ComposeText(settings, alpha, composed, font);
+        PlaceText(settings, width, height, font, placed);
     } else if (!settings.picturePath.empty()) {
-        ComposePicture(settings, alpha, composed);
+        PlacePicture(settings, width, height, placed);
+    }
+    return placed;
+}
+
+void DrawPlacedWatermark(const PlacedWatermark& placed, const WatermarkSettings& settings, TBitmap32& piece,
+                         int originX, int originY, TTrueTypeFont& font) {
+    if (placed.bounds.Width() <= 0 || placed.bounds.Height() <= 0 || piece.Empty())
+        return;
+    if (placed.picture) {
+        DrawAt(*placed.picture, piece, placed.pictureX - originX, placed.pictureY - originY);
+    } else {
+        DrawTextWatermark(piece, placed.penX, placed.penY, settings, placed.alpha, font, originX, originY);
     }
 }
 

@@ -28,7 +28,7 @@ constexpr double kOutlineWidth = 1.8;
 } // namespace
 
 void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings& settings, int alpha,
-                       TTrueTypeFont& font) {
+                       TTrueTypeFont& font, int originX, int originY) {
     if (dst.Empty() || settings.caption.empty())
         return;
     TText32 text;
@@ -49,6 +49,19 @@ void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings
             break;
         glyphs.push_back(text.Place(GlyphContours(record)));
         text.Advance(record.cellIncX, record.cellIncY);
+    }
+    if (originX != 0 || originY != 0) {
+        // Whole-pixel moves are exact in 16.16, so every later step sees the same fractions.
+        const TFixed dx = FixedFromInt(originX);
+        const TFixed dy = FixedFromInt(originY);
+        for (TPolyPolygon& glyph : glyphs) {
+            for (TPolygon& contour : glyph) {
+                for (FixedPoint& point : contour) {
+                    point.X -= dx;
+                    point.Y -= dy;
+                }
+            }
+        }
     }
 
     for (const TPolyPolygon& glyph : glyphs) {

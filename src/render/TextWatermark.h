@@ -31,7 +31,10 @@ TextBoxGeometry TextBox(double W, double H, int textAngle);
 //! Draws the caption with its pen origin at (X, Y): fill, then outline, then emboss and shadow,
 //! in the font as it is (the caller applies the settings' face, size and style first). Uses the
 //! font object, so only on the thread that owns it. Throws RenderError on unreadable outlines.
+//! dst may be a piece of the image whose top-left pixel is (originX, originY) [pixels]: the
+//! caption is placed in image coordinates and moved by whole pixels, so the piece gets exactly the
+//! pixels the whole image would.
 void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings& settings, int alpha,
-                       TTrueTypeFont& font);
+                       TTrueTypeFont& font, int originX = 0, int originY = 0);
 
 } // namespace tessoly

@@ -152,7 +152,7 @@ TEST(MainWindowStartup, PreviewAreaHasItsDefaultSize) {
     EXPECT_EQ(area->size(), QSize(416, 255));
     EXPECT_EQ(f.Find<QWidget>("sStatusBar1")->height(), 24);
     EXPECT_EQ(f.Find<QWidget>("sPanel1")->width(), 420);
-    EXPECT_EQ(f.Find<QWidget>("sPageControl1")->size(), QSize(412, 196));
+    EXPECT_EQ(f.Find<QWidget>("sPageControl1")->size(), QSize(412, 214));
 }
 
 struct FactsCase {

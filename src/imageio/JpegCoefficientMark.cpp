@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "imageio/JpegBand.h"
@@ -28,11 +27,15 @@ std::string Ordinary(const std::string& why) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    const std::streamoff size = file.tellg();
+    if (size < 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    file.seekg(0);
+    return static_cast<bool>(file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)));
 }
 
 bool Resizes(const OutputSettings& settings) {
@@ -114,8 +117,10 @@ void SetDensity(const jpeg_decompress_struct& source, const OutputSettings& sett
 }
 
 //! The source's coefficients, as they now are, as a JPEG file with the kept markers.
-std::vector<JOCTET> WriteCoefficients(const CoefficientSource& source, const OutputSettings& settings) {
+std::vector<JOCTET> WriteCoefficients(const CoefficientSource& source, const OutputSettings& settings,
+                                      std::size_t sizeHint) {
     JpegCompressor out;
+    out.bytes.reserve(sizeHint);
     jpeg_copy_critical_parameters(source.info, &out.info);
     if (source.info->progressive_mode)
         jpeg_simple_progression(&out.info);
@@ -212,7 +217,8 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
     std::vector<JOCTET> written;
     try {
         MarkCoefficients(source, orientation, bounds, mark);
-        written = WriteCoefficients(source, settings);
+        // The output is about the source's size; reserving it spares the buffer's regrowth.
+        written = WriteCoefficients(source, settings, file.size() + file.size() / 8);
     } catch (const JpegError& error) {
         outcome.notApplied = Ordinary(std::string("libjpeg cannot re-encode the source (") + error.what() + ")");
         return outcome;

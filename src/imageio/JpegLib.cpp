@@ -1,5 +1,7 @@
 #include "imageio/JpegLib.h"
 
+#include <algorithm>
+
 namespace tessoly {
 
 namespace {
@@ -51,7 +53,7 @@ void JpegCompressor::ToMemory() {
     destination_.owner = this;
     destination_.init_destination = [](j_compress_ptr cinfo) {
         auto* self = static_cast<Destination*>(cinfo->dest)->owner;
-        self->bytes.resize(kFirstOutputSize);
+        self->bytes.resize(std::max(kFirstOutputSize, self->bytes.capacity()));
         cinfo->dest->next_output_byte = self->bytes.data();
         cinfo->dest->free_in_buffer = self->bytes.size();
     };

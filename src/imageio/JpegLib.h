@@ -40,7 +40,8 @@ struct JpegCompressor {
     JpegCompressor(const JpegCompressor&) = delete;
     JpegCompressor& operator=(const JpegCompressor&) = delete;
 
-    //! Sends the output to bytes (complete after jpeg_finish_compress).
+    //! Sends the output to bytes (complete after jpeg_finish_compress); a capacity reserved in
+    //! bytes beforehand is the first block.
     void ToMemory();
 
     jpeg_compress_struct info{};

@@ -25,10 +25,10 @@ namespace tessoly {
 namespace {
 
 // The window's client size at start-up [pixels]: the list side (420), the splitter (4) and a
-// preview side whose picture area is 416 x 255; the height is that of the preview side (512),
-// the status bar (24) and the menu bar.
+// preview side whose picture area is 416 x 255; the height is that of the preview side (530,
+// with the output tab's in-place JPEG row), the status bar (24) and the menu bar.
 constexpr int kClientWidth = 848;
-constexpr int kPreviewSideHeight = 512;
+constexpr int kPreviewSideHeight = 530;
 constexpr int kStatusBarHeight = 24;
 
 } // namespace

@@ -328,6 +328,7 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     f.Image().CurrentImagePath = source;
     f.LastOutput = OutputOutcome{};
     const OutputSettings settings = f.ReadOutputSettings();
+    model_->SetNote(path, QString());
     if (settings.losslessJpeg) {
         // Marked in place without a whole decode, so the preview keeps showing the last image.
         InPlaceOutcome inPlace;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "imageio/HeaderSanity.h"
 #include "imageio/JpegBand.h"
 #include "imageio/JpegLib.h"
 #include "imageio/OutputFormat.h"
@@ -175,6 +176,12 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
         outcome.notApplied = Ordinary("the source is not a JPEG file");
         return outcome;
     }
+    // The checks the ordinary decode makes first: libjpeg would allocate whatever a header claims.
+    ByteReader header(file.data(), file.size());
+    if (CheckSourceHeader(header, kFreeImageJpeg) == HeaderCheck::Refused) {
+        outcome.notApplied = Ordinary("the source is damaged or too large");
+        return outcome;
+    }
 
     JpegDecompressor in;
     CoefficientSource source{&in.info, nullptr};
@@ -186,6 +193,10 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
                 jpeg_save_markers(&in.info, marker, 0xFFFF);
         }
         jpeg_read_header(&in.info, TRUE);
+        if (!PlausiblePictureSize(in.info.image_width, in.info.image_height)) {
+            outcome.notApplied = Ordinary("the source is too large");
+            return outcome;
+        }
         outcome.notApplied = ColourRefusal(in.info, settings.colourMode);
         if (!outcome.notApplied.empty())
             return outcome;

@@ -198,8 +198,9 @@ struct InPlaceFixture : ::testing::Test {
                     const int cx = col / a.h;
                     const int cy = r / a.v;
                     const bool inside = cx >= cells.left && cx < cells.right && cy >= cells.top && cy < cells.bottom;
-                    if (!inside)
+                    if (!inside) {
                         EXPECT_TRUE(same) << "component " << c << " block " << col << "," << r;
+                    }
                     changed += !same;
                     if (!same) {
                         hull = {std::min(hull.left, cx), std::min(hull.top, cy), std::max(hull.right, cx + 1),

@@ -310,7 +310,11 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
 }
 
 void TImageListSide::SetItemStatus(int row, ItemStatus status) {
-    model_->SetStatus(row, status);
+    const bool finished = status == ItemStatus::Unsuccessful || status == ItemStatus::Skipped;
+    QString hint = finished ? pendingReason_ : QString();
+    if (status != ItemStatus::InProgress && !pendingNotice_.isEmpty())
+        hint = hint.isEmpty() ? pendingNotice_ : hint + QLatin1Char('\n') + pendingNotice_;
+    model_->SetStatus(row, status, hint);
 }
 
 void TImageListSide::RevealItem(int row) {
@@ -327,8 +331,10 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     const std::string source = path.toStdString();
     f.Image().CurrentImagePath = source;
     f.LastOutput = OutputOutcome{};
+    f.LastLoadError.clear();
+    pendingReason_.clear();
+    pendingNotice_.clear();
     const OutputSettings settings = f.ReadOutputSettings();
-    model_->SetNote(path, QString());
     if (settings.losslessJpeg) {
         // Marked in place without a whole decode, so the preview keeps showing the last image.
         InPlaceOutcome inPlace;
@@ -336,18 +342,24 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
             inPlace = MarkInPlace(source, f.ReadSettings(), settings, f.Font());
         } catch (const std::exception& error) {
             f.Seam().ShowMessage(&f, MessageKind::Error, QString::fromStdString(error.what()), MessageButtons::Ok);
+            pendingReason_ = QString::fromStdString(error.what());
             return ItemStatus::Unsuccessful;
         }
-        model_->SetNote(path, QString::fromStdString(inPlace.notApplied));
         if (inPlace.handled) {
             f.LastOutput = inPlace.output;
+            pendingReason_ = QString::fromStdString(f.LastOutput.reason);
             return f.LastOutput.OutputSkipped  ? ItemStatus::Skipped
                    : f.LastOutput.OutputFailed ? ItemStatus::Unsuccessful
                                                : ItemStatus::Successful;
         }
+        pendingNotice_ = QString::fromStdString(inPlace.notApplied);
     }
     f.LoadPreviewImage(source);
     const OutputOutcome& output = f.LastOutput;
+    // The box of an undecodable file names only its path, which the hint shows already.
+    pendingReason_ = !output.reason.empty()    ? QString::fromStdString(output.reason)
+                     : f.LastLoadError == path ? QString()
+                                               : f.LastLoadError;
     if (output.OutputSkipped) {
         return ItemStatus::Skipped;
     }

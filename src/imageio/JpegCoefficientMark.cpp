@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "imageio/ExifThumbnail.h"
 #include "imageio/HeaderSanity.h"
 #include "imageio/JpegBand.h"
 #include "imageio/JpegLib.h"
@@ -130,8 +131,15 @@ std::vector<JOCTET> WriteCoefficients(const CoefficientSource& source, const Out
     out.ToMemory();
     jpeg_write_coefficients(&out.info, source.arrays);
     if (settings.keepMetadata) {
-        for (jpeg_saved_marker_ptr m = source.info->marker_list; m != nullptr; m = m->next)
-            jpeg_write_marker(&out.info, m->marker, m->data, m->data_length);
+        for (jpeg_saved_marker_ptr m = source.info->marker_list; m != nullptr; m = m->next) {
+            if (m->marker != JPEG_APP0 + 1) {
+                jpeg_write_marker(&out.info, m->marker, m->data, m->data_length);
+                continue;
+            }
+            std::vector<std::uint8_t> app1(m->data, m->data + m->data_length);
+            DropExifThumbnail(app1);
+            jpeg_write_marker(&out.info, m->marker, app1.data(), static_cast<unsigned>(app1.size()));
+        }
     }
     jpeg_finish_compress(&out.info);
     return std::move(out.bytes);

@@ -46,9 +46,27 @@ std::uint8_t Sample(int x, int y, int channel) {
     return static_cast<std::uint8_t>((x * (channel + 1) + y * (3 - channel) + texture) & 0xFF);
 }
 
+//! Big-endian Exif: IFD0 with the orientation, linked to IFD1 with an 8-byte "thumbnail".
 std::vector<std::uint8_t> ExifWithOrientation(int orientation) {
-    return {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
-            0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, static_cast<std::uint8_t>(orientation), 0, 0, 0, 0, 0, 0};
+    return {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
+            // IFD0 at 8: one entry, then the link to IFD1 at 26.
+            0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, static_cast<std::uint8_t>(orientation), 0, 0, 0, 0, 0, 26,
+            // IFD1 at 26: thumbnail offset 56 and length 8, no further link.
+            0, 2, 0x02, 0x01, 0, 4, 0, 0, 0, 1, 0, 0, 0, 56, 0x02, 0x02, 0, 4, 0, 0, 0, 1, 0, 0, 0, 8, 0, 0, 0, 0,
+            0xFF, 0xD8, 0xAA, 0xAA, 0xAA, 0xAA, 0xFF, 0xD9};
+}
+
+//! The payload of the first APP1 marker of a file.
+std::vector<std::uint8_t> FirstApp1(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    JpegDecompressor in;
+    jpeg_mem_src(&in.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_save_markers(&in.info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&in.info, TRUE);
+    for (jpeg_saved_marker_ptr m = in.info.marker_list; m != nullptr; m = m->next)
+        return {m->data, m->data + m->data_length};
+    return {};
 }
 
 void WriteSource(const std::string& path, const SourceKind& kind) {
@@ -308,6 +326,11 @@ TEST_F(InPlaceFixture, AnOrientedSourceGetsTheMarkUprightAtTheViewedAnchor) {
     orientation.StoredToViewed(DecodePixels(result.targetPath), stored, uprightOutput);
     const TRect box = PlaceWatermark(watermark, uprightSource.Width(), uprightSource.Height(), font).bounds;
     EXPECT_LT(MeanDifference(uprightOutput, composed, box), 2.0);
+    // The Exif is kept but its thumbnail, which would show the picture unmarked, is gone.
+    std::vector<std::uint8_t> exif = ExifWithOrientation(6);
+    std::fill(exif.begin() + 6 + 22, exif.begin() + 6 + 26, 0);
+    std::fill(exif.begin() + 6 + 56, exif.end(), 0);
+    EXPECT_EQ(FirstApp1(result.targetPath), exif);
     // The tag stays, so viewers turn the picture as before.
     const FreeImagePtr written(FreeImage_Load(FIF_JPEG, result.targetPath.c_str(), 0));
     FITAG* tag = nullptr;

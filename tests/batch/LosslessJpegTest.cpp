@@ -367,6 +367,15 @@ TEST_F(InPlaceFixture, SettingsThatChangeThePixelsGoTheOrdinaryWayAndSayWhy) {
     ASSERT_TRUE(FreeImage_Save(FIF_PNG, png.get(), dir.file("in/fake.jpg").c_str(), 0));
     PipelineResult result = ProcessImage(dir.file("in/fake.jpg"), watermark, output, image, font);
     EXPECT_NE(result.notice.find("not a JPEG file"), std::string::npos) << result.notice;
+    // A frame naming a quantisation table the file never defines: libjpeg's own error.
+    WriteSource(dir.file("in/q.jpg"), {"q", 64, 48});
+    std::string bytes = test::ReadFileBytes(dir.file("in/q.jpg"));
+    const std::size_t frame = bytes.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    bytes[frame + 2 + 2 + 6 + 2] = 3; // the first component's table selector
+    test::WriteFileBytes(dir.file("in/q.jpg"), bytes);
+    result = ProcessImage(dir.file("in/q.jpg"), watermark, output, image, font);
+    EXPECT_NE(result.notice.find("libjpeg cannot read"), std::string::npos) << result.notice;
     std::filesystem::resize_file(dir.path() / "in/a.jpg", 300);
     result = ProcessImage(dir.file("in/a.jpg"), watermark, output, image, font);
     EXPECT_NE(result.notice, "");

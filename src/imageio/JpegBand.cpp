@@ -96,6 +96,8 @@ void DecodeBand(const CoefficientSource& source, const TRect& band, TBitmap32& p
     JpegDecompressor in;
     jpeg_mem_src(&in.info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&in.info, TRUE);
+    // The band carries no JFIF or Adobe marker; its colour space is the source's, not a guess.
+    in.info.jpeg_color_space = source.info->jpeg_color_space;
     in.info.out_color_space = JCS_EXT_BGRA;
     // The settings of the ordinary decode, so the band's pixels are the ones it would compose on.
     in.info.dct_method = JDCT_IFAST;

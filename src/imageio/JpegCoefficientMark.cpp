@@ -127,6 +127,9 @@ std::vector<JOCTET> WriteCoefficients(const CoefficientSource& source, const Out
     if (source.info->progressive_mode)
         jpeg_simple_progression(&out.info);
     out.info.restart_interval = source.info->restart_interval;
+    // A source that names its colour transform in an Adobe marker keeps it, so readers that go
+    // by that marker see the same colours.
+    out.info.write_Adobe_marker = source.info->saw_Adobe_marker;
     SetDensity(*source.info, settings, out.info);
     out.ToMemory();
     jpeg_write_coefficients(&out.info, source.arrays);

@@ -56,10 +56,11 @@ std::vector<JOCTET> BandAsJpeg(const CoefficientSource& source, const TRect& ban
     j_common_ptr from = reinterpret_cast<j_common_ptr>(source.info);
     for (int c = 0; c < source.info->num_components; ++c) {
         for (int row = 0; row < blocks[c].height; ++row) {
-            const JBLOCKROW src =
-                CoefficientRow(from, source.arrays[c], static_cast<JDIMENSION>(blocks[c].firstRow + row), false);
+            const JBLOCKROW src = CoefficientRow(from, source.arrays[c],
+                                                 static_cast<JDIMENSION>(blocks[c].firstRow + row), false);
             JBLOCKROW dst = CoefficientRow(common, arrays[c], static_cast<JDIMENSION>(row), true);
-            std::memcpy(dst, src + blocks[c].firstColumn, sizeof(JBLOCK) * static_cast<std::size_t>(blocks[c].width));
+            std::memcpy(dst, src + blocks[c].firstColumn,
+                        sizeof(JBLOCK) * static_cast<std::size_t>(blocks[c].width));
         }
     }
     out.ToMemory();
@@ -70,7 +71,8 @@ std::vector<JOCTET> BandAsJpeg(const CoefficientSource& source, const TRect& ban
 
 bool CellChanged(const TBitmap32& a, const TBitmap32& b, int x0, int y0, int x1, int y1) {
     for (int y = y0; y < y1; ++y) {
-        if (std::memcmp(a.ScanLine(y) + x0, b.ScanLine(y) + x0, sizeof(TColor32) * static_cast<std::size_t>(x1 - x0)) != 0)
+        if (std::memcmp(a.ScanLine(y) + x0, b.ScanLine(y) + x0,
+                        sizeof(TColor32) * static_cast<std::size_t>(x1 - x0)) != 0)
             return true;
     }
     return false;
@@ -121,8 +123,9 @@ int ReplaceChangedCells(const CoefficientSource& source, const TRect& band, cons
     int count = 0;
     for (int cy = 0; cy < rows; ++cy) {
         for (int cx = 0; cx < columns; ++cx) {
-            const bool hit = CellChanged(original, composed, cx * cw, cy * ch, std::min((cx + 1) * cw, band.Width()),
-                                         std::min((cy + 1) * ch, band.Height()));
+            const bool hit =
+                CellChanged(original, composed, cx * cw, cy * ch, std::min((cx + 1) * cw, band.Width()),
+                            std::min((cy + 1) * ch, band.Height()));
             changed[static_cast<std::size_t>(cy) * columns + cx] = hit;
             count += hit;
         }
@@ -160,7 +163,8 @@ int ReplaceChangedCells(const CoefficientSource& source, const TRect& band, cons
         for (int row = 0; row < blocks.height; ++row) {
             const int cy = row / comp.v_samp_factor;
             const JBLOCKROW src = CoefficientRow(from, encoded[c], static_cast<JDIMENSION>(row), false);
-            JBLOCKROW dst = CoefficientRow(to, source.arrays[c], static_cast<JDIMENSION>(blocks.firstRow + row), true);
+            JBLOCKROW dst =
+                CoefficientRow(to, source.arrays[c], static_cast<JDIMENSION>(blocks.firstRow + row), true);
             for (int column = 0; column < blocks.width; ++column) {
                 if (changed[static_cast<std::size_t>(cy) * columns + column / comp.h_samp_factor])
                     std::memcpy(dst[blocks.firstColumn + column], src[column], sizeof(JBLOCK));

@@ -37,7 +37,8 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
         return false;
     bytes.resize(static_cast<std::size_t>(size));
     file.seekg(0);
-    return static_cast<bool>(file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)));
+    return static_cast<bool>(
+        file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)));
 }
 
 bool Resizes(const OutputSettings& settings) {
@@ -75,8 +76,8 @@ std::string ColourRefusal(const jpeg_decompress_struct& info, const std::string&
 }
 
 //! Marks the source's coefficients in place.
-void MarkCoefficients(const CoefficientSource& source, const StoredOrientation& orientation, const TRect& viewedBounds,
-                      ViewedMark& mark) {
+void MarkCoefficients(const CoefficientSource& source, const StoredOrientation& orientation,
+                      const TRect& viewedBounds, ViewedMark& mark) {
     if (viewedBounds.Width() <= 0 || viewedBounds.Height() <= 0)
         return;
     const TRect band = source.CellAligned(orientation.StoredRect(viewedBounds));
@@ -98,7 +99,8 @@ void MarkCoefficients(const CoefficientSource& source, const StoredOrientation& 
     ReplaceChangedCells(source, band, original, composed);
 }
 
-void SetDensity(const jpeg_decompress_struct& source, const OutputSettings& settings, jpeg_compress_struct& out) {
+void SetDensity(const jpeg_decompress_struct& source, const OutputSettings& settings,
+                jpeg_compress_struct& out) {
     if (settings.resolutionChoice == "Src" && settings.keepMetadata) {
         // jpeg_copy_critical_parameters took the source's JFIF density, if it had one.
         out.write_JFIF_header = source.saw_JFIF_marker;
@@ -155,7 +157,8 @@ std::string InPlaceSettingsRefusal(const OutputSettings& settings) {
         SelectOutputFormat(TrimBlanks(settings.formatChoice), settings.jpegQuality).code != kFreeImageJpeg) {
         return Ordinary("the output format is not JPEG");
     }
-    if (settings.rotation == kRotation90CW || settings.rotation == kRotation90CCW || settings.rotation == kRotation180)
+    if (settings.rotation == kRotation90CW || settings.rotation == kRotation90CCW ||
+        settings.rotation == kRotation180)
         return Ordinary("the output is rotated");
     if (Resizes(settings))
         return Ordinary("the output is resized");
@@ -173,7 +176,8 @@ std::string InPlaceSettingsRefusal(const OutputSettings& settings) {
     return "";
 }
 
-InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings, ViewedMark& mark) {
+InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings,
+                               ViewedMark& mark) {
     InPlaceOutcome outcome;
     outcome.notApplied = InPlaceSettingsRefusal(settings);
     if (!outcome.notApplied.empty())
@@ -217,7 +221,8 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
             return outcome;
         }
     } catch (const JpegError& error) {
-        outcome.notApplied = Ordinary(std::string("libjpeg cannot read the source's coefficients (") + error.what() + ")");
+        outcome.notApplied =
+            Ordinary(std::string("libjpeg cannot read the source's coefficients (") + error.what() + ")");
         return outcome;
     }
     orientation.orientation = settings.keepMetadata ? OrientationOf(in.info) : 1;
@@ -242,7 +247,8 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
         // The output is about the source's size; reserving it spares the buffer's regrowth.
         written = WriteCoefficients(source, settings, file.size() + file.size() / 8);
     } catch (const JpegError& error) {
-        outcome.notApplied = Ordinary(std::string("libjpeg cannot re-encode the source (") + error.what() + ")");
+        outcome.notApplied =
+            Ordinary(std::string("libjpeg cannot re-encode the source (") + error.what() + ")");
         return outcome;
     }
     outcome.handled = true;

@@ -43,6 +43,7 @@ std::string InPlaceSettingsRefusal(const OutputSettings& settings);
 //! Marks sourcePath in place under settings (its output folder, existing-file policy, metadata
 //! and resolution choices) when that applies. RenderError from mark passes through; nothing is
 //! written then.
-InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings, ViewedMark& mark);
+InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings,
+                               ViewedMark& mark);
 
 } // namespace tessoly

@@ -47,14 +47,38 @@ void StoredOrientation::ToViewed(int x, int y, int& vx, int& vy) const {
     const int w = storedWidth - 1;
     const int h = storedHeight - 1;
     switch (orientation) {
-    case 2: vx = w - x; vy = y; break;
-    case 3: vx = w - x; vy = h - y; break;
-    case 4: vx = x; vy = h - y; break;
-    case 5: vx = y; vy = x; break;
-    case 6: vx = h - y; vy = x; break;
-    case 7: vx = h - y; vy = w - x; break;
-    case 8: vx = y; vy = w - x; break;
-    default: vx = x; vy = y; break;
+    case 2:
+        vx = w - x;
+        vy = y;
+        break;
+    case 3:
+        vx = w - x;
+        vy = h - y;
+        break;
+    case 4:
+        vx = x;
+        vy = h - y;
+        break;
+    case 5:
+        vx = y;
+        vy = x;
+        break;
+    case 6:
+        vx = h - y;
+        vy = x;
+        break;
+    case 7:
+        vx = h - y;
+        vy = w - x;
+        break;
+    case 8:
+        vx = y;
+        vy = w - x;
+        break;
+    default:
+        vx = x;
+        vy = y;
+        break;
     }
 }
 
@@ -62,14 +86,38 @@ void StoredOrientation::ToStored(int vx, int vy, int& x, int& y) const {
     const int w = storedWidth - 1;
     const int h = storedHeight - 1;
     switch (orientation) {
-    case 2: x = w - vx; y = vy; break;
-    case 3: x = w - vx; y = h - vy; break;
-    case 4: x = vx; y = h - vy; break;
-    case 5: x = vy; y = vx; break;
-    case 6: x = vy; y = h - vx; break;
-    case 7: x = w - vy; y = h - vx; break;
-    case 8: x = w - vy; y = vx; break;
-    default: x = vx; y = vy; break;
+    case 2:
+        x = w - vx;
+        y = vy;
+        break;
+    case 3:
+        x = w - vx;
+        y = h - vy;
+        break;
+    case 4:
+        x = vx;
+        y = h - vy;
+        break;
+    case 5:
+        x = vy;
+        y = vx;
+        break;
+    case 6:
+        x = vy;
+        y = h - vx;
+        break;
+    case 7:
+        x = w - vy;
+        y = h - vx;
+        break;
+    case 8:
+        x = w - vy;
+        y = vx;
+        break;
+    default:
+        x = vx;
+        y = vy;
+        break;
     }
 }
 

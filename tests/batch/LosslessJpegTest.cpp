@@ -52,14 +52,15 @@ std::vector<std::uint8_t> ExifWithOrientation(int orientation) {
             // IFD0 at 8: one entry, then the link to IFD1 at 26.
             0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, static_cast<std::uint8_t>(orientation), 0, 0, 0, 0, 0, 26,
             // IFD1 at 26: thumbnail offset 56 and length 8, no further link.
-            0, 2, 0x02, 0x01, 0, 4, 0, 0, 0, 1, 0, 0, 0, 56, 0x02, 0x02, 0, 4, 0, 0, 0, 1, 0, 0, 0, 8, 0, 0, 0, 0,
-            0xFF, 0xD8, 0xAA, 0xAA, 0xAA, 0xAA, 0xFF, 0xD9};
+            0, 2, 0x02, 0x01, 0, 4, 0, 0, 0, 1, 0, 0, 0, 56, 0x02, 0x02, 0, 4, 0, 0, 0, 1, 0, 0, 0, 8, 0, 0,
+            0, 0, 0xFF, 0xD8, 0xAA, 0xAA, 0xAA, 0xAA, 0xFF, 0xD9};
 }
 
 //! The payload of the first APP1 marker of a file.
 std::vector<std::uint8_t> FirstApp1(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                           std::istreambuf_iterator<char>());
     JpegDecompressor in;
     jpeg_mem_src(&in.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_save_markers(&in.info, JPEG_APP0 + 1, 0xFFFF);
@@ -103,7 +104,8 @@ void WriteSource(const std::string& path, const SourceKind& kind) {
     }
     jpeg_finish_compress(&out.info);
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(out.bytes.data()), static_cast<std::streamsize>(out.bytes.size()));
+        .write(reinterpret_cast<const char*>(out.bytes.data()),
+               static_cast<std::streamsize>(out.bytes.size()));
 }
 
 //! The coefficient blocks of a file, component by component, row by row.
@@ -121,7 +123,8 @@ struct Coefficients {
 
 Coefficients ReadCoefficients(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                           std::istreambuf_iterator<char>());
     JpegDecompressor in;
     jpeg_mem_src(&in.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&in.info, TRUE);
@@ -157,7 +160,8 @@ TBitmap32 DecodePixels(const std::string& path, bool upright = false) {
     const int height = static_cast<int>(FreeImage_GetHeight(rgb.get()));
     TBitmap32 pixels(width, height);
     for (int y = 0; y < height; ++y)
-        std::memcpy(pixels.ScanLine(y), FreeImage_GetScanLine(rgb.get(), height - 1 - y), 4 * static_cast<std::size_t>(width));
+        std::memcpy(pixels.ScanLine(y), FreeImage_GetScanLine(rgb.get(), height - 1 - y),
+                    4 * static_cast<std::size_t>(width));
     return pixels;
 }
 
@@ -195,7 +199,8 @@ struct InPlaceFixture : ::testing::Test {
         const TRect stored = orientation.StoredRect(placed.bounds);
         const int cw = coefficients.cellWidth;
         const int ch = coefficients.cellHeight;
-        return {stored.left / cw, stored.top / ch, (stored.right + cw - 1) / cw, (stored.bottom + ch - 1) / ch};
+        return {stored.left / cw, stored.top / ch, (stored.right + cw - 1) / cw,
+                (stored.bottom + ch - 1) / ch};
     }
 
     //! Checks every block outside cells is the source's; returns how many blocks inside changed,
@@ -217,7 +222,8 @@ struct InPlaceFixture : ::testing::Test {
                         std::memcmp(&a.blocks[at * DCTSIZE2], &b.blocks[at * DCTSIZE2], sizeof(JBLOCK)) == 0;
                     const int cx = col / a.h;
                     const int cy = r / a.v;
-                    const bool inside = cx >= cells.left && cx < cells.right && cy >= cells.top && cy < cells.bottom;
+                    const bool inside =
+                        cx >= cells.left && cx < cells.right && cy >= cells.top && cy < cells.bottom;
                     if (!inside) {
                         EXPECT_TRUE(same) << "component " << c << " block " << col << "," << r;
                     }
@@ -257,9 +263,9 @@ const SourceKind kKinds[] = {
 
 TEST_F(InPlaceFixture, EveryKindOfSourceKeepsEveryBlockOutsideTheMarkAtEveryAnchor) {
     const WatermarkPosition anchors[] = {
-        WatermarkPosition::TopLeft,    WatermarkPosition::TopCenter,    WatermarkPosition::TopRight,
-        WatermarkPosition::Left, WatermarkPosition::Center,       WatermarkPosition::Right,
-        WatermarkPosition::BottomLeft, WatermarkPosition::Bottom, WatermarkPosition::BottomRight};
+        WatermarkPosition::TopLeft,    WatermarkPosition::TopCenter, WatermarkPosition::TopRight,
+        WatermarkPosition::Left,       WatermarkPosition::Center,    WatermarkPosition::Right,
+        WatermarkPosition::BottomLeft, WatermarkPosition::Bottom,    WatermarkPosition::BottomRight};
     for (const SourceKind& kind : kKinds) {
         const std::string source = dir.file("in/" + std::string(kind.name) + ".jpg");
         WriteSource(source, kind);
@@ -293,7 +299,8 @@ TEST_F(InPlaceFixture, EveryKindOfSourceKeepsEveryBlockOutsideTheMarkAtEveryAnch
                 ComposeWatermark(watermark, DecodePixels(source), composed, font, ComposeOptions{true});
                 const TRect box = PlaceWatermark(watermark, kind.width, kind.height, font).bounds;
                 const double inPlaceError = MeanDifference(DecodePixels(result.targetPath), composed, box);
-                const double ordinaryError = MeanDifference(DecodePixels(reference.targetPath), composed, box);
+                const double ordinaryError =
+                    MeanDifference(DecodePixels(reference.targetPath), composed, box);
                 EXPECT_LT(inPlaceError, ordinaryError * 1.15 + 0.5) << ordinaryError;
             }
         }
@@ -375,7 +382,8 @@ TEST_F(InPlaceFixture, SettingsThatChangeThePixelsGoTheOrdinaryWayAndSayWhy) {
         {"rotated", [](OutputSettings& o) { o.rotation = kRotation90CW; }, "the output is rotated"},
         {"resized", [](OutputSettings& o) { o.resize = true; }, "the output is resized"},
         {"greyscale", [](OutputSettings& o) { o.colourMode = "Greyscale"; }, "Greyscale changes the colours"},
-        {"monochrome", [](OutputSettings& o) { o.colourMode = "Monochrome"; }, "Monochrome changes the colours"},
+        {"monochrome", [](OutputSettings& o) { o.colourMode = "Monochrome"; },
+         "Monochrome changes the colours"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -454,7 +462,9 @@ TEST(PlacedWatermark, APieceGetsExactlyThePixelsOfTheWholeImage) {
     TBitmap32 source(157, 93);
     for (int y = 0; y < source.Height(); ++y) {
         for (int x = 0; x < source.Width(); ++x)
-            source.SetPixel(x, y, 0xFF000000u | std::uint32_t(Sample(x, y, 0)) << 16 | std::uint32_t(Sample(x, y, 1)) << 8);
+            source.SetPixel(x, y,
+                            0xFF000000u | std::uint32_t(Sample(x, y, 0)) << 16 |
+                                std::uint32_t(Sample(x, y, 1)) << 8);
     }
     for (const bool picture : {false, true}) {
         SCOPED_TRACE(picture ? "picture" : "text");

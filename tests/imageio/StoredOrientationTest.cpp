@@ -18,10 +18,13 @@ std::vector<std::uint8_t> Exif(bool little, int orientation) {
         little ? (u16(v, x & 0xFFFF), u16(v, x >> 16)) : (u16(v, x >> 16), u16(v, x & 0xFFFF));
     };
     std::vector<std::uint8_t> v = {'E', 'x', 'i', 'f', 0, 0};
-    v.insert(v.end(), little ? std::initializer_list<std::uint8_t>{'I', 'I'} : std::initializer_list<std::uint8_t>{'M', 'M'});
+    v.insert(v.end(), little ? std::initializer_list<std::uint8_t>{'I', 'I'}
+                             : std::initializer_list<std::uint8_t>{'M', 'M'});
     u16(v, 42), u32(v, 8);
-    u16(v, 1), u16(v, 0x0112), u16(v, 3), u32(v, 1), u16(v, static_cast<unsigned>(orientation)), u16(v, 0), u32(v, 26);
-    u16(v, 2), u16(v, 0x0201), u16(v, 4), u32(v, 1), u32(v, 56), u16(v, 0x0202), u16(v, 4), u32(v, 1), u32(v, 4), u32(v, 0);
+    u16(v, 1), u16(v, 0x0112), u16(v, 3), u32(v, 1), u16(v, static_cast<unsigned>(orientation)), u16(v, 0),
+        u32(v, 26);
+    u16(v, 2), u16(v, 0x0201), u16(v, 4), u32(v, 1), u32(v, 56), u16(v, 0x0202), u16(v, 4), u32(v, 1),
+        u32(v, 4), u32(v, 0);
     v.insert(v.end(), {0xFF, 0xD8, 0xFF, 0xD9});
     return v;
 }

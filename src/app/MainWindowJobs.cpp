@@ -75,6 +75,7 @@ std::vector<QWidget*> TImageListSide::BusyControls() {
             f.sTrackBarJPEGQuality,
             f.sCheckBoxExif,
             f.sCheckBoxLosslessJpeg,
+            f.sCheckBoxAutoOrient,
             f.sComboBoxRotate,
             f.sCheckBoxResizeImage,
             f.sDecimalSpinEditWidth,
@@ -251,6 +252,7 @@ void TImageListSide::StartBatch() {
     // The flag goes up here as well as in the job: a second click queued behind this one must
     // find the run already going, not start a second job beside it.
     form_.Jobs->BatchRunning.store(true);
+    form_.BatchOutputs.Clear();
     EnterBatchHeap();
     auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this);
     connect(job, &QThread::finished, job, &QObject::deleteLater);
@@ -265,7 +267,8 @@ void TImageListSide::StartReadingJob(const QStringList& paths) {
     }
     // As for the batch: the flag is up before anything else can be clicked.
     form_.Jobs->ReadingInProgress.store(true);
-    auto* job = new TReadingImagesProcess(gate_, form_.Jobs, *this, paths);
+    auto* job = new TReadingImagesProcess(gate_, form_.Jobs, *this, paths, nullptr,
+                                          form_.sCheckBoxAutoOrient->isChecked());
     connect(job, &QThread::finished, job, &QObject::deleteLater);
     readingJob_ = job;
     job->start();
@@ -339,7 +342,7 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
         // Marked in place without a whole decode, so the preview keeps showing the last image.
         InPlaceOutcome inPlace;
         try {
-            inPlace = MarkInPlace(source, f.ReadSettings(), settings, f.Font());
+            inPlace = MarkInPlace(source, f.ReadSettings(), settings, f.Font(), &f.BatchOutputs);
         } catch (const std::exception& error) {
             f.Seam().ShowMessage(&f, MessageKind::Error, QString::fromStdString(error.what()), MessageButtons::Ok);
             pendingReason_ = QString::fromStdString(error.what());

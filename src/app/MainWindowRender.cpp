@@ -97,6 +97,10 @@ bool TMainForm::GuideLinesShown() const {
     return Showguidelines->isChecked();
 }
 
+bool TMainForm::ApplyExifOrientation() const {
+    return sCheckBoxAutoOrient->isChecked();
+}
+
 void TMainForm::RenderPreview() {
     if (image_.SourceBitmap.Width() == 0)
         return;
@@ -121,7 +125,7 @@ void TMainForm::RenderPreview() {
     // The output stage reads the composed picture; then the preview takes it over whole instead of
     // copying it, and its old storage becomes the composition target of the next image.
     try {
-        LastOutput = SaveOutputImage(image_, ReadOutputSettings());
+        LastOutput = SaveOutputImage(image_, ReadOutputSettings(), &BatchOutputs);
     } catch (...) {
         ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
         preview_->imagePreview->update();
@@ -168,6 +172,7 @@ OutputSettings TMainForm::ReadOutputSettings() const {
     s.jpegQuality = sTrackBarJPEGQuality->value();
     s.keepMetadata = sCheckBoxExif->isChecked();
     s.losslessJpeg = sCheckBoxLosslessJpeg->isChecked();
+    s.applyExifOrientation = sCheckBoxAutoOrient->isChecked();
     s.rotation = sComboBoxRotate->currentText().toStdString();
     s.resize = sCheckBoxResizeImage->isChecked();
     s.widthText = sDecimalSpinEditWidth->Text().toStdString();

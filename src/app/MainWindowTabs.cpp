@@ -304,13 +304,18 @@ void TMainForm::BuildSettingsTab() {
               QStringLiteral("A JPEG written as JPEG at its own size, colours and orientation:<br>only the "
                              "blocks under the watermark are encoded again, with the source's own quality"));
 
+    // Above the Start button, beside the folder group: the output group's three rows are full.
+    sCheckBoxAutoOrient = Check(page, "sCheckBoxAutoOrient", QStringLiteral("Apply Exif orientation"),
+                                QRect(277, 118, 129, 18), true,
+                                QStringLiteral("Turn photos upright as their Exif orientation says"));
+
     QGroupBox* folder =
-        Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 118, 310, 66));
+        Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 118, 274, 66));
     ImageClearOutput =
         EraseButton(folder, "ImageClearOutput", QStringLiteral("Clear output folder"), QPoint(6, 20));
     sDirectoryEditOutput = new QLineEdit(folder);
     sDirectoryEditOutput->setObjectName(QStringLiteral("sDirectoryEditOutput"));
-    sDirectoryEditOutput->setGeometry(26, 17, 252, 21);
+    sDirectoryEditOutput->setGeometry(26, 17, 216, 21);
     sDirectoryEditOutput->setReadOnly(true);
     sDirectoryEditOutput->setToolTip(QStringLiteral("Select output folder"));
     QAction* browseFolder =
@@ -319,7 +324,7 @@ void TMainForm::BuildSettingsTab() {
     connect(browseFolder, &QAction::triggered, this, [this] { sDirectoryEditOutputClick(); });
     sSpeedButtonOpenFolder = new QToolButton(folder);
     sSpeedButtonOpenFolder->setObjectName(QStringLiteral("sSpeedButtonOpenFolder"));
-    sSpeedButtonOpenFolder->setGeometry(282, 17, 22, 21);
+    sSpeedButtonOpenFolder->setGeometry(246, 17, 22, 21);
     sSpeedButtonOpenFolder->setCheckable(true);
     sSpeedButtonOpenFolder->setChecked(true);
     sSpeedButtonOpenFolder->setIcon(ToolStripIcon(ToolIcon::Magnifier));
@@ -334,7 +339,7 @@ void TMainForm::BuildSettingsTab() {
     sRadioButtonRename->setGeometry(130, 43, 68, 18);
     sRadioButtonOverwrite = new QRadioButton(QStringLiteral("Overwrite"), folder);
     sRadioButtonOverwrite->setObjectName(QStringLiteral("sRadioButtonOverwrite"));
-    sRadioButtonOverwrite->setGeometry(200, 43, 80, 18);
+    sRadioButtonOverwrite->setGeometry(200, 43, 72, 18);
     for (QRadioButton* radio : {sRadioButtonSkip, sRadioButtonRename, sRadioButtonOverwrite})
         policy->addButton(radio);
     sRadioButtonSkip->setChecked(true);

@@ -64,7 +64,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     try {
         if (output.losslessJpeg) {
             stage = PipelineStage::Render;
-            const InPlaceOutcome inPlace = MarkInPlace(sourcePath, watermark, output, font);
+            const InPlaceOutcome inPlace = MarkInPlace(sourcePath, watermark, output, font, options.writtenThisRun);
             if (inPlace.handled) {
                 TakeOutputOutcome(inPlace.output, result);
                 return result;
@@ -74,7 +74,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
-        if (!DecodeSourceImage(image, sourcePath, targets))
+        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
@@ -94,7 +94,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        TakeOutputOutcome(SaveOutputImage(image, output), result);
+        TakeOutputOutcome(SaveOutputImage(image, output, options.writtenThisRun), result);
     } catch (const std::bad_alloc&) {
         Fail(result, stage, "Not enough memory to process " + sourcePath);
     } catch (const std::exception& error) {

@@ -26,9 +26,9 @@ private:
 } // namespace
 
 InPlaceOutcome MarkInPlace(const std::string& sourcePath, const WatermarkSettings& watermark,
-                           const OutputSettings& output, TTrueTypeFont& font) {
+                           const OutputSettings& output, TTrueTypeFont& font, WrittenOutputs* writtenThisRun) {
     ComposerMark mark(watermark, font);
-    return MarkJpegInPlace(sourcePath, output, mark);
+    return MarkJpegInPlace(sourcePath, output, mark, writtenThisRun);
 }
 
 } // namespace tessoly

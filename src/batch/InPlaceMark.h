@@ -12,6 +12,7 @@ namespace tessoly {
 
 //! MarkJpegInPlace with the watermark of settings, drawn with font (the caller's, one thread).
 InPlaceOutcome MarkInPlace(const std::string& sourcePath, const WatermarkSettings& watermark,
-                           const OutputSettings& output, TTrueTypeFont& font);
+                           const OutputSettings& output, TTrueTypeFont& font,
+                           WrittenOutputs* writtenThisRun = nullptr);
 
 } // namespace tessoly

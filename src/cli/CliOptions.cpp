@@ -154,6 +154,8 @@ const std::map<std::string, SwitchHandler>& SwitchOptions() {
         {"--keep-metadata", [](CliOptions& o) { o.output.keepMetadata = true; }},
         {"--no-keep-metadata", [](CliOptions& o) { o.output.keepMetadata = false; }},
         {"--lossless-jpeg", [](CliOptions& o) { o.output.losslessJpeg = true; }},
+        {"--auto-orient", [](CliOptions& o) { o.output.applyExifOrientation = true; }},
+        {"--no-auto-orient", [](CliOptions& o) { o.output.applyExifOrientation = false; }},
         {"--resize", [](CliOptions& o) { o.output.resize = true; }},
         {"--no-resize", [](CliOptions& o) { o.output.resize = false; }},
         {"--proportional", [](CliOptions& o) { o.output.proportional = true; }},
@@ -246,6 +248,8 @@ Output:
   --lossless-jpeg                keep JPEG quality outside the watermark: a JPEG written as JPEG
                                  with its size, colours and orientation re-encodes only the
                                  blocks under the mark, with the source's own quality
+  --auto-orient, --no-auto-orient       turn each photo upright by its Exif orientation
+                                         before marking it (default on)
   --rotation TEXT                "None" (default), "90° CW", "90° CCW", "180°"
   --resize, --no-resize          (default off)
   --width PIXELS, --height PIXELS        (default 800 and 0)

@@ -176,8 +176,8 @@ std::string InPlaceSettingsRefusal(const OutputSettings& settings) {
     return "";
 }
 
-InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings,
-                               ViewedMark& mark) {
+InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings, ViewedMark& mark,
+                               WrittenOutputs* writtenThisRun) {
     InPlaceOutcome outcome;
     outcome.notApplied = InPlaceSettingsRefusal(settings);
     if (!outcome.notApplied.empty())
@@ -203,6 +203,8 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
     StoredOrientation orientation;
     try {
         jpeg_mem_src(&in.info, file.data(), static_cast<unsigned long>(file.size()));
+        // APP1 always: its Exif orientation decides where the mark goes.
+        jpeg_save_markers(&in.info, JPEG_APP0 + 1, 0xFFFF);
         if (settings.keepMetadata) {
             for (const int marker : kKeptMarkers)
                 jpeg_save_markers(&in.info, marker, 0xFFFF);
@@ -225,13 +227,27 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
             Ordinary(std::string("libjpeg cannot read the source's coefficients (") + error.what() + ")");
         return outcome;
     }
-    orientation.orientation = settings.keepMetadata ? OrientationOf(in.info) : 1;
+    const int storedOrientation = OrientationOf(in.info);
+    if (settings.applyExifOrientation && !settings.keepMetadata && storedOrientation != 1) {
+        outcome.notApplied = Ordinary("the photo must be turned upright, and without its Exif data it cannot say so");
+        return outcome;
+    }
+    // Without "Apply Exif orientation" the ordinary way marks the picture as stored; so does this.
+    orientation.orientation = settings.applyExifOrientation ? storedOrientation : 1;
     orientation.storedWidth = static_cast<int>(in.info.image_width);
     orientation.storedHeight = static_cast<int>(in.info.image_height);
     const TRect bounds = mark.Place(orientation.ViewedWidth(), orientation.ViewedHeight());
 
     const std::string base = OutputBasePath(sourcePath, settings.outputFolder);
     const PolicyDecision decision = ApplyExistingFilePolicy(base, ".jpg", settings.existingFilePolicy);
+    if (writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath)) {
+        outcome.handled = true;
+        outcome.output.targetPath = decision.targetPath;
+        outcome.output.OutputSkipped = true;
+        outcome.output.OutputFailed = true;
+        outcome.output.reason = AlreadyWrittenReason(decision.targetPath);
+        return outcome;
+    }
     if (decision.skip) {
         outcome.handled = true;
         outcome.output.targetPath = decision.targetPath;
@@ -255,6 +271,8 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
     outcome.output.targetPath = decision.targetPath;
     try {
         WriteFileSafely(decision.targetPath, written.data(), written.size());
+        if (writtenThisRun != nullptr)
+            writtenThisRun->Record(decision.targetPath);
     } catch (const RenderError& error) {
         outcome.output.OutputFailed = true;
         outcome.output.reason = error.what();

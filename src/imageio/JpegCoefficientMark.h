@@ -40,10 +40,12 @@ struct InPlaceOutcome {
 //! Why settings rule marking in place out whatever the source ("" when they allow it).
 std::string InPlaceSettingsRefusal(const OutputSettings& settings);
 
-//! Marks sourcePath in place under settings (its output folder, existing-file policy, metadata
-//! and resolution choices) when that applies. RenderError from mark passes through; nothing is
-//! written then.
-InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings,
-                               ViewedMark& mark);
+//! Marks sourcePath in place under settings (its output folder, existing-file policy, metadata,
+//! orientation and resolution choices) when that applies. With writtenThisRun, a target the run
+//! wrote already is skipped and a written target is recorded, as SaveOutputImage does.
+//! RenderError from mark passes through; nothing is written then. Thread-safe for distinct
+//! sources and marks.
+InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings, ViewedMark& mark,
+                               WrittenOutputs* writtenThisRun = nullptr);
 
 } // namespace tessoly

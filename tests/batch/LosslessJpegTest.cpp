@@ -370,6 +370,45 @@ TEST_F(InPlaceFixture, EveryOrientationShowsTheMarkUprightWhereTheOrdinaryWayPut
     }
 }
 
+TEST_F(InPlaceFixture, OrientationSettingsAndTheRunsOwnOutputs) {
+    const SourceKind kind{"o", 200, 136, 2, 2, false, false, false, 0, 85, 6};
+    WriteSource(dir.file("in/o.jpg"), kind);
+    watermark.position = WatermarkPosition::BottomRight;
+    output.existingFilePolicy = ExistingFilePolicy::Overwrite;
+    // Without its Exif the output could not say how to turn it: the ordinary way turns it upright.
+    output.keepMetadata = false;
+    PipelineResult result = ProcessImage(dir.file("in/o.jpg"), watermark, output, image, font);
+    ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
+    EXPECT_NE(result.notice.find("turned upright"), std::string::npos) << result.notice;
+    EXPECT_EQ(DecodePixels(result.targetPath).Width(), kind.height);
+    // Without "Apply Exif orientation" the mark goes on the picture as stored, as the ordinary way
+    // puts it: in the stored bottom-right corner.
+    output.keepMetadata = true;
+    output.applyExifOrientation = false;
+    result = ProcessImage(dir.file("in/o.jpg"), watermark, output, image, font);
+    ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
+    EXPECT_EQ(result.notice, "");
+    const Coefficients before = ReadCoefficients(dir.file("in/o.jpg"));
+    TRect changed;
+    EXPECT_GT(CompareBlocks(before, ReadCoefficients(result.targetPath), {0, 0, 1 << 20, 1 << 20}, &changed), 0);
+    EXPECT_GE(changed.left * before.cellWidth, kind.width / 3);
+    EXPECT_GE(changed.top * before.cellHeight, kind.height / 4);
+    EXPECT_EQ(changed.bottom * before.cellHeight, 144); // the last MCU row
+    output.applyExifOrientation = true;
+
+    // Two sources of one name into one folder: the run never replaces what it wrote itself.
+    std::filesystem::create_directory(dir.path() / "in2");
+    WriteSource(dir.file("in2/o.jpg"), kind);
+    WrittenOutputs written;
+    PipelineOptions options;
+    options.writtenThisRun = &written;
+    result = ProcessImage(dir.file("in/o.jpg"), watermark, output, image, font, options);
+    EXPECT_EQ(result.status, ItemStatus::Successful) << result.reason;
+    result = ProcessImage(dir.file("in2/o.jpg"), watermark, output, image, font, options);
+    EXPECT_EQ(result.status, ItemStatus::Skipped);
+    EXPECT_EQ(result.reason, AlreadyWrittenReason(dir.file("out/o.jpg")));
+}
+
 TEST_F(InPlaceFixture, SettingsThatChangeThePixelsGoTheOrdinaryWayAndSayWhy) {
     WriteSource(dir.file("in/a.jpg"), {"a", 64, 48});
     struct Case {
@@ -415,7 +454,7 @@ TEST_F(InPlaceFixture, SettingsThatChangeThePixelsGoTheOrdinaryWayAndSayWhy) {
 }
 
 TEST_F(InPlaceFixture, TheExistingFilePolicyAndMetadataRulesHold) {
-    WriteSource(dir.file("in/a.jpg"), {"a", 64, 48, 2, 2, false, false, false, 0, 85, 3});
+    WriteSource(dir.file("in/a.jpg"), {"a", 64, 48});
     // Skip: an existing target is left as it is.
     std::ofstream(dir.file("out/a.jpg")) << "keep";
     PipelineResult result = ProcessImage(dir.file("in/a.jpg"), watermark, output, image, font);
@@ -424,7 +463,7 @@ TEST_F(InPlaceFixture, TheExistingFilePolicyAndMetadataRulesHold) {
     std::string text;
     kept >> text;
     EXPECT_EQ(text, "keep");
-    // Rename writes beside it; without metadata the Exif goes and the mark is placed as stored.
+    // Rename writes beside it; without metadata nothing of the source's metadata is kept.
     output.existingFilePolicy = ExistingFilePolicy::Rename;
     output.keepMetadata = false;
     output.resolutionChoice = "300";

@@ -165,6 +165,7 @@ public:
     void ShowLoadError(const QString& message) override;
     bool BatchRunning() const override { return Jobs->BatchRunning; }
     bool GuideLinesShown() const override;
+    bool OutputKeepsTransparency(int sourceFormat) const override;
     bool ApplyExifOrientation() const override;
 
     // --- Controls, by their names ---

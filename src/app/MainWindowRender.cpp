@@ -20,6 +20,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SpinEdit.h"
+#include "imageio/OutputCapabilities.h"
 #include "preview/PreviewImageWidget.h"
 #include "render/Composer.h"
 #include "render/RenderError.h"
@@ -91,6 +92,10 @@ float TMainForm::PreviewFitFactor() const {
     const float k = std::min(static_cast<float>(area->width()) / static_cast<float>(preview.Width()),
                              static_cast<float>(area->height()) / static_cast<float>(preview.Height()));
     return k > 1.0f ? 1.0f : (k > 0.0f ? k : 1.0f);
+}
+
+bool TMainForm::OutputKeepsTransparency(int sourceFormat) const {
+    return OutputHoldsAlpha(ReadOutputSettings(), sourceFormat);
 }
 
 bool TMainForm::GuideLinesShown() const {

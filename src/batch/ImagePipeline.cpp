@@ -1,10 +1,12 @@
 #include "batch/ImagePipeline.h"
 
+#include <chrono>
 #include <new>
 #include <stdexcept>
 #include <utility>
 
 #include "batch/InPlaceMark.h"
+#include "imageio/OutputCapabilities.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SourceDecoder.h"
 #include "render/Composer.h"
@@ -56,6 +58,7 @@ void TakeOutputOutcome(const OutputOutcome& outcome, PipelineResult& result) {
 PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettings& watermark,
                             const OutputSettings& output, WorkingImage& image, TTrueTypeFont& font,
                             const PipelineOptions& options) {
+    const auto started = std::chrono::steady_clock::now();
     PipelineResult result;
     result.sourcePath = sourcePath;
     image.CurrentImagePath = sourcePath;
@@ -67,6 +70,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
             const InPlaceOutcome inPlace = MarkInPlace(sourcePath, watermark, output, font, options.writtenThisRun);
             if (inPlace.handled) {
                 TakeOutputOutcome(inPlace.output, result);
+                result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
                 return result;
             }
             result.notice = inPlace.notApplied;
@@ -74,7 +78,10 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
-        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation))
+        // A palette's transparency is decoded only for an output that keeps it: every other
+        // output gets the opaque pixels it always had.
+        const auto keepPaletteAlpha = [&output](int sourceFormat) { return OutputHoldsAlpha(output, sourceFormat); };
+        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation, keepPaletteAlpha))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
@@ -101,6 +108,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         // RenderError carries the user's text; a size refused by the bitmaps is a failure too.
         Fail(result, stage, error.what());
     }
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;
 }
 

@@ -29,6 +29,8 @@ struct PipelineResult {
     std::string reason;
     //! Why an output choice asked for did not apply to this item (written the ordinary way).
     std::string notice;
+    //! Time the item took, decoding to writing [seconds].
+    double seconds = 0.0;
 };
 
 struct PipelineOptions {

@@ -135,16 +135,18 @@ std::vector<JOCTET> WriteCoefficients(const CoefficientSource& source, const Out
     SetDensity(*source.info, settings, out.info);
     out.ToMemory();
     jpeg_write_coefficients(&out.info, source.arrays);
-    if (settings.keepMetadata) {
-        for (jpeg_saved_marker_ptr m = source.info->marker_list; m != nullptr; m = m->next) {
-            if (m->marker != JPEG_APP0 + 1) {
-                jpeg_write_marker(&out.info, m->marker, m->data, m->data_length);
-                continue;
-            }
-            std::vector<std::uint8_t> app1(m->data, m->data + m->data_length);
-            DropExifThumbnail(app1);
-            jpeg_write_marker(&out.info, m->marker, app1.data(), static_cast<unsigned>(app1.size()));
+    for (jpeg_saved_marker_ptr m = source.info->marker_list; m != nullptr; m = m->next) {
+        const bool profile =
+            m->marker == JPEG_APP0 + 2 && m->data_length >= 12 && std::memcmp(m->data, "ICC_PROFILE", 12) == 0;
+        if (!settings.keepMetadata && !profile)
+            continue;
+        if (m->marker != JPEG_APP0 + 1) {
+            jpeg_write_marker(&out.info, m->marker, m->data, m->data_length);
+            continue;
         }
+        std::vector<std::uint8_t> app1(m->data, m->data + m->data_length);
+        DropExifThumbnail(app1);
+        jpeg_write_marker(&out.info, m->marker, app1.data(), static_cast<unsigned>(app1.size()));
     }
     jpeg_finish_compress(&out.info);
     return std::move(out.bytes);
@@ -203,8 +205,10 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
     StoredOrientation orientation;
     try {
         jpeg_mem_src(&in.info, file.data(), static_cast<unsigned long>(file.size()));
-        // APP1 always: its Exif orientation decides where the mark goes.
+        // APP1 always: its Exif orientation decides where the mark goes; APP2 always: the
+        // colour profile is kept whether or not the other metadata is.
         jpeg_save_markers(&in.info, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_save_markers(&in.info, JPEG_APP0 + 2, 0xFFFF);
         if (settings.keepMetadata) {
             for (const int marker : kKeptMarkers)
                 jpeg_save_markers(&in.info, marker, 0xFFFF);

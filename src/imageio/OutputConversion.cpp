@@ -6,6 +6,8 @@
 #include <limits>
 #include <new>
 
+#include "imageio/OutputCapabilities.h"
+#include "imageio/OutputMetadata.h"
 #include "render/RenderError.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -47,12 +49,41 @@ void ApplyResolution(FIBITMAP* image, const std::string& resolutionChoice) {
     FreeImage_SetDotsPerMeterY(image, static_cast<unsigned>(dpm));
 }
 
-void ApplyColourMode(ConvertedOutput& out, const std::string& colourMode) {
-    if (colourMode == "Greyscale") {
+//! With "Src" and no metadata copied, the output still states a resolution: the source's, or
+//! 72 DPI when it states none (a JPEG of 0 dots per inch is shown at a size no one chose).
+void ApplySourceResolution(FIBITMAP* image, FIBITMAP* sourceImage) {
+    constexpr unsigned kDefaultDotsPerMetre = 2835; // 72 DPI
+    unsigned x = sourceImage ? FreeImage_GetDotsPerMeterX(sourceImage) : 0;
+    unsigned y = sourceImage ? FreeImage_GetDotsPerMeterY(sourceImage) : 0;
+    if (x == 0 || y == 0)
+        x = y = kDefaultDotsPerMetre;
+    FreeImage_SetDotsPerMeterX(image, x);
+    FreeImage_SetDotsPerMeterY(image, y);
+}
+
+void ApplyColourMode(ConvertedOutput& out, const std::string& colourMode, bool keepAlpha) {
+    const bool grey = colourMode == "Greyscale";
+    if (!grey && colourMode != "Monochrome")
+        return;
+    // The grey conversions drop alpha; a transparent source's grey output gets it back.
+    FreeImagePtr alpha(keepAlpha ? FreeImage_GetChannel(out.image.get(), FICC_ALPHA) : nullptr);
+    if (keepAlpha && !alpha) {
+        out.image.reset();
+        out.lostReason = "Not enough memory for the transparency of the image";
+        return;
+    }
+    if (grey) {
         Advance(out, FreeImage_ConvertToGreyscale(out.image.get()),
                 "Not enough memory for the greyscale image");
-    } else if (colourMode == "Monochrome") {
+    } else {
         Advance(out, FreeImage_Threshold(out.image.get(), 150), "Not enough memory for the monochrome image");
+    }
+    if (!out.image || !alpha)
+        return;
+    Advance(out, FreeImage_ConvertTo32Bits(out.image.get()), "Not enough memory for the 32-bit image");
+    if (out.image && !FreeImage_SetChannel(out.image.get(), alpha.get(), FICC_ALPHA)) {
+        out.image.reset();
+        out.lostReason = "Not enough memory for the transparency of the image";
     }
 }
 
@@ -203,9 +234,14 @@ void MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel, Converte
 }
 
 ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImage, int sourceFormat,
-                                 const OutputSettings& settings, int intermediateBits) {
+                                 const OutputSettings& settings, int intermediateBits,
+                                 const SourceTraits& traits) {
     ConvertedOutput out;
-    MakeIntermediateImage(composed, intermediateBits, out);
+    // The format is a pure function of the settings; choosing it first tells whether alpha stays.
+    out.format =
+        SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
+    const bool keepAlpha = traits.hasTransparency && CapabilitiesOf(out.format.code).alpha;
+    MakeIntermediateImage(composed, keepAlpha ? 32 : intermediateBits, out);
     if (!out.image) {
         out.lostReason = composed.Empty() ? "There is no composed image to write"
                                           : "Not enough memory for the output image";
@@ -214,23 +250,28 @@ ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImag
         // Copies every metadata model and, with them, the source's resolution.
         FreeImage_CloneMetadata(out.image.get(), sourceImage);
     }
+    if (out.image && !settings.keepMetadata)
+        ApplySourceResolution(out.image.get(), sourceImage);
     if (out.image)
         ApplyResolution(out.image.get(), settings.resolutionChoice);
     if (out.image)
-        ApplyColourMode(out, settings.colourMode);
+        ApplyColourMode(out, settings.colourMode, keepAlpha);
     if (out.image)
         ApplyRotation(out, settings.rotation);
     if (out.image)
         ApplyResize(out, settings);
-    if (out.image && FreeImage_GetBPP(out.image.get()) != 24) {
-        Advance(out, FreeImage_ConvertTo24Bits(out.image.get()), "Not enough memory for the 24-bit image");
+    const unsigned finalBits = keepAlpha ? 32 : 24;
+    if (out.image && FreeImage_GetBPP(out.image.get()) != finalBits) {
+        Advance(out,
+                keepAlpha ? FreeImage_ConvertTo32Bits(out.image.get()) : FreeImage_ConvertTo24Bits(out.image.get()),
+                "Not enough memory for the " + std::to_string(finalBits) + "-bit image");
     }
-    out.format =
-        SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
     if (out.image && out.format.quantize) {
         Advance(out, FreeImage_ColorQuantize(out.image.get(), FIQ_WUQUANT),
                 "The image could not be reduced to 256 colours");
     }
+    if (out.image)
+        FitMetadataToFormat(out, sourceImage, settings, traits.orientationApplied);
     return out;
 }
 

@@ -38,6 +38,8 @@ struct SourceKind {
     int restartRows = 0;
     int quality = 85;
     int orientation = 1;
+    //! Write an APP2 colour-profile marker (its payload is not a real profile).
+    bool profile = false;
 };
 
 //! Smooth gradients with a fine texture, so that blocks carry AC coefficients.
@@ -91,6 +93,10 @@ void WriteSource(const std::string& path, const SourceKind& kind) {
     if (kind.orientation != 1) {
         const std::vector<std::uint8_t> exif = ExifWithOrientation(kind.orientation);
         jpeg_write_marker(&out.info, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
+    }
+    if (kind.profile) {
+        const std::uint8_t icc[] = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1, 0xAB, 0xCD};
+        jpeg_write_marker(&out.info, JPEG_APP0 + 2, icc, sizeof icc);
     }
     std::vector<JSAMPLE> row(static_cast<std::size_t>(kind.width) * 3);
     while (out.info.next_scanline < out.info.image_height) {
@@ -454,7 +460,7 @@ TEST_F(InPlaceFixture, SettingsThatChangeThePixelsGoTheOrdinaryWayAndSayWhy) {
 }
 
 TEST_F(InPlaceFixture, TheExistingFilePolicyAndMetadataRulesHold) {
-    WriteSource(dir.file("in/a.jpg"), {"a", 64, 48});
+    WriteSource(dir.file("in/a.jpg"), {"a", 64, 48, 2, 2, false, false, false, 0, 85, 1, true});
     // Skip: an existing target is left as it is.
     std::ofstream(dir.file("out/a.jpg")) << "keep";
     PipelineResult result = ProcessImage(dir.file("in/a.jpg"), watermark, output, image, font);
@@ -473,6 +479,10 @@ TEST_F(InPlaceFixture, TheExistingFilePolicyAndMetadataRulesHold) {
     const FreeImagePtr written(FreeImage_Load(FIF_JPEG, result.targetPath.c_str(), 0));
     EXPECT_EQ(FreeImage_GetMetadataCount(FIMD_EXIF_MAIN, written.get()), 0u);
     EXPECT_EQ(FreeImage_GetDotsPerMeterX(written.get()), 11811u);
+    // The colour profile is kept all the same.
+    std::ifstream file(result.targetPath, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(bytes.find(std::string("ICC_PROFILE\0\1\1\xAB\xCD", 16)), std::string::npos);
     // A folder that cannot be written fails the item and leaves no temporary file behind.
     output.outputFolder = dir.file("missing");
     result = ProcessImage(dir.file("in/a.jpg"), watermark, output, image, font);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "batch/InPlaceMark.h"
+#include "batch/OutputCompose.h"
 #include "imageio/OutputCapabilities.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SourceDecoder.h"
@@ -89,19 +90,21 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         stage = PipelineStage::Render;
         ComposeOptions compose;
         compose.batchRunning = true;
+        OutputSettings written;
         if (options.showInPreview) {
-            ComposeWatermark(watermark, image.SourceBitmap, image.ComposedBitmap, font, compose);
+            written = ComposeForOutput(watermark, output, image.SourceBitmap, image.ComposedBitmap, font, compose);
             image.PreviewBitmap.Assign(image.ComposedBitmap);
         } else {
             // Nothing reads the decoded pixels again, so they become the composed picture
             // themselves instead of being copied; the composed bitmap's old storage is the next
             // item's decoding target.
             ExchangePixels(image.SourceBitmap, image.ComposedBitmap);
-            ComposeWatermark(watermark, image.ComposedBitmap, image.ComposedBitmap, font, compose);
+            written =
+                ComposeForOutput(watermark, output, image.ComposedBitmap, image.ComposedBitmap, font, compose);
         }
 
         stage = PipelineStage::Output;
-        TakeOutputOutcome(SaveOutputImage(image, output, options.writtenThisRun), result);
+        TakeOutputOutcome(SaveOutputImage(image, written, options.writtenThisRun), result);
     } catch (const std::bad_alloc&) {
         Fail(result, stage, "Not enough memory to process " + sourcePath);
     } catch (const std::exception& error) {

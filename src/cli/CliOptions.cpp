@@ -4,6 +4,7 @@
 #include <climits>
 #include <functional>
 
+#include "batch/PresetFile.h"
 #include "cli/CliChoices.h"
 #include "cli/Utf8.h"
 #include "imageio/OutputFormat.h"
@@ -33,6 +34,24 @@ long long WholeNumber(const std::string& option, const std::string& value, long 
 
 int Int(const std::string& option, const std::string& value, int low, int high) {
     return static_cast<int>(WholeNumber(option, value, low, high));
+}
+
+//! A whole number with an optional "%" suffix (and for the picture scale "%w"): the suffix
+//! measures it on the image instead of in the option's own unit.
+int SizeValue(const std::string& option, const std::string& value, int low, int high, SizeUnit& unit,
+              bool widthSuffix = false) {
+    std::string number = value;
+    unit = SizeUnit::Pixels;
+    for (const char* suffix : {"%w", "%"}) {
+        const std::string s = suffix;
+        if ((s == "%" || widthSuffix) && number.size() > s.size() &&
+            number.compare(number.size() - s.size(), s.size(), s) == 0) {
+            number.erase(number.size() - s.size());
+            unit = SizeUnit::PercentOfImage;
+            break;
+        }
+    }
+    return Int(option, number, low, high);
 }
 
 //! The value of the choice named by value; a usage error listing the shown spellings otherwise.
@@ -189,6 +208,20 @@ struct OptionRow {
 // the options after it on the command line refine what it set.
 const std::vector<OptionRow>& OptionTable() {
     static const std::vector<OptionRow> table = {
+        {Kind::Section, "Presets:", nullptr, nullptr, "", {}},
+        {Kind::Value, "--preset", nullptr, "FILE",
+         "every setting from a .tessoly-preset file saved by the window;\n"
+         "options after it override its values, options before it are\nreplaced by it",
+         [](CliOptions& o, const Given& g) {
+             PresetSettings preset;
+             const PresetLoad load = LoadPresetFile(g.value, preset);
+             if (!load.ok)
+                 throw UsageError(load.error);
+             o.watermark = preset.watermark;
+             o.output = preset.output;
+             o.warnings.insert(o.warnings.end(), load.warnings.begin(), load.warnings.end());
+         }},
+
         {Kind::Section, "Watermark:", nullptr, nullptr, "", {}},
         {Kind::Value, "--mode", nullptr, "text|image", "text (default) or picture watermark",
          [](CliOptions& o, const Given& g) { o.watermark.mode = Choose(g.option, g.value, ModeChoices()); }},
@@ -201,8 +234,16 @@ const std::vector<OptionRow>& OptionTable() {
          }},
         {Kind::Value, "--font-name", nullptr, "NAME", "font face (default Arial)",
          [](CliOptions& o, const Given& g) { o.watermark.fontName = g.value; }},
-        {Kind::Value, "--font-size", nullptr, "POINTS", "size at 96 DPI (default 60)",
-         [](CliOptions& o, const Given& g) { o.watermark.fontSize = Int(g.option, g.value, 1, 10000); }},
+        {Kind::Value, "--font-size", nullptr, "POINTS|N%",
+         "size at 96 DPI (default 60); N% makes the caption's ink\nN % of the image's shorter side high",
+         [](CliOptions& o, const Given& g) {
+             SizeUnit unit = SizeUnit::Pixels;
+             const int size = SizeValue(g.option, g.value, 1, 10000, unit);
+             if (unit == SizeUnit::PercentOfImage && size > 100)
+                 Refuse(g.option, "'" + g.value + "' is more than 100 % of the image");
+             o.watermark.fontSize = size;
+             o.watermark.fontSizeUnit = unit;
+         }},
         {Kind::Toggle, "--bold", nullptr, nullptr, "(default bold)",
          [](CliOptions& o, const Given& g) { o.watermark.bold = g.on; }},
         {Kind::Toggle, "--italic", nullptr, nullptr, "(default not italic)",
@@ -229,24 +270,35 @@ const std::vector<OptionRow>& OptionTable() {
          [](CliOptions& o, const Given& g) {
              o.watermark.position = Choose(g.option, g.value, PositionChoices());
          }},
-        {Kind::Value, "--h-margin", nullptr, "PIXELS", "from the left or right edge (default 30)",
+        {Kind::Value, "--h-margin", nullptr, "PIXELS|N%",
+         "from the left or right edge (default 30);\nN% is a share of the image's width",
          [](CliOptions& o, const Given& g) {
-             o.watermark.hMargin = Int(g.option, g.value, -1000000, 1000000);
+             o.watermark.hMargin = SizeValue(g.option, g.value, -1000000, 1000000, o.watermark.hMarginUnit);
          }},
-        {Kind::Value, "--v-margin", nullptr, "PIXELS", "from the top or bottom edge (default 30)",
+        {Kind::Value, "--v-margin", nullptr, "PIXELS|N%",
+         "from the top or bottom edge (default 30);\nN% is a share of the image's height",
          [](CliOptions& o, const Given& g) {
-             o.watermark.vMargin = Int(g.option, g.value, -1000000, 1000000);
+             o.watermark.vMargin = SizeValue(g.option, g.value, -1000000, 1000000, o.watermark.vMarginUnit);
          }},
         {Kind::Value, "--picture-path", nullptr, "FILE", "picture of the image watermark",
          [](CliOptions& o, const Given& g) { o.watermark.picturePath = g.value; }},
         {Kind::Toggle, "--transparent-edges", nullptr, nullptr, "key out the picture's corner colour",
          [](CliOptions& o, const Given& g) { o.watermark.transparentEdges = g.on; }},
-        {Kind::Value, "--image-scale", nullptr, "PERCENT", "(default 100; 0 or less draws nothing)",
+        {Kind::Value, "--image-scale", nullptr, "PERCENT|N%|N%w",
+         "percent of the picture (default 100; 0 or less draws nothing);\n"
+         "N% or N%w makes the picture N % of the image's width wide",
          [](CliOptions& o, const Given& g) {
              // Any whole number the scale box keeps is taken.
-             Int(g.option, g.value, INT_MIN, INT_MAX);
-             o.watermark.imageScaleText = g.value;
+             const int scale = SizeValue(g.option, g.value, INT_MIN, INT_MAX, o.watermark.imageScaleUnit, true);
+             o.watermark.imageScaleText =
+                 o.watermark.imageScaleUnit == SizeUnit::Pixels ? g.value : std::to_string(scale);
          }},
+        {Kind::Toggle, "--tile", nullptr, nullptr,
+         "repeat the mark across the whole image, the grid centred on\nthe placed mark (default off)",
+         [](CliOptions& o, const Given& g) { o.watermark.tile = g.on; }},
+        {Kind::Value, "--tile-spacing", nullptr, "0..1000",
+         "gap between repeated marks, percent of the mark's size\n(default 50)",
+         [](CliOptions& o, const Given& g) { o.watermark.tileSpacing = Int(g.option, g.value, 0, 1000); }},
         {Kind::Value, "--image-rotation", nullptr, "0..4",
          "quarter turns: 0 = -180, 2 = none, 4 = 180 degrees (default 2)",
          [](CliOptions& o, const Given& g) {
@@ -449,6 +501,8 @@ Names of values (position, format, rotation...) may be given in any letter case.
         }
         text += "\n";
     }
+    text += "\nSizes in percent are measured on each image as written: with --resize the mark is drawn on\n"
+            "the resized image (before --rotation), so it is sharp at its final size.\n";
     return text;
 }
 

@@ -43,6 +43,8 @@ struct CliOptions {
     int shardIndex = 1;
     int shardCount = 1;
     bool help = false;
+    //! Notes for stderr that do not stop the run (unknown keys of a preset).
+    std::vector<std::string> warnings;
 };
 
 //! Parses the arguments after the program name. Throws UsageError.

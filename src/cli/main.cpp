@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessoly-cli: %s\nTry 'tessoly-cli --help'.\n", error.what());
         return 2;
     }
+    for (const std::string& warning : options.warnings)
+        std::fprintf(stderr, "tessoly-cli: %s\n", warning.c_str());
     if (options.help) {
         std::fputs(cli::UsageText().c_str(), stdout);
         return 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 #include "imageio/OutputCapabilities.h"
 #include "imageio/OutputMetadata.h"
@@ -122,27 +123,11 @@ void Rescale(ConvertedOutput& out, int width, int height) {
 }
 
 void ApplyResize(ConvertedOutput& out, const OutputSettings& settings) {
-    if (!settings.resize)
-        return;
-    if (!settings.proportional) {
-        const int width = ParseWholeNumber(settings.widthText);
-        const int height = ParseWholeNumber(settings.heightText);
+    int width = 0;
+    int height = 0;
+    if (ResizedSize(static_cast<int>(FreeImage_GetWidth(out.image.get())),
+                    static_cast<int>(FreeImage_GetHeight(out.image.get())), settings, width, height))
         Rescale(out, width, height);
-        return;
-    }
-    const bool widthZero = settings.widthText == "0";
-    const bool heightZero = settings.heightText == "0";
-    if (widthZero == heightZero)
-        return; // both or neither "0": the size stays
-    const double ratio =
-        static_cast<double>(FreeImage_GetWidth(out.image.get())) / FreeImage_GetHeight(out.image.get());
-    if (!widthZero) {
-        const int width = ParseWholeNumber(settings.widthText);
-        Rescale(out, width, RoundSide(width / ratio));
-    } else {
-        const int height = ParseWholeNumber(settings.heightText);
-        Rescale(out, RoundSide(height * ratio), height);
-    }
 }
 
 //! Writes width pixels as blue, green, red bytes. One 4-byte store per pixel: its fourth byte is
@@ -186,6 +171,64 @@ void PackRow(const TColor32* src, BYTE* dst, int width) {
 }
 
 } // namespace
+
+bool ResizedSize(int width, int height, const OutputSettings& settings, int& outWidth, int& outHeight) {
+    if (!settings.resize)
+        return false;
+    if (!settings.proportional) {
+        outWidth = ParseWholeNumber(settings.widthText);
+        outHeight = ParseWholeNumber(settings.heightText);
+        return true;
+    }
+    const bool widthZero = settings.widthText == "0";
+    const bool heightZero = settings.heightText == "0";
+    if (widthZero == heightZero)
+        return false; // both or neither "0": the size stays
+    const double ratio = static_cast<double>(width) / height;
+    if (!widthZero) {
+        outWidth = ParseWholeNumber(settings.widthText);
+        outHeight = RoundSide(outWidth / ratio);
+    } else {
+        outHeight = ParseWholeNumber(settings.heightText);
+        outWidth = RoundSide(outHeight * ratio);
+    }
+    return true;
+}
+
+bool ResizedSourceForOutput(const TBitmap32& source, const OutputSettings& settings, TBitmap32& resized) {
+    if (!settings.resize || source.Empty())
+        return false;
+    // The resize step sees the image after the output rotation.
+    const bool quarterTurn = settings.rotation == kRotation90CW || settings.rotation == kRotation90CCW;
+    const int turnedWidth = quarterTurn ? source.Height() : source.Width();
+    const int turnedHeight = quarterTurn ? source.Width() : source.Height();
+    int width = 0;
+    int height = 0;
+    try {
+        if (!ResizedSize(turnedWidth, turnedHeight, settings, width, height))
+            return false;
+    } catch (const RenderError&) {
+        return false; // the output stage reports the bad text
+    }
+    if (quarterTurn)
+        std::swap(width, height);
+    if (width <= 0 || height <= 0 || static_cast<double>(width) * height > kMaxOutputPixels ||
+        (width == source.Width() && height == source.Height()))
+        return false;
+    ConvertedOutput intermediate;
+    MakeIntermediateImage(source, 32, intermediate);
+    if (!intermediate.image)
+        return false;
+    FreeImagePtr scaled(FreeImage_Rescale(intermediate.image.get(), width, height, FILTER_BICUBIC));
+    if (!scaled || FreeImage_GetBPP(scaled.get()) != 32)
+        return false;
+    resized.SetSizeForOverwrite(width, height);
+    for (int y = 0; y < height; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(scaled.get(), height - 1 - y);
+        std::memcpy(resized.ScanLine(y), row, static_cast<std::size_t>(width) * sizeof(TColor32));
+    }
+    return true;
+}
 
 void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool allowVector) {
     if (width <= 0)

@@ -61,6 +61,16 @@ void MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel, Converte
 //! processor's vector instructions when allowVector and available. Exposed for its test.
 void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool allowVector = true);
 
+//! The size [pixels] the resize step gives an image of width x height as it reaches that step
+//! (after the rotation); false when the step leaves the size. Sides may come out 0 or negative,
+//! which the step refuses. Throws RenderError for a width or height text that is not a number.
+bool ResizedSize(int width, int height, const OutputSettings& settings, int& outWidth, int& outHeight);
+
+//! source resized (bicubic, as the resize step does) to the size the output will have before its
+//! rotation, into resized; for composing a mark measured on the image as written. false, and
+//! resized untouched, when the output is not resized or its size is one the output stage refuses.
+bool ResizedSourceForOutput(const TBitmap32& source, const OutputSettings& settings, TBitmap32& resized);
+
 //! Runs the conversion steps. sourceImage may be null (nothing to copy metadata from). Throws
 //! RenderError for a resolution, width or height text that is not a whole number, or a negative
 //! or impossibly large resolution. intermediateBits 32 is the reference route of the steps (a

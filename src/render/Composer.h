@@ -42,6 +42,10 @@ struct PlacedWatermark {
     int pictureX = 0;
     int pictureY = 0;
     int alpha = 255;
+    //! A repeated mark: bounds is the whole image, and only the whole image may be drawn on.
+    bool tiled = false;
+    //! The settings with margins in pixels of this image.
+    WatermarkSettings resolved;
 };
 
 //! Places the watermark of settings on an image of width x height as ComposeWatermark does
@@ -49,7 +53,8 @@ struct PlacedWatermark {
 //! RenderError as ComposeWatermark does.
 PlacedWatermark PlaceWatermark(const WatermarkSettings& settings, int width, int height, TTrueTypeFont& font);
 //! Draws a placed watermark onto piece, the part of the image whose top-left pixel is (originX,
-//! originY): the piece gets the same pixels as the same part of the whole image composed.
+//! originY): the piece gets the same pixels as the same part of the whole image composed. A tiled
+//! mark is drawn only onto the whole image (origin 0, 0).
 void DrawPlacedWatermark(const PlacedWatermark& placed, const WatermarkSettings& settings, TBitmap32& piece,
                          int originX, int originY, TTrueTypeFont& font);
 

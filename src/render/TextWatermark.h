@@ -3,8 +3,10 @@
 // outline, emboss and drop shadow from flattened glyph outlines.
 
 #include <string>
+#include <vector>
 
 #include "render/Bitmap32.h"
+#include "render/FixedPoint.h"
 #include "render/TrueTypeFont.h"
 #include "render/WatermarkSettings.h"
 
@@ -31,10 +33,14 @@ TextBoxGeometry TextBox(double W, double H, int textAngle);
 //! Draws the caption with its pen origin at (X, Y): fill, then outline, then emboss and shadow,
 //! in the font as it is (the caller applies the settings' face, size and style first). Uses the
 //! font object, so only on the thread that owns it. Throws RenderError on unreadable outlines.
-//! dst may be a piece of the image whose top-left pixel is (originX, originY) [pixels]: the
-//! caption is placed in image coordinates and moved by whole pixels, so the piece gets exactly the
-//! pixels the whole image would.
 void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings& settings, int alpha,
-                       TTrueTypeFont& font, int originX = 0, int originY = 0);
+                       TTrueTypeFont& font);
+
+//! The caption's glyph contours placed with the pen origin at (X, Y), rounded to whole pixels:
+//! the geometry DrawTextWatermark draws. Throws RenderError on unreadable outlines.
+std::vector<TPolyPolygon> PlaceCaption(float X, float Y, const WatermarkSettings& settings, TTrueTypeFont& font);
+//! Fill, outline, emboss and shadow of placed glyphs, as DrawTextWatermark draws them.
+void DrawPlacedCaption(TBitmap32& dst, std::vector<TPolyPolygon> glyphs, const WatermarkSettings& settings,
+                       int alpha);
 
 } // namespace tessoly

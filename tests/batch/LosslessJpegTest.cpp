@@ -415,6 +415,32 @@ TEST_F(InPlaceFixture, OrientationSettingsAndTheRunsOwnOutputs) {
     EXPECT_EQ(result.reason, AlreadyWrittenReason(dir.file("out/o.jpg")));
 }
 
+// A repeated mark in percent of the image reaches the whole picture, drawn as the ordinary way draws it.
+TEST_F(InPlaceFixture, ARepeatedRelativeMarkCoversThePictureAsComposed) {
+    const SourceKind kind{"tiles", 203, 141, 2, 2, false, false, false, 0, 85, 6};
+    WriteSource(dir.file("in/tiles.jpg"), kind);
+    watermark.tile = true;
+    watermark.fontSizeUnit = SizeUnit::PercentOfImage;
+    watermark.fontSize = 12;
+    const PipelineResult result = ProcessImage(dir.file("in/tiles.jpg"), watermark, output, image, font);
+    ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
+    EXPECT_EQ(result.notice, "");
+    const TBitmap32 upright = DecodePixels(dir.file("in/tiles.jpg"), true);
+    TBitmap32 composed;
+    ComposeWatermark(watermark, upright, composed, font, ComposeOptions{true});
+    const TBitmap32 marked = DecodePixels(result.targetPath, true);
+    const TRect all{0, 0, upright.Width(), upright.Height()};
+    OutputSettings ordinary = output;
+    ordinary.losslessJpeg = false;
+    ordinary.jpegQuality = kind.quality;
+    ordinary.outputFolder = dir.file("ordinary");
+    const PipelineResult reference = ProcessImage(dir.file("in/tiles.jpg"), watermark, ordinary, image, font);
+    ASSERT_EQ(reference.status, ItemStatus::Successful) << reference.reason;
+    const double ordinaryError = MeanDifference(DecodePixels(reference.targetPath, true), composed, all);
+    EXPECT_LT(MeanDifference(marked, composed, all), ordinaryError * 1.15 + 0.5) << ordinaryError;
+    EXPECT_GT(MeanDifference(marked, upright, all), 4.0);
+}
+
 TEST_F(InPlaceFixture, SettingsThatChangeThePixelsGoTheOrdinaryWayAndSayWhy) {
     WriteSource(dir.file("in/a.jpg"), {"a", 64, 48});
     struct Case {

@@ -6,7 +6,7 @@ set -eu
 packages="
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  libfreeimage-dev libfreetype-dev libfontconfig-dev
+  libfreeimage-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   libcurl4-openssl-dev libemf2svg-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core fonts-dejavu-extra

@@ -269,6 +269,7 @@ public:
     QSlider* sTrackBarJPEGQuality = nullptr;
     QLabel* sLabelJPEGQuality = nullptr;
     QCheckBox* sCheckBoxExif = nullptr;
+    QCheckBox* sCheckBoxLosslessJpeg = nullptr;
     //! "Apply Exif orientation": sources are turned upright after decoding.
     QCheckBox* sCheckBoxAutoOrient = nullptr;
     QComboBox* sComboBoxRotate = nullptr;

@@ -22,6 +22,7 @@
 #include "app/MainWindow.h"
 #include "app/MainWindowList.h"
 #include "app/SpinEdit.h"
+#include "batch/InPlaceMark.h"
 #include "batch/ProgressPercent.h"
 #include "preview/StatusPath.h"
 
@@ -73,6 +74,7 @@ std::vector<QWidget*> TImageListSide::BusyControls() {
             f.sComboBoxColor,
             f.sTrackBarJPEGQuality,
             f.sCheckBoxExif,
+            f.sCheckBoxLosslessJpeg,
             f.sCheckBoxAutoOrient,
             f.sComboBoxRotate,
             f.sCheckBoxResizeImage,
@@ -312,7 +314,10 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
 
 void TImageListSide::SetItemStatus(int row, ItemStatus status) {
     const bool finished = status == ItemStatus::Unsuccessful || status == ItemStatus::Skipped;
-    model_->SetStatus(row, status, finished ? pendingReason_ : QString());
+    QString hint = finished ? pendingReason_ : QString();
+    if (status != ItemStatus::InProgress && !pendingNotice_.isEmpty())
+        hint = hint.isEmpty() ? pendingNotice_ : hint + QLatin1Char('\n') + pendingNotice_;
+    model_->SetStatus(row, status, hint);
 }
 
 void TImageListSide::RevealItem(int row) {
@@ -330,6 +335,28 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     f.Image().CurrentImagePath = source;
     f.LastOutput = OutputOutcome{};
     f.LastLoadError.clear();
+    pendingReason_.clear();
+    pendingNotice_.clear();
+    const OutputSettings settings = f.ReadOutputSettings();
+    if (settings.losslessJpeg) {
+        // Marked in place without a whole decode, so the preview keeps showing the last image.
+        InPlaceOutcome inPlace;
+        try {
+            inPlace = MarkInPlace(source, f.ReadSettings(), settings, f.Font(), &f.BatchOutputs);
+        } catch (const std::exception& error) {
+            f.Seam().ShowMessage(&f, MessageKind::Error, QString::fromStdString(error.what()), MessageButtons::Ok);
+            pendingReason_ = QString::fromStdString(error.what());
+            return ItemStatus::Unsuccessful;
+        }
+        if (inPlace.handled) {
+            f.LastOutput = inPlace.output;
+            pendingReason_ = QString::fromStdString(f.LastOutput.reason);
+            return f.LastOutput.OutputSkipped  ? ItemStatus::Skipped
+                   : f.LastOutput.OutputFailed ? ItemStatus::Unsuccessful
+                                               : ItemStatus::Successful;
+        }
+        pendingNotice_ = QString::fromStdString(inPlace.notApplied);
+    }
     f.LoadPreviewImage(source);
     const OutputOutcome& output = f.LastOutput;
     // The box of an undecodable file names only its path, which the hint shows already.

@@ -121,6 +121,8 @@ private:
     ImageListModel* model_ = nullptr;
     //! Why the image just processed was not written, for its row's hint when its status is set.
     QString pendingReason_;
+    //! Why an output choice did not apply to the image just processed (it went the ordinary way).
+    QString pendingNotice_;
     std::shared_ptr<HandOffGate> gate_;
     QPointer<TReadingImagesProcess> readingJob_;
     QPointer<TWatermarkProcess> batchJob_;

@@ -145,6 +145,7 @@ void TMainForm::ApplySettings(const WatermarkSettings& w, const OutputSettings& 
         sTrackBarJPEGQuality->setValue(o.jpegQuality);
         sCheckBoxExif->setChecked(o.keepMetadata);
         sCheckBoxAutoOrient->setChecked(o.applyExifOrientation);
+        sCheckBoxLosslessJpeg->setChecked(o.losslessJpeg);
         sComboBoxRotate->setCurrentText(QString::fromStdString(o.rotation));
         sCheckBoxProportional->setChecked(o.proportional);
         ResizeGuard = false;

@@ -194,6 +194,7 @@ OutputSettings TMainForm::ReadOutputSettings() const {
     s.colourMode = sComboBoxColor->currentText().toStdString();
     s.jpegQuality = sTrackBarJPEGQuality->value();
     s.keepMetadata = sCheckBoxExif->isChecked();
+    s.losslessJpeg = sCheckBoxLosslessJpeg->isChecked();
     s.applyExifOrientation = sCheckBoxAutoOrient->isChecked();
     s.rotation = sComboBoxRotate->currentText().toStdString();
     s.resize = sCheckBoxResizeImage->isChecked();

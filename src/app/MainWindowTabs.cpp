@@ -296,7 +296,7 @@ void TMainForm::BuildSettingsTab() {
     QWidget* page = sTabSheetSettings;
 
     QGroupBox* output =
-        Group(page, "sGroupBoxOutputImage", QStringLiteral("Output Image Settings"), QRect(1, 0, 401, 98));
+        Group(page, "sGroupBoxOutputImage", QStringLiteral("Output Image Settings"), QRect(1, 0, 401, 116));
     Label(output, QStringLiteral("Format:"), 6, 20);
     sComboBoxImageFormat = Combo(output, "sComboBoxImageFormat", QRect(46, 16, 88, 21),
                                  {QStringLiteral("Unchanged"), QStringLiteral("BMP"), QStringLiteral("GIF"),
@@ -339,13 +339,19 @@ void TMainForm::BuildSettingsTab() {
     sCheckBoxProportional = Check(output, "sCheckBoxProportional", QStringLiteral("Proportional"),
                                   QRect(292, 73, 104, 18), true, QStringLiteral("Maintain aspect ratio"));
     sCheckBoxProportional->setEnabled(false);
+    sCheckBoxLosslessJpeg =
+        Check(output, "sCheckBoxLosslessJpeg", QStringLiteral("Keep JPEG quality outside the watermark"),
+              QRect(6, 93, 300, 18), false,
+              QStringLiteral("A JPEG written as JPEG at its own size, colours and orientation:<br>only the "
+                             "blocks under the watermark are encoded again, with the source's own quality"));
+
     // Above the Start button, beside the folder group: the output group's three rows are full.
     sCheckBoxAutoOrient = Check(page, "sCheckBoxAutoOrient", QStringLiteral("Apply Exif orientation"),
-                                QRect(277, 100, 129, 18), true,
+                                QRect(277, 118, 129, 18), true,
                                 QStringLiteral("Turn photos upright as their Exif orientation says"));
 
     QGroupBox* folder =
-        Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 100, 274, 66));
+        Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 118, 274, 66));
     ImageClearOutput =
         EraseButton(folder, "ImageClearOutput", QStringLiteral("Clear output folder"), QPoint(6, 20));
     sDirectoryEditOutput = new QLineEdit(folder);
@@ -381,7 +387,7 @@ void TMainForm::BuildSettingsTab() {
 
     sBitBtnStart = new QPushButton(QStringLiteral("Start"), page);
     sBitBtnStart->setObjectName(QStringLiteral("sBitBtnStart"));
-    sBitBtnStart->setGeometry(318, 120, 84, 46);
+    sBitBtnStart->setGeometry(318, 138, 84, 46);
     QFont startFont = sBitBtnStart->font();
     startFont.setBold(true);
     startFont.setPixelSize(13);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "batch/InPlaceMark.h"
 #include "batch/OutputCompose.h"
 #include "imageio/OutputCapabilities.h"
 #include "imageio/OutputWriter.h"
@@ -42,6 +43,17 @@ void Fail(PipelineResult& result, PipelineStage stage, const std::string& reason
     result.reason = reason;
 }
 
+void TakeOutputOutcome(const OutputOutcome& outcome, PipelineResult& result) {
+    result.targetPath = outcome.targetPath;
+    if (outcome.OutputSkipped) {
+        result.status = ItemStatus::Skipped;
+        result.failedStage = PipelineStage::Output;
+        result.reason = outcome.reason;
+    } else if (outcome.OutputFailed) {
+        Fail(result, PipelineStage::Output, outcome.reason);
+    }
+}
+
 } // namespace
 
 PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettings& watermark,
@@ -54,6 +66,17 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     SourceImageGuard release(image);
     PipelineStage stage = PipelineStage::Decode;
     try {
+        if (output.losslessJpeg) {
+            stage = PipelineStage::Render;
+            const InPlaceOutcome inPlace = MarkInPlace(sourcePath, watermark, output, font, options.writtenThisRun);
+            if (inPlace.handled) {
+                TakeOutputOutcome(inPlace.output, result);
+                result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+                return result;
+            }
+            result.notice = inPlace.notApplied;
+            stage = PipelineStage::Decode;
+        }
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
         // A palette's transparency is decoded only for an output that keeps it: every other
@@ -81,15 +104,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveOutputImage(image, written, options.writtenThisRun);
-        result.targetPath = outcome.targetPath;
-        if (outcome.OutputSkipped) {
-            result.status = ItemStatus::Skipped;
-            result.failedStage = PipelineStage::Output;
-            result.reason = outcome.reason;
-        } else if (outcome.OutputFailed) {
-            Fail(result, PipelineStage::Output, outcome.reason);
-        }
+        TakeOutputOutcome(SaveOutputImage(image, written, options.writtenThisRun), result);
     } catch (const std::bad_alloc&) {
         Fail(result, stage, "Not enough memory to process " + sourcePath);
     } catch (const std::exception& error) {

@@ -27,6 +27,8 @@ struct PipelineResult {
     PipelineStage failedStage = PipelineStage::None;
     //! The error's own text: the path for a file that cannot be decoded.
     std::string reason;
+    //! Why an output choice asked for did not apply to this item (written the ordinary way).
+    std::string notice;
     //! Time the item took, decoding to writing [seconds].
     double seconds = 0.0;
 };

@@ -239,6 +239,7 @@ const std::vector<Row>& Rows() {
         Int("jpegQuality", &O::jpegQuality, 1, 100),
         Bool("keepMetadata", &O::keepMetadata),
         Bool("applyExifOrientation", &O::applyExifOrientation),
+        Bool("losslessJpeg", &O::losslessJpeg),
         Text("rotation", &O::rotation),
         Bool("resize", &O::resize),
         Text("width", &O::widthText),

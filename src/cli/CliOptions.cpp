@@ -320,6 +320,10 @@ const std::vector<OptionRow>& OptionTable() {
          [](CliOptions& o, const Given& g) { o.output.jpegQuality = Int(g.option, g.value, 1, 100); }},
         {Kind::Toggle, "--keep-metadata", nullptr, nullptr, "copy Exif, XMP and IPTC (default on); the colour\nprofile and the resolution are kept either way",
          [](CliOptions& o, const Given& g) { o.output.keepMetadata = g.on; }},
+        {Kind::Toggle, "--lossless-jpeg", nullptr, nullptr,
+         "keep JPEG quality outside the watermark: a JPEG\nwritten as JPEG at its own size and colours\n"
+         "re-encodes only the blocks under the mark, with\nthe source's own tables (default off)",
+         [](CliOptions& o, const Given& g) { o.output.losslessJpeg = g.on; }},
         {Kind::Toggle, "--auto-orient", nullptr, nullptr,
          "turn each photo upright by its Exif orientation\nbefore marking it (default on)",
          [](CliOptions& o, const Given& g) { o.output.applyExifOrientation = g.on; }},

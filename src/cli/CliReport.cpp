@@ -14,6 +14,7 @@ std::string FormatReportLine(const ReportLine& line, bool json) {
     std::snprintf(seconds, sizeof seconds, "%.6f", line.seconds);
     return "{\"source\":" + JsonString(line.source) + ",\"target\":" + JsonString(line.target) +
            ",\"status\":" + JsonString(line.status) + ",\"reason\":" + JsonString(line.reason) +
+           (line.notice.empty() ? std::string() : ",\"notice\":" + JsonString(line.notice)) +
            ",\"seconds\":" + seconds + "}\n";
 }
 
@@ -28,6 +29,8 @@ void Reporter::Result(const ReportLine& line) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         statusOpen_ = std::fflush(stdout) == 0 && !std::ferror(stdout);
     }
+    if (!json_ && !line.notice.empty())
+        std::fprintf(stderr, "tessoly-cli: %s\n", line.notice.c_str());
     if (!json_ && !line.reason.empty())
         std::fprintf(stderr, "tessoly-cli: %s\n", line.reason.c_str());
     DrawProgress();

@@ -21,6 +21,8 @@ struct ReportLine {
     std::string target;
     //! Why it failed or was skipped; "" otherwise.
     std::string reason;
+    //! Why an output choice did not apply (the image went the ordinary way); "" otherwise.
+    std::string notice;
     //! Time the image took [seconds]; 0 for a dry run.
     double seconds = 0.0;
     Shortfall shortfall = Shortfall::None;

@@ -45,6 +45,8 @@ ReportLine LineOfResult(const PipelineResult& result) {
     line.source = result.sourcePath;
     line.target = result.targetPath;
     line.seconds = result.seconds;
+    if (!result.notice.empty())
+        line.notice = result.sourcePath + ": " + result.notice;
     if (result.status == ItemStatus::Successful)
         return line;
     switch (result.failedStage) {

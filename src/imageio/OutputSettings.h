@@ -38,6 +38,9 @@ struct OutputSettings {
     //! Empty: next to the source.
     std::string outputFolder;
     ExistingFilePolicy existingFilePolicy = ExistingFilePolicy::Skip;
+    //! Mark a JPEG source in place where the settings keep its pixels as they are: only the
+    //! blocks under the mark are encoded again, with the source's own tables (jpegQuality unused).
+    bool losslessJpeg = false;
 };
 
 } // namespace tessoly

@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include <QFile>
 
@@ -130,7 +132,118 @@ void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& com
             DrawAt(picture, composed, static_cast<int>(at.X + i * columns.step), static_cast<int>(at.Y + j * rows.step));
 }
 
+TRect ClipToImage(double left, double top, double right, double bottom, int width, int height) {
+    TRect rect;
+    rect.left = static_cast<int>(std::clamp(std::floor(left), 0.0, static_cast<double>(width)));
+    rect.top = static_cast<int>(std::clamp(std::floor(top), 0.0, static_cast<double>(height)));
+    rect.right = static_cast<int>(std::clamp(std::ceil(right), 0.0, static_cast<double>(width)));
+    rect.bottom = static_cast<int>(std::clamp(std::ceil(bottom), 0.0, static_cast<double>(height)));
+    return rect;
+}
+
+//! The text of ComposeText up to its drawing, for a single (not tiled) caption.
+void PlaceText(const WatermarkSettings& settings, int width, int height, TTrueTypeFont& font,
+               PlacedWatermark& placed) {
+    font.ApplyFontSettings(settings.fontName, settings.fontSize, settings.bold, settings.italic,
+                           settings.screenDpi);
+    if (settings.fontSizeUnit == SizeUnit::PercentOfImage)
+        FitCaptionHeight(font, settings.caption, CaptionInkHeightFor(settings.fontSize, width, height));
+    const TextExtent extent = MeasureText(font, settings.caption);
+    const TextBoxGeometry box = TextBox(extent.W, extent.H, settings.textAngle);
+    if (!(extent.W > 0 && extent.H > 0) || settings.caption.empty())
+        return;
+    const TextOffset offset =
+        TextPlacementOffset(settings.position, width, height, settings.hMargin, settings.vMargin, box);
+    const double pad = 2.0 * font.PixelHeight() + 16.0;
+    if (!TextBoxTouchesImage(box, offset, width, height, pad))
+        return;
+    placed.penX = static_cast<float>(offset.e + box.Px);
+    placed.penY = static_cast<float>(offset.f + box.Py);
+    placed.bounds = ClipToImage(offset.e + box.minX - pad, offset.f + box.minY - pad, offset.e + box.maxX + pad,
+                                offset.f + box.maxY + pad, width, height);
+}
+
+//! The picture of ComposePicture, prepared and placed, for a single (not tiled) picture.
+void PlacePicture(const WatermarkSettings& settings, int width, int height, PlacedWatermark& placed) {
+    QFile file(QString::fromStdString(settings.picturePath));
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw RenderError("Cannot open file \"" + settings.picturePath + "\". " +
+                          file.errorString().toStdString());
+    }
+    TBitmap32 decoded;
+    DecodeWatermarkPicture(file, decoded);
+    file.close();
+    decoded.DrawMode = dmBlend;
+    decoded.MasterAlpha = placed.alpha;
+    TBitmap32 oriented;
+    placed.picture = std::make_shared<TBitmap32>();
+    PrepareWatermarkPicture(decoded, settings, placed.alpha, oriented, *placed.picture, width);
+    const PicturePosition at = PicturePlacement(settings.position, width, height, placed.picture->Width(),
+                                                placed.picture->Height(), settings.hMargin, settings.vMargin);
+    placed.pictureX = at.X;
+    placed.pictureY = at.Y;
+    placed.bounds = ClipToImage(at.X, at.Y, static_cast<double>(at.X) + placed.picture->Width(),
+                                static_cast<double>(at.Y) + placed.picture->Height(), width, height);
+}
+
 } // namespace
+
+PlacedWatermark PlaceWatermark(const WatermarkSettings& settings, int width, int height, TTrueTypeFont& font) {
+    PlacedWatermark placed;
+    if (width <= 0 || height <= 0)
+        return placed;
+    placed.resolved = ResolveMargins(settings, width, height);
+    placed.alpha = OpacityToAlpha(placed.resolved.opacityPosition);
+    const bool drawsSomething = placed.resolved.mode == kModeText || !placed.resolved.picturePath.empty();
+    if (placed.resolved.tile) {
+        // A grid of copies may reach anywhere: the whole image, composed as ComposeWatermark does.
+        placed.tiled = true;
+        if (drawsSomething)
+            placed.bounds = {0, 0, width, height};
+    } else if (placed.resolved.mode == kModeText) {
+        PlaceText(placed.resolved, width, height, font, placed);
+    } else if (!placed.resolved.picturePath.empty()) {
+        PlacePicture(placed.resolved, width, height, placed);
+    }
+    return placed;
+}
+
+void DrawPlacedWatermark(const PlacedWatermark& placed, const WatermarkSettings& settings, TBitmap32& piece,
+                         int originX, int originY, TTrueTypeFont& font) {
+    (void)settings;
+    if (placed.bounds.Width() <= 0 || placed.bounds.Height() <= 0 || piece.Empty())
+        return;
+    if (placed.tiled) {
+        if (originX != 0 || originY != 0 || piece.Width() != placed.bounds.Width() ||
+            piece.Height() != placed.bounds.Height()) {
+            throw RenderError("A repeated watermark can only be drawn on the whole image");
+        }
+        if (placed.resolved.mode == kModeText)
+            ComposeText(placed.resolved, placed.alpha, piece, font);
+        else
+            ComposePicture(placed.resolved, placed.alpha, piece);
+        return;
+    }
+    if (placed.picture) {
+        DrawAt(*placed.picture, piece, placed.pictureX - originX, placed.pictureY - originY);
+        return;
+    }
+    std::vector<TPolyPolygon> glyphs = PlaceCaption(placed.penX, placed.penY, placed.resolved, font);
+    if (originX != 0 || originY != 0) {
+        // Whole-pixel moves are exact in 16.16, so every later step sees the same fractions.
+        const TFixed dx = FixedFromInt(originX);
+        const TFixed dy = FixedFromInt(originY);
+        for (TPolyPolygon& glyph : glyphs) {
+            for (TPolygon& contour : glyph) {
+                for (FixedPoint& point : contour) {
+                    point.X -= dx;
+                    point.Y -= dy;
+                }
+            }
+        }
+    }
+    DrawPlacedCaption(piece, std::move(glyphs), placed.resolved, placed.alpha);
+}
 
 void ComposeWatermark(const WatermarkSettings& settings, const TBitmap32& source, TBitmap32& composed,
                       TTrueTypeFont& font, const ComposeOptions& options) {

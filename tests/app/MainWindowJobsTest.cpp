@@ -196,6 +196,24 @@ TEST_F(BatchWindowTest, SkippedRowsAreCountedWithTheExactSummary) {
               (std::vector<ItemStatus>{ItemStatus::Successful, ItemStatus::Successful, ItemStatus::Skipped}));
 }
 
+// Keeping JPEG quality outside the watermark: a JPEG is marked in place, a PNG goes the ordinary
+// way and its row's hint says why.
+TEST_F(BatchWindowTest, LosslessJpegMarksJpegsInPlaceAndHintsWhyNotOnOtherRows) {
+    EXPECT_FALSE(form->sCheckBoxLosslessJpeg->isChecked());
+    SavePicture(scratch.file("in/a.jpg"), FIF_JPEG, 96, 64);
+    SavePicture(scratch.file("in/b.png"), FIF_PNG, 96, 64);
+    AddRows({Path("in/a.jpg"), Path("in/b.png")});
+    ASSERT_EQ(Model().Count(), 2);
+    SetOutputFolder("out");
+    form->sCheckBoxLosslessJpeg->setChecked(true);
+    RunBatch();
+    EXPECT_EQ(Statuses(), (std::vector<ItemStatus>{ItemStatus::Successful, ItemStatus::Successful}));
+    EXPECT_EQ(OutputNames(), (std::set<std::string>{"a.jpg", "b.png"}));
+    EXPECT_EQ(Model().Item(0).reason, "");
+    EXPECT_EQ(Model().data(Model().index(1, 0), Qt::ToolTipRole).toString(),
+              Path("in/b.png") + "\nWritten the ordinary way: the source is not a JPEG file.");
+}
+
 TEST_F(BatchWindowTest, ProcessingErrorsMakeRowsUnsuccessful) {
     AddPictures(2);
     SetOutputFolder("out");

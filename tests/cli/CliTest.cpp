@@ -103,6 +103,23 @@ TEST(CliTest, StatusLinesReasonsEndOfRunMessageAndExitCodes) {
     EXPECT_EQ(clean.err, "");
 }
 
+// A JPEG is marked in place silently; a PNG cannot be and says so on stderr, then is written the
+// ordinary way all the same.
+TEST(CliTest, LosslessJpegMarksJpegsInPlaceAndSaysWhyNotForOthers) {
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir.path() / "out");
+    WritePicture(dir.file("a.jpg"), FIF_JPEG, 120, 80);
+    WritePicture(dir.file("b.png"), FIF_PNG, 120, 80);
+    const std::string out = dir.file("out");
+    const RunResult r =
+        RunCli(dir, {"--lossless-jpeg", "--output-folder", out, dir.file("a.jpg"), dir.file("b.png")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, Line("Successful", dir.file("a.jpg"), out + "/a.jpg") +
+                         Line("Successful", dir.file("b.png"), out + "/b.png"));
+    EXPECT_EQ(r.err, "tessoly-cli: " + dir.file("b.png") +
+                         ": Written the ordinary way: the source is not a JPEG file.\n");
+}
+
 TEST(CliTest, OutputStageErrorsFailEachImage) {
     test::ScratchDir dir;
     WritePicture(dir.file("a.png"), FIF_PNG, 60, 40);

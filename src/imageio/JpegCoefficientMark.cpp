@@ -1,0 +1,287 @@
+#include "imageio/JpegCoefficientMark.h"
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "imageio/ExifThumbnail.h"
+#include "imageio/HeaderSanity.h"
+#include "imageio/JpegBand.h"
+#include "imageio/JpegLib.h"
+#include "imageio/OutputFormat.h"
+#include "imageio/SafeFileWrite.h"
+#include "imageio/StoredOrientation.h"
+#include "render/RenderError.h"
+
+namespace tessoly {
+
+namespace {
+
+constexpr int kFreeImageJpeg = 2;
+//! The markers of the metadata rules: Exif and XMP (APP1), ICC (APP2), IPTC (APP13), comments.
+constexpr int kKeptMarkers[] = {JPEG_APP0 + 1, JPEG_APP0 + 2, JPEG_APP0 + 13, JPEG_COM};
+//! Largest density a JFIF header holds [dots per inch].
+constexpr int kMaxJfifDensity = 65535;
+
+std::string Ordinary(const std::string& why) {
+    return "Written the ordinary way: " + why + ".";
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return false;
+    const std::streamoff size = file.tellg();
+    if (size < 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    file.seekg(0);
+    return static_cast<bool>(
+        file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)));
+}
+
+bool Resizes(const OutputSettings& settings) {
+    if (!settings.resize)
+        return false;
+    if (!settings.proportional)
+        return true;
+    // Proportional with both or neither side "0" keeps the size.
+    return (settings.widthText == "0") != (settings.heightText == "0");
+}
+
+int OrientationOf(const jpeg_decompress_struct& info) {
+    for (jpeg_saved_marker_ptr m = info.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0)
+            return ExifOrientationOfApp1(m->data, m->data_length);
+    }
+    return 1;
+}
+
+//! The colour refusal of a source read as coefficients, or "".
+std::string ColourRefusal(const jpeg_decompress_struct& info, const std::string& colourMode) {
+    if (info.data_precision != 8)
+        return Ordinary("the source is not an 8-bit JPEG");
+    if (info.jpeg_color_space == JCS_YCbCr && info.num_components == 3) {
+        if (colourMode == "Greyscale")
+            return Ordinary("the colour mode Greyscale changes the colours");
+        return "";
+    }
+    if (info.jpeg_color_space == JCS_GRAYSCALE && info.num_components == 1) {
+        if (colourMode != "Greyscale")
+            return Ordinary("a greyscale JPEG is kept as it is only with the colour mode Greyscale");
+        return "";
+    }
+    return Ordinary("the source is neither a YCbCr colour nor a greyscale JPEG");
+}
+
+//! Marks the source's coefficients in place.
+void MarkCoefficients(const CoefficientSource& source, const StoredOrientation& orientation,
+                      const TRect& viewedBounds, ViewedMark& mark) {
+    if (viewedBounds.Width() <= 0 || viewedBounds.Height() <= 0)
+        return;
+    const TRect band = source.CellAligned(orientation.StoredRect(viewedBounds));
+    if (band.Width() <= 0 || band.Height() <= 0)
+        return;
+    TBitmap32 original;
+    DecodeBand(source, band, original);
+    TBitmap32 composed;
+    composed.Assign(original);
+    if (orientation.orientation == 1) {
+        mark.Draw(composed, band.left, band.top);
+    } else {
+        TBitmap32 viewed;
+        orientation.StoredToViewed(original, band, viewed);
+        const TRect viewedBand = orientation.ViewedRect(band);
+        mark.Draw(viewed, viewedBand.left, viewedBand.top);
+        orientation.ViewedToStored(viewed, band, composed);
+    }
+    ReplaceChangedCells(source, band, original, composed);
+}
+
+void SetDensity(const jpeg_decompress_struct& source, const OutputSettings& settings,
+                jpeg_compress_struct& out) {
+    if (settings.resolutionChoice == "Src" && settings.keepMetadata) {
+        // jpeg_copy_critical_parameters took the source's JFIF density, if it had one.
+        out.write_JFIF_header = source.saw_JFIF_marker;
+        return;
+    }
+    out.write_JFIF_header = TRUE;
+    const int dpi = settings.resolutionChoice == "Src" ? 0 : ParseWholeNumber(settings.resolutionChoice);
+    if (dpi <= 0) {
+        // No resolution: the header gives only the pixels' aspect ratio.
+        out.density_unit = 0;
+        out.X_density = 1;
+        out.Y_density = 1;
+        return;
+    }
+    out.density_unit = 1;
+    out.X_density = static_cast<UINT16>(dpi);
+    out.Y_density = static_cast<UINT16>(dpi);
+}
+
+//! The source's coefficients, as they now are, as a JPEG file with the kept markers.
+std::vector<JOCTET> WriteCoefficients(const CoefficientSource& source, const OutputSettings& settings,
+                                      std::size_t sizeHint) {
+    JpegCompressor out;
+    out.bytes.reserve(sizeHint);
+    jpeg_copy_critical_parameters(source.info, &out.info);
+    if (source.info->progressive_mode)
+        jpeg_simple_progression(&out.info);
+    out.info.restart_interval = source.info->restart_interval;
+    // A source that names its colour transform in an Adobe marker keeps it, so readers that go
+    // by that marker see the same colours.
+    out.info.write_Adobe_marker = source.info->saw_Adobe_marker;
+    SetDensity(*source.info, settings, out.info);
+    out.ToMemory();
+    jpeg_write_coefficients(&out.info, source.arrays);
+    for (jpeg_saved_marker_ptr m = source.info->marker_list; m != nullptr; m = m->next) {
+        const bool profile =
+            m->marker == JPEG_APP0 + 2 && m->data_length >= 12 && std::memcmp(m->data, "ICC_PROFILE", 12) == 0;
+        if (!settings.keepMetadata && !profile)
+            continue;
+        if (m->marker != JPEG_APP0 + 1) {
+            jpeg_write_marker(&out.info, m->marker, m->data, m->data_length);
+            continue;
+        }
+        std::vector<std::uint8_t> app1(m->data, m->data + m->data_length);
+        DropExifThumbnail(app1);
+        jpeg_write_marker(&out.info, m->marker, app1.data(), static_cast<unsigned>(app1.size()));
+    }
+    jpeg_finish_compress(&out.info);
+    return std::move(out.bytes);
+}
+
+} // namespace
+
+std::string InPlaceSettingsRefusal(const OutputSettings& settings) {
+    if (settings.formatChoice != "Unchanged" &&
+        SelectOutputFormat(TrimBlanks(settings.formatChoice), settings.jpegQuality).code != kFreeImageJpeg) {
+        return Ordinary("the output format is not JPEG");
+    }
+    if (settings.rotation == kRotation90CW || settings.rotation == kRotation90CCW ||
+        settings.rotation == kRotation180)
+        return Ordinary("the output is rotated");
+    if (Resizes(settings))
+        return Ordinary("the output is resized");
+    if (settings.colourMode == "Monochrome")
+        return Ordinary("the colour mode Monochrome changes the colours");
+    if (settings.resolutionChoice != "Src") {
+        int dpi = -1;
+        try {
+            dpi = ParseWholeNumber(settings.resolutionChoice);
+        } catch (const RenderError&) {
+        }
+        if (dpi < 0 || dpi > kMaxJfifDensity)
+            return Ordinary("the resolution is not a density a JPEG can hold");
+    }
+    return "";
+}
+
+InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings, ViewedMark& mark,
+                               WrittenOutputs* writtenThisRun) {
+    InPlaceOutcome outcome;
+    outcome.notApplied = InPlaceSettingsRefusal(settings);
+    if (!outcome.notApplied.empty())
+        return outcome;
+    std::vector<unsigned char> file;
+    if (!ReadWholeFile(sourcePath, file)) {
+        outcome.notApplied = Ordinary("the source cannot be read");
+        return outcome;
+    }
+    if (file.size() < 3 || file[0] != 0xFF || file[1] != 0xD8 || file[2] != 0xFF) {
+        outcome.notApplied = Ordinary("the source is not a JPEG file");
+        return outcome;
+    }
+    // The checks the ordinary decode makes first: libjpeg would allocate whatever a header claims.
+    ByteReader header(file.data(), file.size());
+    if (CheckSourceHeader(header, kFreeImageJpeg) == HeaderCheck::Refused) {
+        outcome.notApplied = Ordinary("the source is damaged or too large");
+        return outcome;
+    }
+
+    JpegDecompressor in;
+    CoefficientSource source{&in.info, nullptr};
+    StoredOrientation orientation;
+    try {
+        jpeg_mem_src(&in.info, file.data(), static_cast<unsigned long>(file.size()));
+        // APP1 always: its Exif orientation decides where the mark goes; APP2 always: the
+        // colour profile is kept whether or not the other metadata is.
+        jpeg_save_markers(&in.info, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_save_markers(&in.info, JPEG_APP0 + 2, 0xFFFF);
+        if (settings.keepMetadata) {
+            for (const int marker : kKeptMarkers)
+                jpeg_save_markers(&in.info, marker, 0xFFFF);
+        }
+        jpeg_read_header(&in.info, TRUE);
+        if (!PlausiblePictureSize(in.info.image_width, in.info.image_height)) {
+            outcome.notApplied = Ordinary("the source is too large");
+            return outcome;
+        }
+        outcome.notApplied = ColourRefusal(in.info, settings.colourMode);
+        if (!outcome.notApplied.empty())
+            return outcome;
+        source.arrays = jpeg_read_coefficients(&in.info);
+        if (in.error.num_warnings != 0) {
+            outcome.notApplied = Ordinary("libjpeg found damaged data in the source");
+            return outcome;
+        }
+    } catch (const JpegError& error) {
+        outcome.notApplied =
+            Ordinary(std::string("libjpeg cannot read the source's coefficients (") + error.what() + ")");
+        return outcome;
+    }
+    const int storedOrientation = OrientationOf(in.info);
+    if (settings.applyExifOrientation && !settings.keepMetadata && storedOrientation != 1) {
+        outcome.notApplied = Ordinary("the photo must be turned upright, and without its Exif data it cannot say so");
+        return outcome;
+    }
+    // Without "Apply Exif orientation" the ordinary way marks the picture as stored; so does this.
+    orientation.orientation = settings.applyExifOrientation ? storedOrientation : 1;
+    orientation.storedWidth = static_cast<int>(in.info.image_width);
+    orientation.storedHeight = static_cast<int>(in.info.image_height);
+    const TRect bounds = mark.Place(orientation.ViewedWidth(), orientation.ViewedHeight());
+
+    const std::string base = OutputBasePath(sourcePath, settings.outputFolder);
+    const PolicyDecision decision = ApplyExistingFilePolicy(base, ".jpg", settings.existingFilePolicy);
+    if (writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath)) {
+        outcome.handled = true;
+        outcome.output.targetPath = decision.targetPath;
+        outcome.output.OutputSkipped = true;
+        outcome.output.OutputFailed = true;
+        outcome.output.reason = AlreadyWrittenReason(decision.targetPath);
+        return outcome;
+    }
+    if (decision.skip) {
+        outcome.handled = true;
+        outcome.output.targetPath = decision.targetPath;
+        outcome.output.OutputSkipped = true;
+        outcome.output.OutputFailed = true;
+        outcome.output.reason = decision.targetPath + " already exists";
+        return outcome;
+    }
+
+    std::vector<JOCTET> written;
+    try {
+        MarkCoefficients(source, orientation, bounds, mark);
+        // The output is about the source's size; reserving it spares the buffer's regrowth.
+        written = WriteCoefficients(source, settings, file.size() + file.size() / 8);
+    } catch (const JpegError& error) {
+        outcome.notApplied =
+            Ordinary(std::string("libjpeg cannot re-encode the source (") + error.what() + ")");
+        return outcome;
+    }
+    outcome.handled = true;
+    outcome.output.targetPath = decision.targetPath;
+    try {
+        WriteFileSafely(decision.targetPath, written.data(), written.size());
+        if (writtenThisRun != nullptr)
+            writtenThisRun->Record(decision.targetPath);
+    } catch (const RenderError& error) {
+        outcome.output.OutputFailed = true;
+        outcome.output.reason = error.what();
+    }
+    return outcome;
+}
+
+} // namespace tessoly

@@ -1,5 +1,5 @@
 // DecodeSourceImage: one source file into the working image. The format comes from the content
-// alone; the header is checked (HeaderSanity) before FreeImage decodes; every bitmap that could
+// alone (SourceFormat: FreeImage, or libheif for HEIF and AVIF); the header is checked (HeaderSanity) before FreeImage decodes; every bitmap that could
 // fail to be had is had before the first pixel is written, and the pixels then reach 32-bit ARGB,
 // top row first, in one pass (PixelTransfer). So a failure leaves the previous image whole.
 // The window's preview gets the pixels first and SourceBitmap a copy of them; a batch without a
@@ -29,6 +29,7 @@
 #include "imageio/HeaderSanity.h"
 #include "imageio/ImageFacts.h"
 #include "imageio/PixelTransfer.h"
+#include "imageio/SourceFormat.h"
 
 namespace tessoly {
 namespace {
@@ -117,12 +118,13 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
         image.SourceFormat = FIF_UNKNOWN;
         return false;
     }
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    const int format = DetectSourceFormat(path);
     image.SourceFormat = format;
     if (format == FIF_UNKNOWN || !SourceHeaderIsPlausible(path, format))
         return false;
 
-    LibraryImage decoded(FreeImage_Load(format, path.c_str(), 0));
+    SourceLoadInfo loadInfo;
+    LibraryImage decoded(LoadSourceBitmap(format, path, loadInfo));
     if (!decoded.dib || !FreeImage_HasPixels(decoded.dib))
         return false;
     const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
@@ -165,6 +167,8 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
             TakePixels(image.SourceBitmap, std::move(freshSource));
         image.CurrentImagePath = std::move(currentPath);
         image.SourceBitsPerPixel = static_cast<int>(FreeImage_GetBPP(decoded.dib));
+        image.SourceOrientation = loadInfo.storedOrientation;
+        image.OrientationApplied = loadInfo.orientationApplied;
         image.SourceImage = decoded.release();
         return true;
     } catch (const std::exception&) {

@@ -228,6 +228,12 @@ public:
     TSpinEdit* sDecimalSpinEditWidth = nullptr;
     TSpinEdit* sDecimalSpinEditHeight = nullptr;
     QCheckBox* sCheckBoxProportional = nullptr;
+    //! Opens the encoder options: JPEG chroma subsampling and progressive, lossless WebP.
+    QToolButton* sToolButtonEncoderOptions = nullptr;
+    //! Exclusive JPEG chroma subsampling choices 4:2:0 (default), 4:2:2, 4:4:4.
+    std::array<QAction*, 3> sActionJPEGSubsampling{};
+    QAction* sActionJPEGProgressive = nullptr;
+    QAction* sActionWebPLossless = nullptr;
     QToolButton* ImageClearOutput = nullptr;
     QLineEdit* sDirectoryEditOutput = nullptr;
     QToolButton* sSpeedButtonOpenFolder = nullptr;
@@ -296,6 +302,7 @@ private:
     void BuildTextTab();
     void BuildImageTab();
     void BuildSettingsTab();
+    void BuildEncoderOptions(QWidget* page);
     void ConnectHandlers();
     void ConnectListSelection();
     void SetTabIcon(int tab, int icon);

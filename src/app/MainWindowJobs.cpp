@@ -78,6 +78,7 @@ std::vector<QWidget*> TImageListSide::BusyControls() {
             f.sDecimalSpinEditWidth,
             f.sDecimalSpinEditHeight,
             f.sCheckBoxProportional,
+            f.sToolButtonEncoderOptions,
             f.ImageClearOutput,
             f.sDirectoryEditOutput,
             f.sSpeedButtonOpenFolder,

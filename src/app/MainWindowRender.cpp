@@ -163,6 +163,12 @@ OutputSettings TMainForm::ReadOutputSettings() const {
     s.colourMode = sComboBoxColor->currentText().toStdString();
     s.jpegQuality = sTrackBarJPEGQuality->value();
     s.keepMetadata = sCheckBoxExif->isChecked();
+    for (const QAction* action : sActionJPEGSubsampling) {
+        if (action->isChecked())
+            s.jpegSubsampling = action->data().toString().toStdString();
+    }
+    s.jpegProgressive = sActionJPEGProgressive->isChecked();
+    s.webpLossless = sActionWebPLossless->isChecked();
     s.rotation = sComboBoxRotate->currentText().toStdString();
     s.resize = sCheckBoxResizeImage->isChecked();
     s.widthText = sDecimalSpinEditWidth->Text().toStdString();

@@ -1,6 +1,7 @@
 // The three tabs of the page control: the text watermark, the image watermark and the output
 // settings with the Start button. Controls keep the original pixel places inside their groups.
 
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -260,7 +262,8 @@ void TMainForm::BuildSettingsTab() {
     sComboBoxImageFormat = Combo(output, "sComboBoxImageFormat", QRect(46, 16, 88, 21),
                                  {QStringLiteral("Unchanged"), QStringLiteral("BMP"), QStringLiteral("GIF"),
                                   QStringLiteral("JPEG"), QStringLiteral("JPEG-2000"), QStringLiteral("PNG"),
-                                  QStringLiteral("TIFF"), QStringLiteral("TGA")},
+                                  QStringLiteral("TIFF"), QStringLiteral("TGA"), QStringLiteral("WebP"),
+                                  QStringLiteral("AVIF")},
                                  QStringLiteral("Unchanged"));
     Label(output, QStringLiteral("Resolution:"), 140, 20);
     sComboBoxResolution =
@@ -298,6 +301,8 @@ void TMainForm::BuildSettingsTab() {
     sCheckBoxProportional = Check(output, "sCheckBoxProportional", QStringLiteral("Proportional"),
                                   QRect(292, 73, 104, 18), true, QStringLiteral("Maintain aspect ratio"));
     sCheckBoxProportional->setEnabled(false);
+
+    BuildEncoderOptions(page);
 
     QGroupBox* folder =
         Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 100, 310, 66));
@@ -343,6 +348,38 @@ void TMainForm::BuildSettingsTab() {
     sBitBtnStart->setFont(startFont);
     sBitBtnStart->setIcon(StartButtonIcon(0));
     sBitBtnStart->setIconSize(QSize(24, 24));
+}
+
+void TMainForm::BuildEncoderOptions(QWidget* page) {
+    // The tab has no free row, so the options of single formats sit in a menu above Start.
+    sToolButtonEncoderOptions = new QToolButton(page);
+    sToolButtonEncoderOptions->setObjectName(QStringLiteral("sToolButtonEncoderOptions"));
+    sToolButtonEncoderOptions->setGeometry(318, 100, 84, 18);
+    sToolButtonEncoderOptions->setText(QStringLiteral("Encoding"));
+    sToolButtonEncoderOptions->setToolTip(QStringLiteral("JPEG chroma subsampling and progressive, lossless WebP"));
+    sToolButtonEncoderOptions->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(sToolButtonEncoderOptions);
+    menu->setObjectName(QStringLiteral("sMenuEncoderOptions"));
+    auto* subsampling = new QActionGroup(menu);
+    const char* texts[] = {kSubsampling420, kSubsampling422, kSubsampling444};
+    const char* names[] = {"sActionJPEGSubsampling420", "sActionJPEGSubsampling422", "sActionJPEGSubsampling444"};
+    for (std::size_t i = 0; i < sActionJPEGSubsampling.size(); ++i) {
+        QAction* action = menu->addAction(QStringLiteral("JPEG chroma %1").arg(QLatin1String(texts[i])));
+        action->setObjectName(QLatin1String(names[i]));
+        action->setData(QLatin1String(texts[i]));
+        action->setCheckable(true);
+        subsampling->addAction(action);
+        sActionJPEGSubsampling[i] = action;
+    }
+    sActionJPEGSubsampling[0]->setChecked(true);
+    menu->addSeparator();
+    sActionJPEGProgressive = menu->addAction(QStringLiteral("Progressive JPEG"));
+    sActionJPEGProgressive->setObjectName(QStringLiteral("sActionJPEGProgressive"));
+    sActionJPEGProgressive->setCheckable(true);
+    sActionWebPLossless = menu->addAction(QStringLiteral("Lossless WebP"));
+    sActionWebPLossless->setObjectName(QStringLiteral("sActionWebPLossless"));
+    sActionWebPLossless->setCheckable(true);
+    sToolButtonEncoderOptions->setMenu(menu);
 }
 
 } // namespace tessoly

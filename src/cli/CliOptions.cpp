@@ -117,6 +117,10 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          }},
         {"--jpeg-quality", [](CliOptions& o, const std::string& n,
                               const std::string& v) { o.output.jpegQuality = WholeNumber(n, v, 1, 100); }},
+        {"--jpeg-subsampling",
+         [](CliOptions& o, const std::string& n, const std::string& v) {
+             o.output.jpegSubsampling = OneOf(n, v, {kSubsampling420, kSubsampling422, kSubsampling444});
+         }},
         {"--rotation",
          [](CliOptions& o, const std::string& n, const std::string& v) {
              o.output.rotation = OneOf(n, v, {kRotationNone, kRotation90CW, kRotation90CCW, kRotation180});
@@ -153,6 +157,10 @@ const std::map<std::string, SwitchHandler>& SwitchOptions() {
         {"--no-transparent-edges", [](CliOptions& o) { o.watermark.transparentEdges = false; }},
         {"--keep-metadata", [](CliOptions& o) { o.output.keepMetadata = true; }},
         {"--no-keep-metadata", [](CliOptions& o) { o.output.keepMetadata = false; }},
+        {"--jpeg-progressive", [](CliOptions& o) { o.output.jpegProgressive = true; }},
+        {"--no-jpeg-progressive", [](CliOptions& o) { o.output.jpegProgressive = false; }},
+        {"--webp-lossless", [](CliOptions& o) { o.output.webpLossless = true; }},
+        {"--no-webp-lossless", [](CliOptions& o) { o.output.webpLossless = false; }},
         {"--resize", [](CliOptions& o) { o.output.resize = true; }},
         {"--no-resize", [](CliOptions& o) { o.output.resize = false; }},
         {"--proportional", [](CliOptions& o) { o.output.proportional = true; }},
@@ -236,11 +244,16 @@ Watermark:
   --image-rotation 0..4          quarter turns: 0 = -180, 2 = none, 4 = 180 degrees (default 2)
 
 Output:
-  --format NAME                  Unchanged (default), BMP, GIF, JPEG, JPEG-2000, PNG, TIFF, TGA;
-                                 any other text writes JPEG
+  --format NAME                  Unchanged (default), BMP, GIF, JPEG, JPEG-2000, PNG, TIFF, TGA,
+                                 WebP, AVIF; any other text writes JPEG
   --resolution DPI|Src           (default Src: as the source)
   --colour-mode RGB|Greyscale|Monochrome   (default RGB)
-  --jpeg-quality 1..100          (default 80; also sets the JPEG-2000 rate)
+  --jpeg-quality 1..100          (default 80; also the JPEG-2000 rate and the WebP and AVIF
+                                 quality)
+  --jpeg-subsampling 4:2:0|4:2:2|4:4:4     JPEG chroma subsampling (default 4:2:0; 4:4:4
+                                 keeps sharp coloured text sharp)
+  --jpeg-progressive, --no-jpeg-progressive   progressive JPEG (default off)
+  --webp-lossless, --no-webp-lossless         lossless WebP (default off)
   --keep-metadata, --no-keep-metadata   copy Exif, IPTC and resolution (default on)
   --rotation TEXT                "None" (default), "90° CW", "90° CCW", "180°"
   --resize, --no-resize          (default off)

@@ -226,7 +226,7 @@ ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImag
         Advance(out, FreeImage_ConvertTo24Bits(out.image.get()), "Not enough memory for the 24-bit image");
     }
     out.format =
-        SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
+        SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings);
     if (out.image && out.format.quantize) {
         Advance(out, FreeImage_ColorQuantize(out.image.get(), FIQ_WUQUANT),
                 "The image could not be reduced to 256 colours");

@@ -5,14 +5,19 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "imageio/OutputSettings.h"
 
 namespace tessoly {
 
 //! One row of the format table.
 struct OutputFormat {
-    //! FreeImage format code (FREE_IMAGE_FORMAT).
+    //! FreeImage format code (FREE_IMAGE_FORMAT), or kFormatAvif for libheif's AVIF encoder.
     int code = 2;
-    //! Flags handed to the encoder: the JPEG quality, the JPEG-2000 rate, or 0.
+    //! Flags handed to the encoder: the JPEG quality with its subsampling, progressive and
+    //! optimised-table flags, the JPEG-2000 rate, the WebP quality or lossless flag, the AVIF
+    //! quality, or 0.
     int flags = 0;
     //! Extension with its dot, such as ".jpg".
     const char* extension = ".jpg";
@@ -20,11 +25,20 @@ struct OutputFormat {
     bool quantize = false;
 };
 
-//! The format name for "Unchanged": "BMP", "JPEG", "PNG", "TGA", "TIFF", "GIF", "JPEG-2000", or
-//! "" for any other source format (PCX, PSD, unknown), which then writes JPEG.
+//! The names the format list offers after "Unchanged", in list order.
+const std::vector<std::string>& OutputFormatNames();
+//! The format name for "Unchanged": "BMP", "JPEG", "PNG", "TGA", "TIFF", "GIF", "JPEG-2000",
+//! "WebP", "AVIF", or "" for any other source format (PCX, PSD, HEIF, unknown), which then writes
+//! JPEG.
 std::string FormatNameForSource(int sourceFormat);
-//! The row for a format name, exact and case-sensitive; anything unknown is JPEG.
+//! The row for a format name, exact and case-sensitive; anything unknown is JPEG. The encoder
+//! options (JPEG subsampling and progressive, WebP lossless) come from settings.
+OutputFormat SelectOutputFormat(const std::string& formatName, const OutputSettings& settings);
+//! The same with the default encoder options and the given quality.
 OutputFormat SelectOutputFormat(const std::string& formatName, int jpegQuality);
+//! The JPEG encoder flags: quality, chroma subsampling, progressive, and optimised Huffman
+//! tables always (smaller files, the same pixels).
+int JpegSaveFlags(const OutputSettings& settings);
 //! The format name a format choice stands for: from the source for exactly "Unchanged",
 //! otherwise the choice trimmed of surrounding blanks.
 std::string FormatNameForChoice(const std::string& formatChoice, int sourceFormat);

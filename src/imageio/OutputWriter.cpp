@@ -1,9 +1,13 @@
 #include "imageio/OutputWriter.h"
 
+#include <cstdint>
 #include <new>
+#include <vector>
 
+#include "imageio/HeifCodec.h"
 #include "imageio/OutputConversion.h"
 #include "imageio/SafeFileWrite.h"
+#include "imageio/SourceFormat.h"
 #include "render/RenderError.h"
 
 namespace tessoly {
@@ -11,6 +15,14 @@ namespace tessoly {
 namespace {
 
 void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath) {
+    if (format.code == kFormatAvif) {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        if (!EncodeAvif(image, format.flags, bytes, error))
+            throw RenderError("The image could not be encoded for " + targetPath + " (" + error + ")");
+        WriteFileSafely(targetPath, bytes.data(), bytes.size());
+        return;
+    }
     // FreeImage_Save reports success on a full disk for some formats and leaves a truncated file;
     // encoding to memory first lets every byte of the real write be checked.
     FreeImageMemoryPtr memory(FreeImage_OpenMemory(nullptr, 0));

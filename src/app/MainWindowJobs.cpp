@@ -2,6 +2,7 @@
 // stopping the jobs, and the window steps each job hands to the user-interface thread.
 
 #include <algorithm>
+#include <utility>
 
 #include <QAction>
 #include <QCheckBox>
@@ -310,6 +311,8 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
 
 void TImageListSide::SetItemStatus(int row, ItemStatus status) {
     model_->SetStatus(row, status);
+    // The job sets InProgress before it processes a row and the outcome right after.
+    model_->SetNotice(row, status == ItemStatus::InProgress ? QString() : std::exchange(lastNotice_, QString()));
 }
 
 void TImageListSide::RevealItem(int row) {
@@ -328,6 +331,7 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     f.LastOutput = OutputOutcome{};
     f.LoadPreviewImage(source);
     const OutputOutcome& output = f.LastOutput;
+    lastNotice_ = QString::fromStdString(output.notice);
     if (output.OutputSkipped) {
         return ItemStatus::Skipped;
     }

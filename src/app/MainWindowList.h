@@ -122,6 +122,8 @@ private:
     std::shared_ptr<HandOffGate> gate_;
     QPointer<TReadingImagesProcess> readingJob_;
     QPointer<TWatermarkProcess> batchJob_;
+    //! The notice of the image processed last, given to its row with its final status.
+    QString lastNotice_;
     //! The folder the folder chooser opens on: the one chosen last.
     QString lastFolder_;
     //! Busy state: the tab active when the job began, and whether each resize control was enabled.

@@ -20,6 +20,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SpinEdit.h"
+#include "batch/FrameOutput.h"
 #include "preview/PreviewImageWidget.h"
 #include "render/Composer.h"
 #include "render/RenderError.h"
@@ -121,7 +122,7 @@ void TMainForm::RenderPreview() {
     // The output stage reads the composed picture; then the preview takes it over whole instead of
     // copying it, and its old storage becomes the composition target of the next image.
     try {
-        LastOutput = SaveOutputImage(image_, ReadOutputSettings());
+        LastOutput = SaveItemOutput(image_, ReadSettings(), ReadOutputSettings(), font_);
     } catch (...) {
         ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
         preview_->imagePreview->update();

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "batch/FrameOutput.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SourceDecoder.h"
 #include "render/Composer.h"
@@ -72,8 +73,9 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveOutputImage(image, output);
+        const OutputOutcome outcome = SaveItemOutput(image, watermark, output, font);
         result.targetPath = outcome.targetPath;
+        result.notice = outcome.notice;
         if (outcome.OutputSkipped) {
             result.status = ItemStatus::Skipped;
             result.failedStage = PipelineStage::Output;

@@ -26,6 +26,9 @@ struct PipelineResult {
     PipelineStage failedStage = PipelineStage::None;
     //! The error's own text: the path for a file that cannot be decoded.
     std::string reason;
+    //! For a success that left part of the source out (only the first frame of an animation
+    //! written): what, in the user's words; empty otherwise.
+    std::string notice;
 };
 
 struct PipelineOptions {

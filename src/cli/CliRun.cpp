@@ -52,6 +52,8 @@ public:
         }
         if (result.status != ItemStatus::Successful)
             std::fprintf(stderr, "tessoly-cli: %s\n", Reason(result).c_str());
+        else if (!result.notice.empty())
+            std::fprintf(stderr, "tessoly-cli: %s: %s\n", result.sourcePath.c_str(), result.notice.c_str());
         DrawProgress();
     }
 

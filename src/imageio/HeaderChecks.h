@@ -17,6 +17,8 @@ HeaderCheck CheckJpeg(ByteReader& r);
 HeaderCheck CheckPng(ByteReader& r);
 HeaderCheck CheckBmp(ByteReader& r);
 HeaderCheck CheckGif(ByteReader& r);
+//! Every frame of a GIF, not only the first: what reading all frames of an animation needs.
+HeaderCheck CheckGifFrames(ByteReader& r);
 HeaderCheck CheckTiff(ByteReader& r);
 HeaderCheck CheckPsd(ByteReader& r);
 HeaderCheck CheckTarga(ByteReader& r);

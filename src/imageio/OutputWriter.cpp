@@ -6,6 +6,7 @@
 
 #include "imageio/HeifCodec.h"
 #include "imageio/OutputConversion.h"
+#include "imageio/OutputPages.h"
 #include "imageio/SafeFileWrite.h"
 #include "imageio/SourceFormat.h"
 #include "render/RenderError.h"
@@ -41,6 +42,49 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
 }
 
 } // namespace
+
+OutputFormat OutputFormatFor(const WorkingImage& image, const OutputSettings& settings) {
+    return SelectOutputFormat(FormatNameForChoice(settings.formatChoice, image.SourceFormat), settings);
+}
+
+bool FormatHoldsFrames(const OutputFormat& format) {
+    return format.code == FIF_GIF || format.code == FIF_TIFF;
+}
+
+OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& settings, int frameCount,
+                               const OutputFrameSupplier& frame, const OutputFrameFinisher& finish) {
+    OutputOutcome outcome;
+    try {
+        const OutputFormat format = OutputFormatFor(image, settings);
+        const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
+        const PolicyDecision decision = ApplyExistingFilePolicy(base, format.extension, settings.existingFilePolicy);
+        outcome.targetPath = decision.targetPath;
+        if (decision.skip) {
+            outcome.OutputSkipped = true;
+            outcome.OutputFailed = true;
+            outcome.reason = decision.targetPath + " already exists";
+            return outcome;
+        }
+        OutputPagesFile pages(format.code);
+        for (int i = 0; i < frameCount; ++i) {
+            const OutputFrame next = frame(i);
+            ConvertedOutput converted =
+                ConvertForOutput(*next.composed, next.metadata, image.SourceFormat, settings);
+            if (!converted.image)
+                throw RenderError(converted.lostReason);
+            finish(i, converted.image.get());
+            pages.Append(converted.image.get());
+        }
+        pages.WriteTo(decision.targetPath, format.flags);
+    } catch (const RenderError& error) {
+        outcome.OutputFailed = true;
+        outcome.reason = error.what();
+    } catch (const std::bad_alloc&) {
+        outcome.OutputFailed = true;
+        outcome.reason = "Not enough memory to write the output image";
+    }
+    return outcome;
+}
 
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
     OutputOutcome outcome;

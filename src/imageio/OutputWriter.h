@@ -3,10 +3,13 @@
 // settings say, chooses the target by the naming rules and the existing-file policy, encodes in
 // memory and replaces the target only when the whole file has reached the disk.
 
+#include <functional>
 #include <string>
 
+#include "imageio/OutputFormat.h"
 #include "imageio/OutputSettings.h"
 #include "imageio/WorkingImage.h"
+#include "render/Bitmap32.h"
 
 namespace tessoly {
 
@@ -20,12 +23,37 @@ struct OutputOutcome {
     std::string targetPath;
     //! For a failure: why, in the user's words.
     std::string reason;
+    //! For a success that left something of the source out (the frames of an animation written
+    //! to a one-picture format): what, in the user's words; empty otherwise.
+    std::string notice;
 };
+
+//! One frame of a multi-frame output: its composed picture and the library image whose metadata
+//! (and resolution) it carries.
+struct OutputFrame {
+    const TBitmap32* composed = nullptr;
+    FIBITMAP* metadata = nullptr;
+};
+//! Supplies frame index (0-based), in order; may throw RenderError.
+using OutputFrameSupplier = std::function<OutputFrame(int index)>;
+//! Sees the converted frame index before it is added (to set its animation tags).
+using OutputFrameFinisher = std::function<void(int index, FIBITMAP* converted)>;
 
 //! Writes the output of image (its ComposedBitmap, with metadata from its SourceImage, the format
 //! of SourceFormat for "Unchanged", named after CurrentImagePath). Never throws for bad settings
 //! or a failed write: those are an OutputFailed outcome with its reason. Thread-safe for distinct
 //! images.
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings);
+
+//! The format row the settings choose for image (its SourceFormat for "Unchanged").
+OutputFormat OutputFormatFor(const WorkingImage& image, const OutputSettings& settings);
+//! Can the format hold several frames or pages (GIF, TIFF)?
+bool FormatHoldsFrames(const OutputFormat& format);
+
+//! Writes frameCount frames as one file of a format that holds frames, each converted as
+//! SaveOutputImage converts its picture, with the name and policy SaveOutputImage would use for
+//! image. The policy is applied before the first frame is asked for. Never throws.
+OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& settings, int frameCount,
+                               const OutputFrameSupplier& frame, const OutputFrameFinisher& finish);
 
 } // namespace tessoly

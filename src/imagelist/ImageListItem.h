@@ -19,6 +19,9 @@ struct ImageListItem {
     QString dimensionsText;
     QString dpiText;
     QString fileSizeText;
+    //! What the last batch run left out of the file (only the first frame written); shown in
+    //! the row's hint under the path. Empty when nothing was left out.
+    QString notice;
 };
 
 } // namespace tessoly

@@ -97,7 +97,7 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
         return background_;
     case Qt::ToolTipRole:
         if (column == ColumnImage) {
-            return item.path;
+            return item.notice.isEmpty() ? item.path : item.path + QStringLiteral("<br>") + item.notice;
         }
         return {};
     default:
@@ -165,6 +165,15 @@ void ImageListModel::SetStatus(int row, ItemStatus status) {
     const QModelIndex cell = index(row, ColumnImage);
     Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
     Q_EMIT ListChanged();
+}
+
+void ImageListModel::SetNotice(int row, const QString& notice) {
+    if (row < 0 || row >= Count()) {
+        return;
+    }
+    items_[static_cast<std::size_t>(row)].notice = notice;
+    const QModelIndex cell = index(row, ColumnImage);
+    Q_EMIT dataChanged(cell, cell, {Qt::ToolTipRole});
 }
 
 void ImageListModel::SetChecked(int row, bool checked) {

@@ -66,6 +66,8 @@ public:
     void Append(const ImageListItem& item);
     //! Out-of-range rows are ignored.
     void SetStatus(int row, ItemStatus status);
+    //! The row's notice, shown in its hint; out-of-range rows are ignored.
+    void SetNotice(int row, const QString& notice);
     void SetChecked(int row, bool checked);
 
     void SelectAll();

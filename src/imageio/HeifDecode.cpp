@@ -15,7 +15,7 @@
 #include "imageio/FreeImageHandle.h"
 #include "imageio/HeaderChecks.h"
 #include "imageio/HeifCodec.h"
-#include "imageio/HeifMetadata.h"
+#include "imageio/LibraryMetadata.h"
 #include "imageio/SourceFormat.h"
 
 namespace tessoly {

@@ -9,7 +9,7 @@
 #include <libheif/heif.h>
 
 #include "imageio/HeifCodec.h"
-#include "imageio/HeifMetadata.h"
+#include "imageio/LibraryMetadata.h"
 
 namespace tessoly {
 

@@ -9,6 +9,7 @@
 #include "imageio/OutputPages.h"
 #include "imageio/SafeFileWrite.h"
 #include "imageio/SourceFormat.h"
+#include "imageio/WebpEncode.h"
 #include "render/RenderError.h"
 
 namespace tessoly {
@@ -16,10 +17,13 @@ namespace tessoly {
 namespace {
 
 void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath) {
-    if (format.code == kFormatAvif) {
+    if (format.code == kFormatAvif || format.code == FIF_WEBP) {
         std::vector<std::uint8_t> bytes;
         std::string error;
-        if (!EncodeAvif(image, format.flags, bytes, error))
+        const bool encoded = format.code == kFormatAvif
+                                 ? EncodeAvif(image, format.flags, bytes, error)
+                                 : EncodeWebp(image, format.flags & 0x7F, (format.flags & WEBP_LOSSLESS) != 0, bytes, error);
+        if (!encoded)
             throw RenderError("The image could not be encoded for " + targetPath + " (" + error + ")");
         WriteFileSafely(targetPath, bytes.data(), bytes.size());
         return;

@@ -1,4 +1,4 @@
-#include "imageio/HeifMetadata.h"
+#include "imageio/LibraryMetadata.h"
 
 #include <cstring>
 #include <mutex>

@@ -1,5 +1,5 @@
 #pragma once
-// Metadata between libheif's blocks and FreeImage's models, for the HEIF seam only. FreeImage has
+// Metadata between the raw blocks of libheif and libwebp and FreeImage's models. FreeImage has
 // no public parser for a bare Exif block, so the block is parsed by its own JPEG loader: it is
 // spliced as an APP1 segment into a tiny JPEG that is then read without pixels, and the models
 // that read fills are cloned onto the decoded image, exactly as a JPEG source would carry them.

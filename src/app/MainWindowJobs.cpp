@@ -310,9 +310,9 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
 }
 
 void TImageListSide::SetItemStatus(int row, ItemStatus status) {
-    model_->SetStatus(row, status);
-    // The job sets InProgress before it processes a row and the outcome right after.
-    model_->SetNotice(row, status == ItemStatus::InProgress ? QString() : std::exchange(lastNotice_, QString()));
+    // A row that was not written, or written with part of its source left out, says why in its hint.
+    const bool finished = status != ItemStatus::InProgress && status != ItemStatus::Waiting;
+    model_->SetStatus(row, status, finished ? pendingReason_ : QString());
 }
 
 void TImageListSide::RevealItem(int row) {
@@ -329,9 +329,14 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     const std::string source = path.toStdString();
     f.Image().CurrentImagePath = source;
     f.LastOutput = OutputOutcome{};
+    f.LastLoadError.clear();
     f.LoadPreviewImage(source);
     const OutputOutcome& output = f.LastOutput;
-    lastNotice_ = QString::fromStdString(output.notice);
+    // The box of an undecodable file names only its path, which the hint shows already.
+    pendingReason_ = !output.reason.empty()    ? QString::fromStdString(output.reason)
+                     : !output.notice.empty()  ? QString::fromStdString(output.notice)
+                     : f.LastLoadError == path ? QString()
+                                               : f.LastLoadError;
     if (output.OutputSkipped) {
         return ItemStatus::Skipped;
     }

@@ -119,11 +119,11 @@ private:
 
     TMainForm& form_;
     ImageListModel* model_ = nullptr;
+    //! Why the image just processed was not written, for its row's hint when its status is set.
+    QString pendingReason_;
     std::shared_ptr<HandOffGate> gate_;
     QPointer<TReadingImagesProcess> readingJob_;
     QPointer<TWatermarkProcess> batchJob_;
-    //! The notice of the image processed last, given to its row with its final status.
-    QString lastNotice_;
     //! The folder the folder chooser opens on: the one chosen last.
     QString lastFolder_;
     //! Busy state: the tab active when the job began, and whether each resize control was enabled.

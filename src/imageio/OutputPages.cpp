@@ -7,7 +7,7 @@
 
 #include <FreeImage.h>
 
-#include "imageio/FreeImageHandle.h"
+#include "imageio/MemoryOutputStream.h"
 #include "imageio/SafeFileWrite.h"
 #include "render/RenderError.h"
 
@@ -49,16 +49,13 @@ void OutputPagesFile::Append(FIBITMAP* page) {
 }
 
 void OutputPagesFile::WriteTo(const std::string& targetPath, int flags) {
-    FreeImageMemoryPtr memory(FreeImage_OpenMemory(nullptr, 0));
-    if (!memory)
-        throw RenderError("Not enough memory to encode " + targetPath);
-    if (!FreeImage_SaveMultiBitmapToMemory(static_cast<FREE_IMAGE_FORMAT>(format_), pages_, memory.get(), flags))
+    // Through the zero-filling memory file, as every output: the same pages give the same bytes.
+    MemoryOutputStream memory;
+    if (!FreeImage_SaveMultiBitmapToHandle(static_cast<FREE_IMAGE_FORMAT>(format_), pages_, memory.IO(),
+                                           memory.Handle(), flags)) {
         throw RenderError("The image could not be encoded for " + targetPath);
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    if (!FreeImage_AcquireMemory(memory.get(), &data, &size))
-        throw RenderError("The image could not be encoded for " + targetPath);
-    WriteFileSafely(targetPath, data, size);
+    }
+    WriteFileSafely(targetPath, memory.Bytes().data(), memory.Bytes().size());
 }
 
 } // namespace tessoly

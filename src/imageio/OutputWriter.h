@@ -26,6 +26,9 @@ struct OutputOutcome {
     //! For a success that left something of the source out (the frames of an animation written
     //! to a one-picture format): what, in the user's words; empty otherwise.
     std::string notice;
+    //! The stage stopped on an error in the settings (a resolution or size that is not a number)
+    //! rather than on the write; the window shows such an error in its error box.
+    bool errorRaised = false;
 };
 
 //! One frame of a multi-frame output: its composed picture and the library image whose metadata

@@ -97,7 +97,7 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
         return background_;
     case Qt::ToolTipRole:
         if (column == ColumnImage) {
-            return item.notice.isEmpty() ? item.path : item.path + QStringLiteral("<br>") + item.notice;
+            return item.reason.isEmpty() ? item.path : item.path + QLatin1Char('\n') + item.reason;
         }
         return {};
     default:
@@ -157,23 +157,16 @@ void ImageListModel::Append(const ImageListItem& item) {
     Q_EMIT ListChanged();
 }
 
-void ImageListModel::SetStatus(int row, ItemStatus status) {
+void ImageListModel::SetStatus(int row, ItemStatus status, const QString& reason) {
     if (row < 0 || row >= Count()) {
         return;
     }
-    items_[static_cast<std::size_t>(row)].status = status;
+    ImageListItem& item = items_[static_cast<std::size_t>(row)];
+    item.status = status;
+    item.reason = reason;
     const QModelIndex cell = index(row, ColumnImage);
-    Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
+    Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole, Qt::ToolTipRole});
     Q_EMIT ListChanged();
-}
-
-void ImageListModel::SetNotice(int row, const QString& notice) {
-    if (row < 0 || row >= Count()) {
-        return;
-    }
-    items_[static_cast<std::size_t>(row)].notice = notice;
-    const QModelIndex cell = index(row, ColumnImage);
-    Q_EMIT dataChanged(cell, cell, {Qt::ToolTipRole});
 }
 
 void ImageListModel::SetChecked(int row, bool checked) {

@@ -154,6 +154,29 @@ void PackRow(const TColor32* src, BYTE* dst, int width) {
     PackRowScalar(src, dst, 0, width);
 }
 
+//! A greyscale source written in colour mode "RGB" stays one channel where the format holds 8-bit
+//! grey, as long as the mark added no colour: every composed pixel is still grey.
+bool KeepsOneGreyChannel(const TBitmap32& composed, FIBITMAP* sourceImage, const OutputSettings& settings,
+                         const OutputFormat& format) {
+    if (settings.colourMode != "RGB" || sourceImage == nullptr || FreeImage_GetBPP(sourceImage) != 8 ||
+        FreeImage_GetImageType(sourceImage) != FIT_BITMAP || FreeImage_GetColorType(sourceImage) != FIC_MINISBLACK) {
+        return false;
+    }
+    if (format.code != FIF_JPEG && format.code != FIF_PNG && format.code != FIF_TIFF && format.code != FIF_BMP &&
+        format.code != FIF_TARGA) {
+        return false;
+    }
+    for (int y = 0; y < composed.Height(); ++y) {
+        const TColor32* row = composed.ScanLine(y);
+        for (int x = 0; x < composed.Width(); ++x) {
+            const TColor32 c = row[x];
+            if (((c >> 16) & 0xFF) != ((c >> 8) & 0xFF) || ((c >> 8) & 0xFF) != (c & 0xFF))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool allowVector) {
@@ -227,6 +250,9 @@ ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImag
     }
     out.format =
         SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings);
+    if (out.image && KeepsOneGreyChannel(composed, sourceImage, settings, out.format)) {
+        Advance(out, FreeImage_ConvertToGreyscale(out.image.get()), "Not enough memory for the greyscale image");
+    }
     if (out.image && out.format.quantize) {
         Advance(out, FreeImage_ColorQuantize(out.image.get(), FIQ_WUQUANT),
                 "The image could not be reduced to 256 colours");

@@ -1,7 +1,8 @@
 #pragma once
 // The conversion half of the output stage: the composed picture becomes a library image, then
 // metadata, resolution, colour mode, rotation, resizing, the reduction to 24 bits and the
-// format's own step are applied in this fixed order.
+// format's own step are applied in this fixed order. A greyscale source written in colour mode
+// "RGB" to a format that holds 8-bit grey becomes one channel again when the mark added no colour.
 //
 // Invariants: every step hands its metadata and resolution on to the image it makes, so what the
 // metadata and resolution steps set reaches the file; a step that yields no image (a resize to

@@ -106,3 +106,42 @@ TEST_F(ModernFormats, HeicSourceWrittenAsJpegAndAvifUnchanged) {
 
 } // namespace
 } // namespace tessoly
+
+namespace tessoly {
+namespace {
+
+TEST_F(ModernFormats, AGreySourceStaysOneChannelUnlessTheMarkHasColour) {
+    FreeImagePtr grey(FreeImage_Allocate(400, 300, 8));
+    RGBQUAD* palette = FreeImage_GetPalette(grey.get());
+    for (int i = 0; i < 256; ++i)
+        palette[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+    for (unsigned y = 0; y < 300; ++y)
+        std::fill_n(FreeImage_GetScanLine(grey.get(), int(y)), 400, BYTE(y % 200));
+    ASSERT_TRUE(FreeImage_Save(FIF_JPEG, grey.get(), dir.file("g.jpg").c_str(), 90));
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, grey.get(), dir.file("h.png").c_str(), 0));
+    struct Case {
+        const char* source;
+        TColor32 textColour;
+        const char* format;
+        unsigned bpp;
+    };
+    const Case cases[] = {
+        {"g.jpg", 0xFFFFFFFF, "Unchanged", 8}, {"h.png", 0xFFFFFFFF, "TIFF", 8},
+        {"h.png", 0xFFFFFFFF, "WebP", 24},     {"g.jpg", 0xFFE02020, "Unchanged", 24},
+    };
+    output.existingFilePolicy = ExistingFilePolicy::Overwrite;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.source) + " " + c.format);
+        watermark.textColour = c.textColour;
+        output.formatChoice = c.format;
+        const PipelineResult result = ProcessImage(dir.file(c.source), watermark, output, image, font);
+        ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
+        const FREE_IMAGE_FORMAT written = FreeImage_GetFileType(result.targetPath.c_str(), 0);
+        const FreeImagePtr back(FreeImage_Load(written, result.targetPath.c_str(), 0));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(FreeImage_GetBPP(back.get()), c.bpp);
+    }
+}
+
+} // namespace
+} // namespace tessoly

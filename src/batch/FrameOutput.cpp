@@ -1,7 +1,11 @@
 #include "batch/FrameOutput.h"
 
+#include <exception>
+#include <utility>
+
 #include <FreeImage.h>
 
+#include "imageio/DeepCompose.h"
 #include "imageio/ImageFacts.h"
 #include "imageio/PixelTransfer.h"
 #include "imageio/SourcePages.h"
@@ -27,12 +31,38 @@ void TransferFrame(FIBITMAP* page, bool keepAlpha, TBitmap32& out) {
     TransferLibraryPixels(from, out, keepAlpha);
 }
 
+//! A 16-bit source written deep: the mark composed over black and over white tells its coverage
+//! apart from the picture (ComposeDeepPicture). Only 16-bit sources pay for the two compositions.
+OutputOutcome SaveDeepOutput(const WorkingImage& image, const WatermarkSettings& watermark,
+                             const OutputSettings& output, TTrueTypeFont& font) {
+    const int width = image.ComposedBitmap.Width(), height = image.ComposedBitmap.Height();
+    TBitmap32 black, white, overBlack, overWhite;
+    try {
+        black.SetSize(width, height);
+        white.SetSize(width, height);
+        black.Clear(0xFF000000u);
+        white.Clear(0xFFFFFFFFu);
+        ComposeOptions compose;
+        compose.batchRunning = true;
+        ComposeWatermark(watermark, black, overBlack, font, compose);
+        ComposeWatermark(watermark, white, overWhite, font, compose);
+    } catch (const std::exception&) {
+        return SaveOutputImage(image, output); // no room for the deep route: the 8-bit one
+    }
+    FreeImagePtr deep = ComposeDeepPicture(image.SourceImage, overBlack, overWhite);
+    if (!deep)
+        return SaveOutputImage(image, output);
+    return SaveOutputDeep(image, output, std::move(deep));
+}
+
 } // namespace
 
 OutputOutcome SaveItemOutput(const WorkingImage& image, const WatermarkSettings& watermark,
                              const OutputSettings& output, TTrueTypeFont& font) {
     SourcePages pages(image.CurrentImagePath, image.SourceFormat);
     const int count = pages.Count();
+    if (count <= 1 && OutputKeepsDepth(image, output))
+        return SaveDeepOutput(image, watermark, output, font);
     if (count <= 1)
         return SaveOutputImage(image, output);
     const OutputFormat format = OutputFormatFor(image, output);

@@ -2,7 +2,8 @@
 // The output stage of one item, frames included: an animated GIF or a multi-page TIFF written as
 // GIF or TIFF has the mark composed on every frame (timing, loop count and disposal kept); written
 // to a one-picture format, its first frame is written and the outcome says so in its notice.
-// Everything else is SaveOutputImage. Shared by the window's batch and ProcessImage.
+// A 16-bit-per-channel source written as PNG or TIFF in colour mode "RGB" stays 16-bit, the
+// mark composed onto its deep pixels (ComposeDeepPicture). Everything else is SaveOutputImage. Shared by the window's batch and ProcessImage.
 
 #include "imageio/OutputWriter.h"
 #include "render/TrueTypeFont.h"

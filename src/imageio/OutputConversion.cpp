@@ -260,4 +260,25 @@ ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImag
     return out;
 }
 
+ConvertedOutput ConvertDeepForOutput(FreeImagePtr deep, FIBITMAP* sourceImage, int sourceFormat,
+                                     const OutputSettings& settings) {
+    ConvertedOutput out;
+    out.image = std::move(deep);
+    out.format = SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings);
+    if (!out.image) {
+        out.lostReason = "Not enough memory for the output image";
+        return out;
+    }
+    // As the intermediate image: no resolution of its own before the source's is copied.
+    FreeImage_SetDotsPerMeterX(out.image.get(), 0);
+    FreeImage_SetDotsPerMeterY(out.image.get(), 0);
+    if (settings.keepMetadata && sourceImage != nullptr)
+        FreeImage_CloneMetadata(out.image.get(), sourceImage);
+    ApplyResolution(out.image.get(), settings.resolutionChoice);
+    ApplyRotation(out, settings.rotation);
+    if (out.image)
+        ApplyResize(out, settings);
+    return out;
+}
+
 } // namespace tessoly

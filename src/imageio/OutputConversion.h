@@ -49,4 +49,9 @@ void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool al
 ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImage, int sourceFormat,
                                  const OutputSettings& settings, int intermediateBits = 24);
 
+//! The steps for a 16-bit picture that stays deep (colour mode "RGB", written as PNG or TIFF):
+//! metadata, resolution, rotation and resizing on deep itself, no reduction to 24 bits.
+ConvertedOutput ConvertDeepForOutput(FreeImagePtr deep, FIBITMAP* sourceImage, int sourceFormat,
+                                     const OutputSettings& settings);
+
 } // namespace tessoly

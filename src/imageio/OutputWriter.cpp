@@ -6,6 +6,7 @@
 
 #include "imageio/HeifCodec.h"
 #include "imageio/MemoryOutputStream.h"
+#include "imageio/DeepCompose.h"
 #include "imageio/OutputConversion.h"
 #include "imageio/OutputPages.h"
 #include "imageio/SafeFileWrite.h"
@@ -84,13 +85,16 @@ OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& 
     return outcome;
 }
 
-OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
+namespace {
+
+//! The output stage around one conversion: policy, then encoding and the safe write.
+template <typename Convert>
+OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& settings, Convert convert) {
     OutputOutcome outcome;
     try {
         ConvertedOutput converted;
         try {
-            converted =
-                ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+            converted = convert();
         } catch (const RenderError&) {
             outcome.errorRaised = true;
             throw;
@@ -116,6 +120,27 @@ OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& s
         outcome.reason = "Not enough memory to write the output image";
     }
     return outcome;
+}
+
+} // namespace
+
+OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
+    return SaveConverted(image, settings, [&] {
+        return ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+    });
+}
+
+OutputOutcome SaveOutputDeep(const WorkingImage& image, const OutputSettings& settings, FreeImagePtr deep) {
+    return SaveConverted(image, settings, [&] {
+        return ConvertDeepForOutput(std::move(deep), image.SourceImage, image.SourceFormat, settings);
+    });
+}
+
+bool OutputKeepsDepth(const WorkingImage& image, const OutputSettings& settings) {
+    if (!IsDeepPicture(image.SourceImage) || settings.colourMode != "RGB")
+        return false;
+    const OutputFormat format = OutputFormatFor(image, settings);
+    return format.code == FIF_PNG || format.code == FIF_TIFF;
 }
 
 } // namespace tessoly

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "imageio/FreeImageHandle.h"
 #include "imageio/OutputFormat.h"
 #include "imageio/OutputSettings.h"
 #include "imageio/WorkingImage.h"
@@ -47,6 +48,12 @@ using OutputFrameFinisher = std::function<void(int index, FIBITMAP* converted)>;
 //! or a failed write: those are an OutputFailed outcome with its reason. Thread-safe for distinct
 //! images.
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings);
+
+//! SaveOutputImage for a 16-bit picture kept deep: deep (ComposeDeepPicture's result) is
+//! written instead of the composed bitmap, through ConvertDeepForOutput.
+OutputOutcome SaveOutputDeep(const WorkingImage& image, const OutputSettings& settings, FreeImagePtr deep);
+//! Does a 16-bit source stay 16-bit under these settings: colour mode "RGB", written as PNG or TIFF?
+bool OutputKeepsDepth(const WorkingImage& image, const OutputSettings& settings);
 
 //! The format row the settings choose for image (its SourceFormat for "Unchanged").
 OutputFormat OutputFormatFor(const WorkingImage& image, const OutputSettings& settings);

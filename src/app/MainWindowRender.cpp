@@ -98,6 +98,10 @@ bool TMainForm::GuideLinesShown() const {
     return Showguidelines->isChecked();
 }
 
+bool TMainForm::ApplyExifOrientation() const {
+    return sCheckBoxAutoOrient->isChecked();
+}
+
 void TMainForm::RenderPreview() {
     if (image_.SourceBitmap.Width() == 0)
         return;
@@ -122,7 +126,7 @@ void TMainForm::RenderPreview() {
     // The output stage reads the composed picture; then the preview takes it over whole instead of
     // copying it, and its old storage becomes the composition target of the next image.
     try {
-        LastOutput = SaveItemOutput(image_, ReadSettings(), ReadOutputSettings(), font_);
+        LastOutput = SaveItemOutput(image_, ReadSettings(), ReadOutputSettings(), font_, &BatchOutputs);
     } catch (...) {
         ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
         preview_->imagePreview->update();
@@ -174,6 +178,7 @@ OutputSettings TMainForm::ReadOutputSettings() const {
     }
     s.jpegProgressive = sActionJPEGProgressive->isChecked();
     s.webpLossless = sActionWebPLossless->isChecked();
+    s.applyExifOrientation = sCheckBoxAutoOrient->isChecked();
     s.rotation = sComboBoxRotate->currentText().toStdString();
     s.resize = sCheckBoxResizeImage->isChecked();
     s.widthText = sDecimalSpinEditWidth->Text().toStdString();

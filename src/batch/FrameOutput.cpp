@@ -34,7 +34,7 @@ void TransferFrame(FIBITMAP* page, bool keepAlpha, TBitmap32& out) {
 //! A 16-bit source written deep: the mark composed over black and over white tells its coverage
 //! apart from the picture (ComposeDeepPicture). Only 16-bit sources pay for the two compositions.
 OutputOutcome SaveDeepOutput(const WorkingImage& image, const WatermarkSettings& watermark,
-                             const OutputSettings& output, TTrueTypeFont& font) {
+                             const OutputSettings& output, TTrueTypeFont& font, WrittenOutputs* written) {
     const int width = image.ComposedBitmap.Width(), height = image.ComposedBitmap.Height();
     TBitmap32 black, white, overBlack, overWhite;
     try {
@@ -47,27 +47,27 @@ OutputOutcome SaveDeepOutput(const WorkingImage& image, const WatermarkSettings&
         ComposeWatermark(watermark, black, overBlack, font, compose);
         ComposeWatermark(watermark, white, overWhite, font, compose);
     } catch (const std::exception&) {
-        return SaveOutputImage(image, output); // no room for the deep route: the 8-bit one
+        return SaveOutputImage(image, output, written); // no room for the deep route: the 8-bit one
     }
     FreeImagePtr deep = ComposeDeepPicture(image.SourceImage, overBlack, overWhite);
     if (!deep)
-        return SaveOutputImage(image, output);
-    return SaveOutputDeep(image, output, std::move(deep));
+        return SaveOutputImage(image, output, written);
+    return SaveOutputDeep(image, output, std::move(deep), written);
 }
 
 } // namespace
 
 OutputOutcome SaveItemOutput(const WorkingImage& image, const WatermarkSettings& watermark,
-                             const OutputSettings& output, TTrueTypeFont& font) {
+                             const OutputSettings& output, TTrueTypeFont& font, WrittenOutputs* written) {
     SourcePages pages(image.CurrentImagePath, image.SourceFormat);
     const int count = pages.Count();
     if (count <= 1 && OutputKeepsDepth(image, output))
-        return SaveDeepOutput(image, watermark, output, font);
+        return SaveDeepOutput(image, watermark, output, font, written);
     if (count <= 1)
-        return SaveOutputImage(image, output);
+        return SaveOutputImage(image, output, written);
     const OutputFormat format = OutputFormatFor(image, output);
     if (!FormatHoldsFrames(format)) {
-        OutputOutcome outcome = SaveOutputImage(image, output);
+        OutputOutcome outcome = SaveOutputImage(image, output, written);
         if (!outcome.OutputFailed) {
             outcome.notice = "Only the first of " + std::to_string(count) + " frames was written: " +
                              FormatDisplayName(format.code) + " holds one picture";
@@ -91,7 +91,7 @@ OutputOutcome SaveItemOutput(const WorkingImage& image, const WatermarkSettings&
         return {&frameComposed, page.get()};
     };
     const auto finish = [&](int index, FIBITMAP* converted) { pages.ApplyAnimation(index, converted); };
-    return SaveOutputFrames(image, output, count, supply, finish);
+    return SaveOutputFrames(image, output, count, supply, finish, written);
 }
 
 } // namespace tessoly

@@ -13,7 +13,9 @@ namespace tessoly {
 
 //! Writes the output of image, whose ComposedBitmap holds its first frame already marked. Never
 //! throws for a bad frame or a failed write: those are an OutputFailed outcome.
+//! writtenThisRun as for SaveOutputImage.
 OutputOutcome SaveItemOutput(const WorkingImage& image, const WatermarkSettings& watermark,
-                             const OutputSettings& output, TTrueTypeFont& font);
+                             const OutputSettings& output, TTrueTypeFont& font,
+                             WrittenOutputs* writtenThisRun = nullptr);
 
 } // namespace tessoly

@@ -53,7 +53,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     try {
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
-        if (!DecodeSourceImage(image, sourcePath, targets))
+        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
@@ -73,7 +73,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveItemOutput(image, watermark, output, font);
+        const OutputOutcome outcome = SaveItemOutput(image, watermark, output, font, options.writtenThisRun);
         result.targetPath = outcome.targetPath;
         result.notice = outcome.notice;
         if (outcome.OutputSkipped) {

@@ -8,6 +8,7 @@
 #include "batch/ItemStatus.h"
 #include "imageio/OutputSettings.h"
 #include "imageio/WorkingImage.h"
+#include "imageio/WrittenOutputs.h"
 #include "render/TrueTypeFont.h"
 #include "render/WatermarkSettings.h"
 
@@ -36,6 +37,9 @@ struct PipelineOptions {
     //! preview shows each image of a batch. Without a preview (tessoly-cli) PreviewBitmap is left
     //! alone and the decoded pixels are composed in place: SourceBitmap does not keep them.
     bool showInPreview = true;
+    //! The run's written files: a target among them is skipped, and each file written joins
+    //! them. Null: no such rule (a single image).
+    WrittenOutputs* writtenThisRun = nullptr;
 };
 
 //! Processes one source file into its output. Uses the bitmaps of image, which keep their storage

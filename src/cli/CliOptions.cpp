@@ -161,6 +161,8 @@ const std::map<std::string, SwitchHandler>& SwitchOptions() {
         {"--no-jpeg-progressive", [](CliOptions& o) { o.output.jpegProgressive = false; }},
         {"--webp-lossless", [](CliOptions& o) { o.output.webpLossless = true; }},
         {"--no-webp-lossless", [](CliOptions& o) { o.output.webpLossless = false; }},
+        {"--auto-orient", [](CliOptions& o) { o.output.applyExifOrientation = true; }},
+        {"--no-auto-orient", [](CliOptions& o) { o.output.applyExifOrientation = false; }},
         {"--resize", [](CliOptions& o) { o.output.resize = true; }},
         {"--no-resize", [](CliOptions& o) { o.output.resize = false; }},
         {"--proportional", [](CliOptions& o) { o.output.proportional = true; }},
@@ -255,6 +257,8 @@ Output:
   --jpeg-progressive, --no-jpeg-progressive   progressive JPEG (default off)
   --webp-lossless, --no-webp-lossless         lossless WebP (default off)
   --keep-metadata, --no-keep-metadata   copy Exif, IPTC and resolution (default on)
+  --auto-orient, --no-auto-orient       turn each photo upright by its Exif orientation
+                                         before marking it (default on)
   --rotation TEXT                "None" (default), "90° CW", "90° CCW", "180°"
   --resize, --no-resize          (default off)
   --width PIXELS, --height PIXELS        (default 800 and 0)

@@ -51,13 +51,20 @@ bool FormatHoldsFrames(const OutputFormat& format) {
 }
 
 OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& settings, int frameCount,
-                               const OutputFrameSupplier& frame, const OutputFrameFinisher& finish) {
+                               const OutputFrameSupplier& frame, const OutputFrameFinisher& finish,
+                               WrittenOutputs* writtenThisRun) {
     OutputOutcome outcome;
     try {
         const OutputFormat format = OutputFormatFor(image, settings);
         const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
         const PolicyDecision decision = ApplyExistingFilePolicy(base, format.extension, settings.existingFilePolicy);
         outcome.targetPath = decision.targetPath;
+        if (writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath)) {
+            outcome.OutputSkipped = true;
+            outcome.OutputFailed = true;
+            outcome.reason = AlreadyWrittenReason(decision.targetPath);
+            return outcome;
+        }
         if (decision.skip) {
             outcome.OutputSkipped = true;
             outcome.OutputFailed = true;
@@ -75,6 +82,8 @@ OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& 
             pages.Append(converted.image.get());
         }
         pages.WriteTo(decision.targetPath, format.flags);
+        if (writtenThisRun != nullptr)
+            writtenThisRun->Record(decision.targetPath);
     } catch (const RenderError& error) {
         outcome.OutputFailed = true;
         outcome.reason = error.what();
@@ -89,7 +98,8 @@ namespace {
 
 //! The output stage around one conversion: policy, then encoding and the safe write.
 template <typename Convert>
-OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& settings, Convert convert) {
+OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& settings,
+                            WrittenOutputs* writtenThisRun, Convert convert) {
     OutputOutcome outcome;
     try {
         ConvertedOutput converted;
@@ -103,6 +113,13 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
         const PolicyDecision decision =
             ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);
         outcome.targetPath = decision.targetPath;
+        // Checked before the policy's own skip, so that a file this run wrote is named as such.
+        if (writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath)) {
+            outcome.OutputSkipped = true;
+            outcome.OutputFailed = true;
+            outcome.reason = AlreadyWrittenReason(decision.targetPath);
+            return outcome;
+        }
         if (decision.skip) {
             outcome.OutputSkipped = true;
             outcome.OutputFailed = true;
@@ -112,6 +129,8 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
         if (!converted.image)
             throw RenderError(converted.lostReason);
         EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath);
+        if (writtenThisRun != nullptr)
+            writtenThisRun->Record(decision.targetPath);
     } catch (const RenderError& error) {
         outcome.OutputFailed = true;
         outcome.reason = error.what();
@@ -124,14 +143,16 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
 
 } // namespace
 
-OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
-    return SaveConverted(image, settings, [&] {
+OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings,
+                              WrittenOutputs* writtenThisRun) {
+    return SaveConverted(image, settings, writtenThisRun, [&] {
         return ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
     });
 }
 
-OutputOutcome SaveOutputDeep(const WorkingImage& image, const OutputSettings& settings, FreeImagePtr deep) {
-    return SaveConverted(image, settings, [&] {
+OutputOutcome SaveOutputDeep(const WorkingImage& image, const OutputSettings& settings, FreeImagePtr deep,
+                             WrittenOutputs* writtenThisRun) {
+    return SaveConverted(image, settings, writtenThisRun, [&] {
         return ConvertDeepForOutput(std::move(deep), image.SourceImage, image.SourceFormat, settings);
     });
 }

@@ -10,6 +10,7 @@
 #include "imageio/OutputFormat.h"
 #include "imageio/OutputSettings.h"
 #include "imageio/WorkingImage.h"
+#include "imageio/WrittenOutputs.h"
 #include "render/Bitmap32.h"
 
 namespace tessoly {
@@ -18,11 +19,12 @@ namespace tessoly {
 struct OutputOutcome {
     //! The output was not written (a failure, or a skip).
     bool OutputFailed = false;
-    //! Not written because the target exists and the policy is Skip; OutputFailed is set too.
+    //! Not written because the target exists and the policy is Skip, or because this run wrote
+    //! the target already; OutputFailed is set too.
     bool OutputSkipped = false;
     //! The file written, the existing file that caused a skip, or empty when none was chosen.
     std::string targetPath;
-    //! For a failure: why, in the user's words.
+    //! For a failure or a skip: why, in the user's words.
     std::string reason;
     //! For a success that left something of the source out (the frames of an animation written
     //! to a one-picture format): what, in the user's words; empty otherwise.
@@ -46,12 +48,15 @@ using OutputFrameFinisher = std::function<void(int index, FIBITMAP* converted)>;
 //! Writes the output of image (its ComposedBitmap, with metadata from its SourceImage, the format
 //! of SourceFormat for "Unchanged", named after CurrentImagePath). Never throws for bad settings
 //! or a failed write: those are an OutputFailed outcome with its reason. Thread-safe for distinct
-//! images.
-OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings);
+//! images. With writtenThisRun, a target that the run has written already is skipped, whatever
+//! the policy, and a written target is recorded in it.
+OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings,
+                              WrittenOutputs* writtenThisRun = nullptr);
 
 //! SaveOutputImage for a 16-bit picture kept deep: deep (ComposeDeepPicture's result) is
 //! written instead of the composed bitmap, through ConvertDeepForOutput.
-OutputOutcome SaveOutputDeep(const WorkingImage& image, const OutputSettings& settings, FreeImagePtr deep);
+OutputOutcome SaveOutputDeep(const WorkingImage& image, const OutputSettings& settings, FreeImagePtr deep,
+                             WrittenOutputs* writtenThisRun = nullptr);
 //! Does a 16-bit source stay 16-bit under these settings: colour mode "RGB", written as PNG or TIFF?
 bool OutputKeepsDepth(const WorkingImage& image, const OutputSettings& settings);
 
@@ -64,6 +69,7 @@ bool FormatHoldsFrames(const OutputFormat& format);
 //! SaveOutputImage converts its picture, with the name and policy SaveOutputImage would use for
 //! image. The policy is applied before the first frame is asked for. Never throws.
 OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& settings, int frameCount,
-                               const OutputFrameSupplier& frame, const OutputFrameFinisher& finish);
+                               const OutputFrameSupplier& frame, const OutputFrameFinisher& finish,
+                               WrittenOutputs* writtenThisRun = nullptr);
 
 } // namespace tessoly

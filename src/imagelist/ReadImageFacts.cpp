@@ -7,6 +7,7 @@
 
 #include <FreeImage.h>
 
+#include "imageio/ExifOrientation.h"
 #include "imageio/HeaderSanity.h"
 #include "imageio/HeifCodec.h"
 #include "imageio/ImageFacts.h"
@@ -44,7 +45,7 @@ QString DpiColumnText(unsigned dotsPerMetreX, unsigned dotsPerMetreY) {
     return QStringLiteral("%1 x %2").arg(x).arg(y);
 }
 
-ImageListItem ReadImageFacts(const QString& path) {
+ImageListItem ReadImageFacts(const QString& path, bool applyExifOrientation) {
     ImageListItem item;
     item.path = path;
     item.checked = true;
@@ -78,8 +79,7 @@ ImageListItem ReadImageFacts(const QString& path) {
                SourceHeaderIsPlausible(nativePath.toStdString(), format)) {
         LoadedImage image(FreeImage_Load(static_cast<FREE_IMAGE_FORMAT>(format), nativePath.constData(), 0));
         if (image.get() != nullptr) {
-            width = FreeImage_GetWidth(image.get());
-            height = FreeImage_GetHeight(image.get());
+            ViewedSize(image.get(), applyExifOrientation, width, height);
             dotsX = FreeImage_GetDotsPerMeterX(image.get());
             dotsY = FreeImage_GetDotsPerMeterY(image.get());
         }

@@ -10,8 +10,10 @@ namespace tessoly {
 //! The checked, Waiting row for path with its four fact texts. Never fails: a file FreeImage
 //! cannot identify or decode gives "Unknown" (or its format), "0 x 0" and "72"; a file whose size
 //! cannot be read, or that is no regular file (a folder, a named pipe, a device), gives an empty
-//! size text and is never opened. Any thread; FreeImage must be initialised.
-ImageListItem ReadImageFacts(const QString& path);
+//! size text and is never opened. With applyExifOrientation the dimensions are those viewers
+//! show (swapped for Exif orientations 5..8), as the decoder turns the picture. Any thread;
+//! FreeImage must be initialised.
+ImageListItem ReadImageFacts(const QString& path, bool applyExifOrientation = true);
 
 //! The "DPI" column: one value (0 read as 72) when both axes agree, else "h x v" as they are.
 QString DpiColumnText(unsigned dotsPerMetreX, unsigned dotsPerMetreY);

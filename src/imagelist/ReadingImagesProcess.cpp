@@ -6,8 +6,9 @@ namespace tessoly {
 
 TReadingImagesProcess::TReadingImagesProcess(std::shared_ptr<HandOffGate> gate,
                                              std::shared_ptr<JobFlags> flags, ReadingHost& host,
-                                             QStringList paths, QObject* parent)
-    : HostJob(std::move(gate), std::move(flags), host, parent), paths_(std::move(paths)) {}
+                                             QStringList paths, QObject* parent, bool applyExifOrientation)
+    : HostJob(std::move(gate), std::move(flags), host, parent), paths_(std::move(paths)),
+      applyExifOrientation_(applyExifOrientation) {}
 
 void TReadingImagesProcess::run() {
     Flags().ReadingInProgress.store(true);
@@ -21,7 +22,7 @@ void TReadingImagesProcess::run() {
         }
         const QString& path = paths_[index];
         HandOff([&](ReadingHost& host) { host.ShowReadingProgress(index, count, path); });
-        const ImageListItem item = ReadImageFacts(path);
+        const ImageListItem item = ReadImageFacts(path, applyExifOrientation_);
         HandOff([&](ReadingHost& host) { host.AddReadItem(item); });
     }
 

@@ -11,6 +11,7 @@
 #include <FreeImage.h>
 
 #include "imageio/FreeImageLibrary.h"
+#include "support/ExifJpegFixture.h"
 #include "support/HeifFixtures.h"
 #include "support/TestSupport.h"
 
@@ -95,6 +96,19 @@ TEST(ReadImageFacts, HeifAvifAndWebpRowsNameTheirFormat) {
         EXPECT_EQ(item.formatText, c.format);
         EXPECT_EQ(item.dimensionsText, c.size);
         EXPECT_EQ(item.dpiText, "72");
+    }
+}
+
+TEST(ReadImageFacts, DimensionsAreThoseViewersShowUnlessOrientationIsOff) {
+    EnsureFreeImage();
+    test::ScratchDir dir;
+    const FreeImagePtr picture = test::CornerPicture(40, 30, 8);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string path = dir.file("o" + std::to_string(orientation) + ".jpg");
+        test::WriteOrientedJpeg(path, picture.get(), orientation);
+        const QString file = QString::fromStdString(path);
+        EXPECT_EQ(ReadImageFacts(file).dimensionsText, orientation >= 5 ? "30 x 40" : "40 x 30") << orientation;
+        EXPECT_EQ(ReadImageFacts(file, false).dimensionsText, "40 x 30") << orientation;
     }
 }
 

@@ -63,8 +63,12 @@ OutputOutcome SaveItemOutput(const WorkingImage& image, const WatermarkSettings&
     const int count = pages.Count();
     if (count <= 1 && OutputKeepsDepth(image, output))
         return SaveDeepOutput(image, watermark, output, font, written);
-    if (count <= 1)
-        return SaveOutputImage(image, output, written);
+    if (count <= 1) {
+        OutputOutcome outcome = SaveOutputImage(image, output, written);
+        if (!outcome.OutputFailed && pages.LaterPagesRefused())
+            outcome.notice = "Only the first frame was written: the others cannot be read";
+        return outcome;
+    }
     const OutputFormat format = OutputFormatFor(image, output);
     if (!FormatHoldsFrames(format)) {
         OutputOutcome outcome = SaveOutputImage(image, output, written);

@@ -145,8 +145,9 @@ HeaderCheck CheckGifFrames(ByteReader& r) {
                 return HeaderCheck::Refused;
             ++frames;
         } else {
-            // The trailer ends the frames; the end of the file does too, as readers accept it.
-            return Verdict(frames > 0 && (block == 0x3B || block < 0));
+            // The trailer ends the frames; the end of the file or anything else after a frame
+            // does too, as readers stop there.
+            return Verdict(frames > 0);
         }
     }
 }

@@ -48,15 +48,20 @@ SourcePages::SourcePages(const std::string& path, int sourceFormat) : format_(so
         return;
     const auto format = static_cast<FREE_IMAGE_FORMAT>(sourceFormat);
     if (format == FIF_GIF) {
+        // The first frame passed the source's own check; a refusal here is about a later one.
         ByteReader reader(path);
-        if (CheckGifFrames(reader) != HeaderCheck::Plausible)
+        if (CheckGifFrames(reader) != HeaderCheck::Plausible) {
+            laterPagesRefused_ = true;
             return;
+        }
     }
     FIMULTIBITMAP* stored = OpenReadOnly(format, path, 0);
     if (!stored)
         return;
     const int pages = FreeImage_GetPageCount(stored);
-    if (pages <= 1 || pages > kMaxPages || (format == FIF_TIFF && !TiffPagesArePlausible(path, pages))) {
+    const bool refused = pages > kMaxPages || (format == FIF_TIFF && pages > 1 && !TiffPagesArePlausible(path, pages));
+    if (pages <= 1 || refused) {
+        laterPagesRefused_ = refused;
         FreeImage_CloseMultiBitmap(stored, 0);
         return;
     }

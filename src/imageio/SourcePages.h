@@ -22,6 +22,9 @@ public:
 
     //! Frames or pages in the file; 1 for a single picture.
     int Count() const { return count_; }
+    //! The file holds further frames or pages that are refused (cut short, or claiming a size
+    //! over the caps): only its first picture can be had. Count() is then 1.
+    bool LaterPagesRefused() const { return laterPagesRefused_; }
     //! A copy of frame or page index (0-based) as a library image, or null when it cannot be read.
     FreeImagePtr LoadPage(int index);
     //! Replaces dib's animation tags with those of the stored frame index: FrameTime [ms] and
@@ -31,6 +34,7 @@ public:
 private:
     int format_ = -1;
     int count_ = 1;
+    bool laterPagesRefused_ = false;
     //! The stored frames or pages, as the file holds them.
     FIMULTIBITMAP* stored_ = nullptr;
     //! GIF only: the same file opened for playback (composed frames).

@@ -169,5 +169,34 @@ TEST_F(AnimationPipeline, AnExistingTargetIsSkippedBeforeAnyFrameIsRead) {
     EXPECT_EQ(test::ReadFileBytes(dir.path() / "out" / "a.gif"), "keep");
 }
 
+TEST_F(AnimationPipeline, AHostileLaterFrameIsNeverDecoded) {
+    WritePages(dir.file("a.gif"), FIF_GIF);
+    // The second image descriptor (0x2C after the first frame's data) claims 60000 x 60000.
+    std::string bytes = test::ReadFileBytes(dir.path() / "a.gif");
+    std::size_t at = 0;
+    for (int seen = 0; seen < 2; ++at) {
+        at = bytes.find('\x2C', at);
+        ASSERT_NE(at, std::string::npos);
+        // A descriptor starts at offset 0, 0 of the 200 x 120 screen: 2C 00 00 00 00 C8 00.
+        if (bytes.compare(at, 7, std::string("\x2C\0\0\0\0\xC8\0", 7)) == 0)
+            ++seen;
+        if (seen == 2)
+            break;
+    }
+    bytes[at + 5] = '\x60';
+    bytes[at + 6] = '\xEA';
+    bytes[at + 7] = '\x60';
+    bytes[at + 8] = '\xEA';
+    test::WriteFileBytes(dir.path() / "a.gif", bytes);
+    const PipelineResult result = ProcessImage(dir.file("a.gif"), watermark, output, image, font);
+    // The first frame is sound and is written as a single picture, and the item says so.
+    ASSERT_EQ(result.status, ItemStatus::Successful) << result.reason;
+    EXPECT_EQ(result.notice, "Only the first frame was written: the others cannot be read");
+    FIMULTIBITMAP* written = FreeImage_OpenMultiBitmap(FIF_GIF, result.targetPath.c_str(), FALSE, TRUE, TRUE, 0);
+    ASSERT_NE(written, nullptr);
+    EXPECT_EQ(FreeImage_GetPageCount(written), 1);
+    FreeImage_CloseMultiBitmap(written, 0);
+}
+
 } // namespace
 } // namespace tessoly

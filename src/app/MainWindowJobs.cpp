@@ -2,7 +2,6 @@
 // stopping the jobs, and the window steps each job hands to the user-interface thread.
 
 #include <algorithm>
-#include <utility>
 
 #include <QAction>
 #include <QCheckBox>

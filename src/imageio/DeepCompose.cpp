@@ -31,7 +31,7 @@ bool MarkIsGrey(const TBitmap32& overBlack, const TBitmap32& overWhite) {
 
 bool IsDeepPicture(FIBITMAP* source) {
     const FREE_IMAGE_TYPE type = source ? FreeImage_GetImageType(source) : FIT_UNKNOWN;
-    return type == FIT_RGB16 || type == FIT_UINT16;
+    return type == FIT_RGB16 || type == FIT_RGBA16 || type == FIT_UINT16;
 }
 
 FreeImagePtr ComposeDeepPicture(FIBITMAP* source, const TBitmap32& overBlack, const TBitmap32& overWhite) {
@@ -42,6 +42,7 @@ FreeImagePtr ComposeDeepPicture(FIBITMAP* source, const TBitmap32& overBlack, co
         return nullptr;
     }
     const bool greySource = FreeImage_GetImageType(source) == FIT_UINT16;
+    const bool withAlpha = FreeImage_GetImageType(source) == FIT_RGBA16;
     const bool greyResult = greySource && MarkIsGrey(overBlack, overWhite);
     FreeImagePtr result(FreeImage_AllocateT(greyResult ? FIT_UINT16 : FIT_RGB16, width, height));
     if (!result)
@@ -65,6 +66,11 @@ FreeImagePtr ComposeDeepPicture(FIBITMAP* source, const TBitmap32& overBlack, co
             unsigned red, green, blue;
             if (greySource) {
                 red = green = blue = reinterpret_cast<const WORD*>(in)[x];
+            } else if (withAlpha) {
+                const FIRGBA16& p = reinterpret_cast<const FIRGBA16*>(in)[x];
+                red = p.red;
+                green = p.green;
+                blue = p.blue;
             } else {
                 const FIRGB16& p = reinterpret_cast<const FIRGB16*>(in)[x];
                 red = p.red;

@@ -11,13 +11,14 @@
 
 namespace tessoly {
 
-//! Is source a picture this path keeps deep: FIT_RGB16 colour or FIT_UINT16 grey?
+//! Is source a picture this path keeps deep: FIT_RGB16 or FIT_RGBA16 colour, FIT_UINT16 grey?
 bool IsDeepPicture(FIBITMAP* source);
 
 //! A new image of source's 16-bit pixels with the mark. overBlack and overWhite are the mark
 //! composed over an opaque black and an opaque white bitmap of source's size. A grey source stays
-//! FIT_UINT16 when the mark is grey everywhere, otherwise the result is FIT_RGB16. Null when the
-//! sizes differ or memory is short.
+//! FIT_UINT16 when the mark is grey everywhere, otherwise the result is FIT_RGB16; the alpha of a
+//! FIT_RGBA16 source is dropped, as the 8-bit route drops it. Null when the sizes differ or memory
+//! is short.
 FreeImagePtr ComposeDeepPicture(FIBITMAP* source, const TBitmap32& overBlack, const TBitmap32& overWhite);
 
 } // namespace tessoly

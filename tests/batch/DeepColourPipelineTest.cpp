@@ -25,6 +25,12 @@ FreeImagePtr DeepPicture(FREE_IMAGE_TYPE type) {
         for (int x = 0; x < 300; ++x) {
             if (type == FIT_UINT16) {
                 reinterpret_cast<WORD*>(row)[x] = Deep(x, y, 0);
+            } else if (type == FIT_RGBA16) {
+                FIRGBA16& p = reinterpret_cast<FIRGBA16*>(row)[x];
+                p.red = Deep(x, y, 0);
+                p.green = Deep(x, y, 1);
+                p.blue = Deep(x, y, 2);
+                p.alpha = WORD(x * 200);
             } else {
                 FIRGB16& p = reinterpret_cast<FIRGB16*>(row)[x];
                 p.red = Deep(x, y, 0);
@@ -57,6 +63,7 @@ TEST_F(DeepColour, SixteenBitSourcesStaySixteenBitWithTheirUntouchedPixelsExact)
         {"a.tif", FIF_TIFF, FIT_RGB16, "Unchanged", FIT_RGB16},
         {"b.png", FIF_PNG, FIT_RGB16, "TIFF", FIT_RGB16},
         {"c.png", FIF_PNG, FIT_UINT16, "PNG", FIT_UINT16},
+        {"d.png", FIF_PNG, FIT_RGBA16, "Unchanged", FIT_RGB16},
     };
     watermark.opacityPosition = 50;
     output.outputFolder = dir.file("out");

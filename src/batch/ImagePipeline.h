@@ -30,6 +30,8 @@ struct PipelineResult {
     //! For a success that left part of the source out (only the first frame of an animation
     //! written): what, in the user's words; empty otherwise.
     std::string notice;
+    //! Time the item took, decoding to writing [seconds].
+    double seconds = 0.0;
 };
 
 struct PipelineOptions {

@@ -48,12 +48,6 @@ std::string FormatNameForSource(int sourceFormat) {
     }
 }
 
-const std::vector<std::string>& OutputFormatNames() {
-    static const std::vector<std::string> names = {"BMP", "GIF",  "JPEG", "JPEG-2000", "PNG",
-                                                   "TIFF", "TGA", "WebP", "AVIF"};
-    return names;
-}
-
 int JpegSaveFlags(const OutputSettings& settings) {
     int subsampling = JPEG_SUBSAMPLING_420;
     if (settings.jpegSubsampling == kSubsampling422) {

@@ -3,6 +3,7 @@
 // name, the name of a source format for "Unchanged", the JPEG-2000 rate, the resolution in dots
 // per metre and the whole-number reading of the texts of the output controls.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,8 +26,12 @@ struct OutputFormat {
     bool quantize = false;
 };
 
-//! The names the format list offers after "Unchanged", in list order.
-const std::vector<std::string>& OutputFormatNames();
+//! The entries of the format box, in its order: "Unchanged", then every name SelectOutputFormat
+//! knows. A new output format joins by its name here and its row in SelectOutputFormat; the
+//! command line's spellings of a format (name, extension) follow from these two.
+inline constexpr std::array<const char*, 10> OutputFormatChoices = {
+    "Unchanged", "BMP", "GIF", "JPEG", "JPEG-2000", "PNG", "TIFF", "TGA", "WebP", "AVIF"};
+
 //! The format name for "Unchanged": "BMP", "JPEG", "PNG", "TGA", "TIFF", "GIF", "JPEG-2000",
 //! "WebP", "AVIF", or "" for any other source format (PCX, PSD, HEIF, unknown), which then writes
 //! JPEG.

@@ -36,7 +36,7 @@ struct OutputSettings {
     bool jpegProgressive = false;
     //! Write WebP without loss; the quality is then not used.
     bool webpLossless = false;
-    //! Copy Exif, IPTC and the other metadata (and the resolution) of the source.
+    //! Copy Exif, XMP, IPTC and the resolution of the source (its colour profile goes in either way).
     bool keepMetadata = true;
     //! Turn and mirror each source upright by its Exif orientation right after decoding.
     bool applyExifOrientation = true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imageio/HeifCodec.h"
+#include "imageio/EncodedFinish.h"
 #include "imageio/MemoryOutputStream.h"
 #include "imageio/DeepCompose.h"
 #include "imageio/OutputConversion.h"
@@ -18,8 +19,10 @@ namespace tessoly {
 
 namespace {
 
-void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath) {
+void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath,
+                    const ConvertedOutput& converted) {
     if (format.code == kFormatAvif || format.code == FIF_WEBP) {
+        // These encoders carry the profile, Exif and XMP themselves.
         std::vector<std::uint8_t> bytes;
         std::string error;
         const bool encoded = format.code == kFormatAvif
@@ -37,7 +40,8 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
                                 memory.Handle(), format.flags)) {
         throw RenderError("The image could not be encoded for " + targetPath);
     }
-    WriteFileSafely(targetPath, memory.Bytes().data(), memory.Bytes().size());
+    const EncodedFile file = FinishEncodedFile(converted, memory.Bytes().data(), memory.Bytes().size());
+    WriteFileSafely(targetPath, file.data(), file.size());
 }
 
 } // namespace
@@ -102,9 +106,12 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
                             WrittenOutputs* writtenThisRun, Convert convert) {
     OutputOutcome outcome;
     try {
+        SourceTraits traits;
+        traits.hasTransparency = image.SourceHasTransparency;
+        traits.orientationApplied = image.OrientationApplied;
         ConvertedOutput converted;
         try {
-            converted = convert();
+            converted = convert(traits);
         } catch (const RenderError&) {
             outcome.errorRaised = true;
             throw;
@@ -128,7 +135,7 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
         }
         if (!converted.image)
             throw RenderError(converted.lostReason);
-        EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath);
+        EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath, converted);
         if (writtenThisRun != nullptr)
             writtenThisRun->Record(decision.targetPath);
     } catch (const RenderError& error) {
@@ -145,15 +152,15 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
 
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings,
                               WrittenOutputs* writtenThisRun) {
-    return SaveConverted(image, settings, writtenThisRun, [&] {
-        return ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+    return SaveConverted(image, settings, writtenThisRun, [&](const SourceTraits& traits) {
+        return ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings, 24, traits);
     });
 }
 
 OutputOutcome SaveOutputDeep(const WorkingImage& image, const OutputSettings& settings, FreeImagePtr deep,
                              WrittenOutputs* writtenThisRun) {
-    return SaveConverted(image, settings, writtenThisRun, [&] {
-        return ConvertDeepForOutput(std::move(deep), image.SourceImage, image.SourceFormat, settings);
+    return SaveConverted(image, settings, writtenThisRun, [&](const SourceTraits& traits) {
+        return ConvertDeepForOutput(std::move(deep), image.SourceImage, image.SourceFormat, settings, traits);
     });
 }
 

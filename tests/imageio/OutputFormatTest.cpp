@@ -1,6 +1,9 @@
 #include "imageio/OutputFormat.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include <FreeImage.h>
 
@@ -64,6 +67,21 @@ TEST(OutputFormatTest, EncoderOptionsReachTheFlags) {
         settings.webpLossless = c.lossless;
         EXPECT_EQ(SelectOutputFormat(c.format, settings).flags, c.flags) << c.format << " " << c.subsampling;
     }
+}
+
+TEST(OutputFormatTest, EveryListedFormatHasItsOwnRowAndExtension) {
+    std::vector<std::string> extensions;
+    for (const char* name : OutputFormatChoices) {
+        if (std::string(name) == "Unchanged")
+            continue;
+        const OutputFormat f = SelectOutputFormat(name, 80);
+        // Only JPEG itself may land on the JPEG row, which anything unknown falls back to.
+        EXPECT_TRUE(std::string(name) == "JPEG" || f.code != FIF_JPEG) << name;
+        extensions.push_back(f.extension);
+    }
+    std::sort(extensions.begin(), extensions.end());
+    EXPECT_EQ(std::adjacent_find(extensions.begin(), extensions.end()), extensions.end());
+    EXPECT_STREQ(OutputFormatChoices.front(), "Unchanged");
 }
 
 TEST(OutputFormatTest, UnchangedTakesTheNameFromTheSourceAndOtherChoicesAreTrimmed) {

@@ -8,6 +8,7 @@ packages="
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libfreeimage-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev
   libcurl4-openssl-dev libemf2svg-dev zlib1g-dev
+  libheif-dev libheif1 libde265-0 libdav1d6 libaom3 libwebp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   xvfb xauth x11-apps

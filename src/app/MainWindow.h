@@ -277,6 +277,12 @@ public:
     TSpinEdit* sDecimalSpinEditWidth = nullptr;
     TSpinEdit* sDecimalSpinEditHeight = nullptr;
     QCheckBox* sCheckBoxProportional = nullptr;
+    //! Opens the encoder options: JPEG chroma subsampling and progressive, lossless WebP.
+    QToolButton* sToolButtonEncoderOptions = nullptr;
+    //! Exclusive JPEG chroma subsampling choices 4:2:0 (default), 4:2:2, 4:4:4.
+    std::array<QAction*, 3> sActionJPEGSubsampling{};
+    QAction* sActionJPEGProgressive = nullptr;
+    QAction* sActionWebPLossless = nullptr;
     QToolButton* ImageClearOutput = nullptr;
     QLineEdit* sDirectoryEditOutput = nullptr;
     QToolButton* sSpeedButtonOpenFolder = nullptr;
@@ -349,6 +355,7 @@ private:
     void BuildTextTab();
     void BuildImageTab();
     void BuildSettingsTab();
+    void BuildEncoderOptions(QWidget* output);
     void ConnectHandlers();
     void ConnectListSelection();
     void SetTabIcon(int tab, int icon);

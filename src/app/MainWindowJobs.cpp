@@ -81,6 +81,7 @@ std::vector<QWidget*> TImageListSide::BusyControls() {
             f.sDecimalSpinEditWidth,
             f.sDecimalSpinEditHeight,
             f.sCheckBoxProportional,
+            f.sToolButtonEncoderOptions,
             f.ImageClearOutput,
             f.sDirectoryEditOutput,
             f.sSpeedButtonOpenFolder,
@@ -363,6 +364,11 @@ ItemStatus TImageListSide::ProcessImage(const QString& path) {
     pendingReason_ = !output.reason.empty()    ? QString::fromStdString(output.reason)
                      : f.LastLoadError == path ? QString()
                                                : f.LastLoadError;
+    // A row written with part of its source left out says so too.
+    if (!output.notice.empty()) {
+        const QString notice = QString::fromStdString(output.notice);
+        pendingNotice_ = pendingNotice_.isEmpty() ? notice : pendingNotice_ + QLatin1Char('\n') + notice;
+    }
     if (output.OutputSkipped) {
         return ItemStatus::Skipped;
     }

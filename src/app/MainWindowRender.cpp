@@ -20,6 +20,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SpinEdit.h"
+#include "batch/FrameOutput.h"
 #include "batch/OutputCompose.h"
 #include "imageio/OutputCapabilities.h"
 #include "preview/PreviewImageWidget.h"
@@ -148,7 +149,7 @@ void TMainForm::RenderPreview() {
     // The output stage reads the composed picture; then the preview takes it over whole instead of
     // copying it, and its old storage becomes the composition target of the next image.
     try {
-        LastOutput = SaveOutputImage(image_, output, &BatchOutputs);
+        LastOutput = SaveItemOutput(image_, ReadSettings(), output, font_, &BatchOutputs);
     } catch (...) {
         ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
         preview_->imagePreview->update();
@@ -195,6 +196,12 @@ OutputSettings TMainForm::ReadOutputSettings() const {
     s.jpegQuality = sTrackBarJPEGQuality->value();
     s.keepMetadata = sCheckBoxExif->isChecked();
     s.losslessJpeg = sCheckBoxLosslessJpeg->isChecked();
+    for (const QAction* action : sActionJPEGSubsampling) {
+        if (action->isChecked())
+            s.jpegSubsampling = action->data().toString().toStdString();
+    }
+    s.jpegProgressive = sActionJPEGProgressive->isChecked();
+    s.webpLossless = sActionWebPLossless->isChecked();
     s.applyExifOrientation = sCheckBoxAutoOrient->isChecked();
     s.rotation = sComboBoxRotate->currentText().toStdString();
     s.resize = sCheckBoxResizeImage->isChecked();

@@ -1,6 +1,7 @@
 // The three tabs of the page control: the text watermark, the image watermark and the output
 // settings with the Start button. Controls keep the original pixel places inside their groups.
 
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -301,7 +303,8 @@ void TMainForm::BuildSettingsTab() {
     sComboBoxImageFormat = Combo(output, "sComboBoxImageFormat", QRect(46, 16, 88, 21),
                                  {QStringLiteral("Unchanged"), QStringLiteral("BMP"), QStringLiteral("GIF"),
                                   QStringLiteral("JPEG"), QStringLiteral("JPEG-2000"), QStringLiteral("PNG"),
-                                  QStringLiteral("TIFF"), QStringLiteral("TGA")},
+                                  QStringLiteral("TIFF"), QStringLiteral("TGA"), QStringLiteral("WebP"),
+                                  QStringLiteral("AVIF")},
                                  QStringLiteral("Unchanged"));
     Label(output, QStringLiteral("Resolution:"), 140, 20);
     sComboBoxResolution =
@@ -350,6 +353,8 @@ void TMainForm::BuildSettingsTab() {
                                 QRect(277, 118, 129, 18), true,
                                 QStringLiteral("Turn photos upright as their Exif orientation says"));
 
+    BuildEncoderOptions(output);
+
     QGroupBox* folder =
         Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 118, 274, 66));
     ImageClearOutput =
@@ -394,6 +399,39 @@ void TMainForm::BuildSettingsTab() {
     sBitBtnStart->setFont(startFont);
     sBitBtnStart->setIcon(StartButtonIcon(0));
     sBitBtnStart->setIconSize(QSize(24, 24));
+}
+
+void TMainForm::BuildEncoderOptions(QWidget* output) {
+    // The tab has no free row, so the options of single formats sit in a menu on the right of the
+    // output group's title line.
+    sToolButtonEncoderOptions = new QToolButton(output);
+    sToolButtonEncoderOptions->setObjectName(QStringLiteral("sToolButtonEncoderOptions"));
+    sToolButtonEncoderOptions->setGeometry(316, 0, 80, 15);
+    sToolButtonEncoderOptions->setText(QStringLiteral("Encoding"));
+    sToolButtonEncoderOptions->setToolTip(QStringLiteral("JPEG chroma subsampling and progressive, lossless WebP"));
+    sToolButtonEncoderOptions->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(sToolButtonEncoderOptions);
+    menu->setObjectName(QStringLiteral("sMenuEncoderOptions"));
+    auto* subsampling = new QActionGroup(menu);
+    const char* texts[] = {kSubsampling420, kSubsampling422, kSubsampling444};
+    const char* names[] = {"sActionJPEGSubsampling420", "sActionJPEGSubsampling422", "sActionJPEGSubsampling444"};
+    for (std::size_t i = 0; i < sActionJPEGSubsampling.size(); ++i) {
+        QAction* action = menu->addAction(QStringLiteral("JPEG chroma %1").arg(QLatin1String(texts[i])));
+        action->setObjectName(QLatin1String(names[i]));
+        action->setData(QLatin1String(texts[i]));
+        action->setCheckable(true);
+        subsampling->addAction(action);
+        sActionJPEGSubsampling[i] = action;
+    }
+    sActionJPEGSubsampling[0]->setChecked(true);
+    menu->addSeparator();
+    sActionJPEGProgressive = menu->addAction(QStringLiteral("Progressive JPEG"));
+    sActionJPEGProgressive->setObjectName(QStringLiteral("sActionJPEGProgressive"));
+    sActionJPEGProgressive->setCheckable(true);
+    sActionWebPLossless = menu->addAction(QStringLiteral("Lossless WebP"));
+    sActionWebPLossless->setObjectName(QStringLiteral("sActionWebPLossless"));
+    sActionWebPLossless->setCheckable(true);
+    sToolButtonEncoderOptions->setMenu(menu);
 }
 
 } // namespace tessoly

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "batch/FrameOutput.h"
 #include "batch/InPlaceMark.h"
 #include "batch/OutputCompose.h"
 #include "imageio/OutputCapabilities.h"
@@ -45,6 +46,8 @@ void Fail(PipelineResult& result, PipelineStage stage, const std::string& reason
 
 void TakeOutputOutcome(const OutputOutcome& outcome, PipelineResult& result) {
     result.targetPath = outcome.targetPath;
+    if (!outcome.notice.empty())
+        result.notice = result.notice.empty() ? outcome.notice : result.notice + "; " + outcome.notice;
     if (outcome.OutputSkipped) {
         result.status = ItemStatus::Skipped;
         result.failedStage = PipelineStage::Output;
@@ -104,7 +107,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        TakeOutputOutcome(SaveOutputImage(image, written, options.writtenThisRun), result);
+        TakeOutputOutcome(SaveItemOutput(image, watermark, written, font, options.writtenThisRun), result);
     } catch (const std::bad_alloc&) {
         Fail(result, stage, "Not enough memory to process " + sourcePath);
     } catch (const std::exception& error) {

@@ -27,7 +27,9 @@ struct PipelineResult {
     PipelineStage failedStage = PipelineStage::None;
     //! The error's own text: the path for a file that cannot be decoded.
     std::string reason;
-    //! Why an output choice asked for did not apply to this item (written the ordinary way).
+    //! A note on an item that was written, for its row's hint and the CLI: why an output choice
+    //! asked for did not apply (written the ordinary way), or what part of the source was left out
+    //! (only the first frame of an animation written); empty otherwise.
     std::string notice;
     //! Time the item took, decoding to writing [seconds].
     double seconds = 0.0;

@@ -147,6 +147,13 @@ const std::vector<Choice<std::string>>& RotationChoices() {
     return choices;
 }
 
+const std::vector<Choice<std::string>>& SubsamplingChoices() {
+    static const std::vector<Choice<std::string>> choices = {{kSubsampling420, {"4:2:0", "420"}},
+                                                             {kSubsampling422, {"4:2:2", "422"}},
+                                                             {kSubsampling444, {"4:4:4", "444"}}};
+    return choices;
+}
+
 const std::vector<Choice<ExistingFilePolicy>>& PolicyChoices() {
     static const std::vector<Choice<ExistingFilePolicy>> choices = {
         {ExistingFilePolicy::Skip, {"skip"}},
@@ -316,8 +323,18 @@ const std::vector<OptionRow>& OptionTable() {
          [](CliOptions& o, const Given& g) {
              o.output.colourMode = Choose(g.option, g.value, ColourModeChoices());
          }},
-        {Kind::Value, "--jpeg-quality", nullptr, "1..100", "(default 80; also sets the JPEG-2000 rate)",
+        {Kind::Value, "--jpeg-quality", nullptr, "1..100",
+         "(default 80; also the JPEG-2000 rate and the WebP and\nAVIF quality)",
          [](CliOptions& o, const Given& g) { o.output.jpegQuality = Int(g.option, g.value, 1, 100); }},
+        {Kind::Value, "--jpeg-subsampling", nullptr, "4:2:0|4:2:2|4:4:4",
+         "JPEG chroma subsampling (default 4:2:0; 4:4:4 keeps\nsharp coloured text sharp)",
+         [](CliOptions& o, const Given& g) {
+             o.output.jpegSubsampling = Choose(g.option, g.value, SubsamplingChoices());
+         }},
+        {Kind::Toggle, "--jpeg-progressive", nullptr, nullptr, "progressive JPEG (default off)",
+         [](CliOptions& o, const Given& g) { o.output.jpegProgressive = g.on; }},
+        {Kind::Toggle, "--webp-lossless", nullptr, nullptr, "lossless WebP (default off)",
+         [](CliOptions& o, const Given& g) { o.output.webpLossless = g.on; }},
         {Kind::Toggle, "--keep-metadata", nullptr, nullptr, "copy Exif, XMP and IPTC (default on); the colour\nprofile and the resolution are kept either way",
          [](CliOptions& o, const Given& g) { o.output.keepMetadata = g.on; }},
         {Kind::Toggle, "--lossless-jpeg", nullptr, nullptr,

@@ -17,11 +17,17 @@ HeaderCheck CheckJpeg(ByteReader& r);
 HeaderCheck CheckPng(ByteReader& r);
 HeaderCheck CheckBmp(ByteReader& r);
 HeaderCheck CheckGif(ByteReader& r);
+//! Every frame of a GIF, not only the first: what reading all frames of an animation needs.
+HeaderCheck CheckGifFrames(ByteReader& r);
 HeaderCheck CheckTiff(ByteReader& r);
 HeaderCheck CheckPsd(ByteReader& r);
 HeaderCheck CheckTarga(ByteReader& r);
 HeaderCheck CheckPcx(ByteReader& r);
 HeaderCheck CheckJp2(ByteReader& r);
+HeaderCheck CheckWebp(ByteReader& r);
+//! The top-level boxes of an ISO base media file (HEIF, AVIF): each fits the file, "ftyp" first,
+//! a "meta" box present.
+HeaderCheck CheckIsoBoxes(ByteReader& r);
 //! The SIZ segment that opens a JPEG-2000 code stream at offset at.
 HeaderCheck CheckCodeStream(ByteReader& r, std::uint64_t at);
 

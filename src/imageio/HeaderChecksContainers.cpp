@@ -111,6 +111,47 @@ HeaderCheck CheckGif(ByteReader& r) {
     }
 }
 
+// Every frame of an animation, as the multi-page reader and the player decode them all: the
+// logical screen and each frame inside the caps, each LZW code size inside the string table, and
+// every frame's data present up to the trailer.
+HeaderCheck CheckGifFrames(ByteReader& r) {
+    std::uint8_t h[13];
+    if (!r.ReadAt(0, h, sizeof h) || (std::memcmp(h, "GIF87a", 6) != 0 && std::memcmp(h, "GIF89a", 6) != 0))
+        return HeaderCheck::Refused;
+    if (!PlausiblePictureSize(std::max<unsigned>(Le16(h + 6), 1), std::max<unsigned>(Le16(h + 8), 1)))
+        return HeaderCheck::Refused;
+    std::uint64_t position = sizeof h;
+    if (h[10] & 0x80)
+        position += 3u << ((h[10] & 7) + 1);
+    r.Seek(position);
+    int frames = 0;
+    for (;;) {
+        const int block = r.Get();
+        if (block == 0x21) {
+            if (r.Get() < 0 || !SkipSubBlocks(r))
+                return HeaderCheck::Refused;
+        } else if (block == 0x2C) {
+            std::uint8_t d[9];
+            if (!r.ReadAt(r.Position(), d, sizeof d) || !PlausiblePictureSize(Le16(d + 4), Le16(d + 6)))
+                return HeaderCheck::Refused;
+            std::uint64_t next = r.Position() + sizeof d;
+            if (d[8] & 0x80)
+                next += 3u << ((d[8] & 7) + 1);
+            std::uint8_t codeSize;
+            if (!r.ReadAt(next, &codeSize, 1) || codeSize < 1 || codeSize > 11)
+                return HeaderCheck::Refused;
+            r.Seek(next + 1);
+            if (!SkipSubBlocks(r))
+                return HeaderCheck::Refused;
+            ++frames;
+        } else {
+            // The trailer ends the frames; the end of the file or anything else after a frame
+            // does too, as readers stop there.
+            return Verdict(frames > 0);
+        }
+    }
+}
+
 // --- TIFF --------------------------------------------------------------------------------------
 
 // The first directory (the page FreeImage loads) must name a width and a length inside the caps.

@@ -10,6 +10,8 @@
 #include <FreeImage.h>
 
 #include "imageio/HeaderChecks.h"
+#include "imageio/HeifCodec.h"
+#include "imageio/SourceFormat.h"
 
 namespace tessoly {
 
@@ -42,6 +44,11 @@ HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode) {
         return CheckJp2(reader);
     case FIF_J2K:
         return CheckCodeStream(reader, 0);
+    case FIF_WEBP:
+        return CheckWebp(reader);
+    case kFormatHeif:
+    case kFormatAvif:
+        return CheckIsoBoxes(reader);
     default:
         return HeaderCheck::NotChecked;
     }
@@ -51,8 +58,13 @@ bool SourceHeaderIsPlausible(const std::string& path, int formatCode) {
     {
         ByteReader reader(path);
         const HeaderCheck check = CheckSourceHeader(reader, formatCode);
-        if (check != HeaderCheck::NotChecked)
-            return check == HeaderCheck::Plausible;
+        if (check == HeaderCheck::Refused)
+            return false;
+        // The HEIF family states its size in nested boxes that libheif reads for us.
+        if (IsHeifFamily(formatCode))
+            return CheckHeifFile(path) == HeaderCheck::Plausible;
+        if (check == HeaderCheck::Plausible)
+            return true;
     }
     const auto format = static_cast<FREE_IMAGE_FORMAT>(formatCode);
     // Formats without a reader here: the plugin's own header-only load tells the size, where it has

@@ -28,12 +28,13 @@ bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 
 //! Reads the header of a file that FreeImage detected as formatCode (a FREE_IMAGE_FORMAT).
 //! Covers BMP, GIF, JPEG (the whole marker structure up to its end marker, and the Exif block
-//! FreeImage parses), JPEG-2000 (JP2 and code streams), PCX, PNG, PSD, TARGA and TIFF. Where
-//! FreeImage would fill a cut-short file and report success (JPEG, PCX, PSD, RLE TARGA), the data
-//! is walked to its end.
+//! FreeImage parses), JPEG-2000 (JP2 and code streams), PCX, PNG, PSD, TARGA, TIFF, WebP and the
+//! box structure of HEIF and AVIF (kFormatHeif, kFormatAvif). Where FreeImage would fill a
+//! cut-short file and report success (JPEG, PCX, PSD, RLE TARGA), the data is walked to its end.
 HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode);
 
-//! CheckSourceHeader on the file at path; for formats it does not cover, a header-only FreeImage
+//! CheckSourceHeader on the file at path, then for HEIF and AVIF libheif's reading of the boxes
+//! (CheckHeifFile); for formats it does not cover, a header-only FreeImage
 //! load (where the plugin has one) checks the size. Safe to call from several threads at once.
 bool SourceHeaderIsPlausible(const std::string& path, int formatCode);
 

@@ -5,6 +5,8 @@
 
 #include <FreeImage.h>
 
+#include "imageio/SourceFormat.h"
+
 namespace tessoly {
 
 // The quotient of 2500 lies just below 63.5 only with a 64-bit mantissa; a plain double would
@@ -31,6 +33,12 @@ std::string FormatDisplayName(int formatCode) {
         return "GIF";
     case FIF_JP2:
         return "JPEG-2K";
+    case FIF_WEBP:
+        return "WebP";
+    case kFormatHeif:
+        return "HEIF";
+    case kFormatAvif:
+        return "AVIF";
     default:
         return "Unknown";
     }

@@ -6,7 +6,8 @@
 
 namespace tessoly {
 
-//! "BMP", "JPEG", "PCX", "PNG", "TARGA", "TIFF", "PSD", "GIF", "JPEG-2K" or "Unknown".
+//! "BMP", "JPEG", "PCX", "PNG", "TARGA", "TIFF", "PSD", "GIF", "JPEG-2K", "WebP",
+//! "HEIF", "AVIF" or "Unknown".
 std::string FormatDisplayName(int formatCode);
 //! Whole DPI of a resolution in dots per metre, halves to even, computed in extended precision.
 int DpiFromDotsPerMetre(std::uint32_t dotsPerMetre);

@@ -3,6 +3,7 @@
 #include <FreeImage.h>
 
 #include "imageio/OutputFormat.h"
+#include "imageio/SourceFormat.h"
 
 namespace tessoly {
 
@@ -22,6 +23,9 @@ constexpr FormatCapabilities kRows[] = {
     {FIF_BMP,   false, false, false, false, false},
     {FIF_GIF,   false, false, false, false, false},
     {FIF_JP2,   false, false, false, false, false},
+    // WebP and AVIF: their encoders (WebpEncode.h, HeifCodec.h) write profile, Exif and XMP.
+    {FIF_WEBP,  true,  true,  false, true,  true},
+    {kFormatAvif, true, true, false, true,  true},
 };
 // clang-format on
 

@@ -170,6 +170,29 @@ void PackRow(const TColor32* src, BYTE* dst, int width) {
     PackRowScalar(src, dst, 0, width);
 }
 
+//! A greyscale source written in colour mode "RGB" stays one channel where the format holds 8-bit
+//! grey, as long as the mark added no colour: every composed pixel is still grey.
+bool KeepsOneGreyChannel(const TBitmap32& composed, FIBITMAP* sourceImage, const OutputSettings& settings,
+                         const OutputFormat& format) {
+    if (settings.colourMode != "RGB" || sourceImage == nullptr || FreeImage_GetBPP(sourceImage) != 8 ||
+        FreeImage_GetImageType(sourceImage) != FIT_BITMAP || FreeImage_GetColorType(sourceImage) != FIC_MINISBLACK) {
+        return false;
+    }
+    if (format.code != FIF_JPEG && format.code != FIF_PNG && format.code != FIF_TIFF && format.code != FIF_BMP &&
+        format.code != FIF_TARGA) {
+        return false;
+    }
+    for (int y = 0; y < composed.Height(); ++y) {
+        const TColor32* row = composed.ScanLine(y);
+        for (int x = 0; x < composed.Width(); ++x) {
+            const TColor32 c = row[x];
+            if (((c >> 16) & 0xFF) != ((c >> 8) & 0xFF) || ((c >> 8) & 0xFF) != (c & 0xFF))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool ResizedSize(int width, int height, const OutputSettings& settings, int& outWidth, int& outHeight) {
@@ -281,8 +304,7 @@ ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImag
                                  const SourceTraits& traits) {
     ConvertedOutput out;
     // The format is a pure function of the settings; choosing it first tells whether alpha stays.
-    out.format =
-        SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
+    out.format = SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings);
     const bool keepAlpha = traits.hasTransparency && CapabilitiesOf(out.format.code).alpha;
     MakeIntermediateImage(composed, keepAlpha ? 32 : intermediateBits, out);
     if (!out.image) {
@@ -309,10 +331,38 @@ ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImag
                 keepAlpha ? FreeImage_ConvertTo32Bits(out.image.get()) : FreeImage_ConvertTo24Bits(out.image.get()),
                 "Not enough memory for the " + std::to_string(finalBits) + "-bit image");
     }
+    if (out.image && !keepAlpha && KeepsOneGreyChannel(composed, sourceImage, settings, out.format)) {
+        Advance(out, FreeImage_ConvertToGreyscale(out.image.get()), "Not enough memory for the greyscale image");
+    }
     if (out.image && out.format.quantize) {
         Advance(out, FreeImage_ColorQuantize(out.image.get(), FIQ_WUQUANT),
                 "The image could not be reduced to 256 colours");
     }
+    if (out.image)
+        FitMetadataToFormat(out, sourceImage, settings, traits.orientationApplied);
+    return out;
+}
+
+ConvertedOutput ConvertDeepForOutput(FreeImagePtr deep, FIBITMAP* sourceImage, int sourceFormat,
+                                     const OutputSettings& settings, const SourceTraits& traits) {
+    ConvertedOutput out;
+    out.image = std::move(deep);
+    out.format = SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings);
+    if (!out.image) {
+        out.lostReason = "Not enough memory for the output image";
+        return out;
+    }
+    // As the intermediate image: no resolution of its own before the source's is copied.
+    FreeImage_SetDotsPerMeterX(out.image.get(), 0);
+    FreeImage_SetDotsPerMeterY(out.image.get(), 0);
+    if (settings.keepMetadata && sourceImage != nullptr)
+        FreeImage_CloneMetadata(out.image.get(), sourceImage);
+    if (!settings.keepMetadata)
+        ApplySourceResolution(out.image.get(), sourceImage);
+    ApplyResolution(out.image.get(), settings.resolutionChoice);
+    ApplyRotation(out, settings.rotation);
+    if (out.image)
+        ApplyResize(out, settings);
     if (out.image)
         FitMetadataToFormat(out, sourceImage, settings, traits.orientationApplied);
     return out;

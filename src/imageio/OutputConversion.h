@@ -1,7 +1,8 @@
 #pragma once
 // The conversion half of the output stage: the composed picture becomes a library image, then
 // metadata, resolution, colour mode, rotation, resizing, the reduction to 24 bits and the
-// format's own step are applied in this fixed order.
+// format's own step are applied in this fixed order. A greyscale source written in colour mode
+// "RGB" to a format that holds 8-bit grey becomes one channel again when the mark added no colour.
 //
 // A source with transparent pixels keeps the composed alpha where the format holds alpha (the
 // reduction is then to 32 bits); the metadata of the result is fitted to its format last
@@ -79,5 +80,10 @@ bool ResizedSourceForOutput(const TBitmap32& source, const OutputSettings& setti
 ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImage, int sourceFormat,
                                  const OutputSettings& settings, int intermediateBits = 24,
                                  const SourceTraits& traits = {});
+
+//! The steps for a 16-bit picture that stays deep (colour mode "RGB", written as PNG or TIFF):
+//! metadata, resolution, rotation and resizing on deep itself, no reduction to 24 bits.
+ConvertedOutput ConvertDeepForOutput(FreeImagePtr deep, FIBITMAP* sourceImage, int sourceFormat,
+                                     const OutputSettings& settings, const SourceTraits& traits = {});
 
 } // namespace tessoly

@@ -5,6 +5,7 @@
 
 #include <FreeImage.h>
 
+#include "imageio/SourceFormat.h"
 #include "render/RenderError.h"
 
 namespace tessoly {
@@ -38,12 +39,33 @@ std::string FormatNameForSource(int sourceFormat) {
         return "GIF";
     case FIF_JP2:
         return "JPEG-2000";
+    case FIF_WEBP:
+        return "WebP";
+    case kFormatAvif:
+        return "AVIF";
     default:
         return "";
     }
 }
 
+int JpegSaveFlags(const OutputSettings& settings) {
+    int subsampling = JPEG_SUBSAMPLING_420;
+    if (settings.jpegSubsampling == kSubsampling422) {
+        subsampling = JPEG_SUBSAMPLING_422;
+    } else if (settings.jpegSubsampling == kSubsampling444) {
+        subsampling = JPEG_SUBSAMPLING_444;
+    }
+    return settings.jpegQuality | subsampling | JPEG_OPTIMIZE | (settings.jpegProgressive ? JPEG_PROGRESSIVE : 0);
+}
+
 OutputFormat SelectOutputFormat(const std::string& formatName, int jpegQuality) {
+    OutputSettings settings;
+    settings.jpegQuality = jpegQuality;
+    return SelectOutputFormat(formatName, settings);
+}
+
+OutputFormat SelectOutputFormat(const std::string& formatName, const OutputSettings& settings) {
+    const int jpegQuality = settings.jpegQuality;
     if (formatName == "BMP")
         return {FIF_BMP, 0, ".bmp", false};
     if (formatName == "GIF")
@@ -56,7 +78,11 @@ OutputFormat SelectOutputFormat(const std::string& formatName, int jpegQuality) 
         return {FIF_TIFF, 0, ".tif", false};
     if (formatName == "TGA")
         return {FIF_TARGA, 0, ".tga", false};
-    return {FIF_JPEG, jpegQuality, ".jpg", false};
+    if (formatName == "WebP")
+        return {FIF_WEBP, settings.webpLossless ? WEBP_LOSSLESS : jpegQuality, ".webp", false};
+    if (formatName == "AVIF")
+        return {kFormatAvif, jpegQuality, ".avif", false};
+    return {FIF_JPEG, JpegSaveFlags(settings), ".jpg", false};
 }
 
 std::string FormatNameForChoice(const std::string& formatChoice, int sourceFormat) {

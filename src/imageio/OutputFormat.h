@@ -6,14 +6,19 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "imageio/OutputSettings.h"
 
 namespace tessoly {
 
 //! One row of the format table.
 struct OutputFormat {
-    //! FreeImage format code (FREE_IMAGE_FORMAT).
+    //! FreeImage format code (FREE_IMAGE_FORMAT), or kFormatAvif for libheif's AVIF encoder.
     int code = 2;
-    //! Flags handed to the encoder: the JPEG quality, the JPEG-2000 rate, or 0.
+    //! Flags handed to the encoder: the JPEG quality with its subsampling, progressive and
+    //! optimised-table flags, the JPEG-2000 rate, the WebP quality or lossless flag, the AVIF
+    //! quality, or 0.
     int flags = 0;
     //! Extension with its dot, such as ".jpg".
     const char* extension = ".jpg";
@@ -24,14 +29,21 @@ struct OutputFormat {
 //! The entries of the format box, in its order: "Unchanged", then every name SelectOutputFormat
 //! knows. A new output format joins by its name here and its row in SelectOutputFormat; the
 //! command line's spellings of a format (name, extension) follow from these two.
-inline constexpr std::array<const char*, 8> OutputFormatChoices = {"Unchanged", "BMP", "GIF",  "JPEG",
-                                                                   "JPEG-2000", "PNG", "TIFF", "TGA"};
+inline constexpr std::array<const char*, 10> OutputFormatChoices = {
+    "Unchanged", "BMP", "GIF", "JPEG", "JPEG-2000", "PNG", "TIFF", "TGA", "WebP", "AVIF"};
 
-//! The format name for "Unchanged": "BMP", "JPEG", "PNG", "TGA", "TIFF", "GIF", "JPEG-2000", or
-//! "" for any other source format (PCX, PSD, unknown), which then writes JPEG.
+//! The format name for "Unchanged": "BMP", "JPEG", "PNG", "TGA", "TIFF", "GIF", "JPEG-2000",
+//! "WebP", "AVIF", or "" for any other source format (PCX, PSD, HEIF, unknown), which then writes
+//! JPEG.
 std::string FormatNameForSource(int sourceFormat);
-//! The row for a format name, exact and case-sensitive; anything unknown is JPEG.
+//! The row for a format name, exact and case-sensitive; anything unknown is JPEG. The encoder
+//! options (JPEG subsampling and progressive, WebP lossless) come from settings.
+OutputFormat SelectOutputFormat(const std::string& formatName, const OutputSettings& settings);
+//! The same with the default encoder options and the given quality.
 OutputFormat SelectOutputFormat(const std::string& formatName, int jpegQuality);
+//! The JPEG encoder flags: quality, chroma subsampling, progressive, and optimised Huffman
+//! tables always (smaller files, the same pixels).
+int JpegSaveFlags(const OutputSettings& settings);
 //! The format name a format choice stands for: from the source for exactly "Unchanged",
 //! otherwise the choice trimmed of surrounding blanks.
 std::string FormatNameForChoice(const std::string& formatChoice, int sourceFormat);

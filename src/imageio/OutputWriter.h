@@ -3,11 +3,15 @@
 // settings say, chooses the target by the naming rules and the existing-file policy, encodes in
 // memory and replaces the target only when the whole file has reached the disk.
 
+#include <functional>
 #include <string>
 
+#include "imageio/FreeImageHandle.h"
+#include "imageio/OutputFormat.h"
 #include "imageio/OutputSettings.h"
 #include "imageio/WorkingImage.h"
 #include "imageio/WrittenOutputs.h"
+#include "render/Bitmap32.h"
 
 namespace tessoly {
 
@@ -22,10 +26,24 @@ struct OutputOutcome {
     std::string targetPath;
     //! For a failure or a skip: why, in the user's words.
     std::string reason;
+    //! For a success that left something of the source out (the frames of an animation written
+    //! to a one-picture format): what, in the user's words; empty otherwise.
+    std::string notice;
     //! The stage stopped on an error in the settings (a resolution or size that is not a number)
     //! rather than on the write; the window shows such an error in its error box.
     bool errorRaised = false;
 };
+
+//! One frame of a multi-frame output: its composed picture and the library image whose metadata
+//! (and resolution) it carries.
+struct OutputFrame {
+    const TBitmap32* composed = nullptr;
+    FIBITMAP* metadata = nullptr;
+};
+//! Supplies frame index (0-based), in order; may throw RenderError.
+using OutputFrameSupplier = std::function<OutputFrame(int index)>;
+//! Sees the converted frame index before it is added (to set its animation tags).
+using OutputFrameFinisher = std::function<void(int index, FIBITMAP* converted)>;
 
 //! Writes the output of image (its ComposedBitmap, with metadata from its SourceImage, the format
 //! of SourceFormat for "Unchanged", named after CurrentImagePath). Never throws for bad settings
@@ -34,5 +52,24 @@ struct OutputOutcome {
 //! the policy, and a written target is recorded in it.
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings,
                               WrittenOutputs* writtenThisRun = nullptr);
+
+//! SaveOutputImage for a 16-bit picture kept deep: deep (ComposeDeepPicture's result) is
+//! written instead of the composed bitmap, through ConvertDeepForOutput.
+OutputOutcome SaveOutputDeep(const WorkingImage& image, const OutputSettings& settings, FreeImagePtr deep,
+                             WrittenOutputs* writtenThisRun = nullptr);
+//! Does a 16-bit source stay 16-bit under these settings: colour mode "RGB", written as PNG or TIFF?
+bool OutputKeepsDepth(const WorkingImage& image, const OutputSettings& settings);
+
+//! The format row the settings choose for image (its SourceFormat for "Unchanged").
+OutputFormat OutputFormatFor(const WorkingImage& image, const OutputSettings& settings);
+//! Can the format hold several frames or pages (GIF, TIFF)?
+bool FormatHoldsFrames(const OutputFormat& format);
+
+//! Writes frameCount frames as one file of a format that holds frames, each converted as
+//! SaveOutputImage converts its picture, with the name and policy SaveOutputImage would use for
+//! image. The policy is applied before the first frame is asked for. Never throws.
+OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& settings, int frameCount,
+                               const OutputFrameSupplier& frame, const OutputFrameFinisher& finish,
+                               WrittenOutputs* writtenThisRun = nullptr);
 
 } // namespace tessoly

@@ -1,5 +1,5 @@
 // DecodeSourceImage: one source file into the working image. The format comes from the content
-// alone; the header is checked (HeaderSanity) before FreeImage decodes; every bitmap that could
+// alone (SourceFormat: FreeImage, or libheif for HEIF and AVIF); the header is checked (HeaderSanity) before FreeImage decodes; every bitmap that could
 // fail to be had is had before the first pixel is written, and the pixels then reach 32-bit ARGB,
 // top row first, in one pass (PixelTransfer). So a failure leaves the previous image whole.
 // The window's preview gets the pixels first and SourceBitmap a copy of them; a batch without a
@@ -32,6 +32,7 @@
 #include "imageio/ImageFacts.h"
 #include "imageio/PixelTransfer.h"
 #include "imageio/PngSourceMetadata.h"
+#include "imageio/SourceFormat.h"
 
 namespace tessoly {
 namespace {
@@ -121,12 +122,13 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
         image.SourceFormat = FIF_UNKNOWN;
         return false;
     }
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    const int format = DetectSourceFormat(path);
     image.SourceFormat = format;
     if (format == FIF_UNKNOWN || !SourceHeaderIsPlausible(path, format))
         return false;
 
-    LibraryImage decoded(FreeImage_Load(format, path.c_str(), 0));
+    SourceLoadInfo loadInfo;
+    LibraryImage decoded(LoadSourceBitmap(format, path, loadInfo));
     if (!decoded.dib || !FreeImage_HasPixels(decoded.dib))
         return false;
     const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
@@ -144,8 +146,10 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
     const bool mayBeTranslucent = paletteAlpha || (from.keepAlpha && FreeImage_GetBPP(from.dib) == 32);
     // The pixels are turned upright on their way into the bitmaps, so everything after the decode
     // (facts, preview, placement, output) sees the picture as viewers show it.
-    const int storedOrientation = ExifOrientation(decoded.dib);
-    const int orientation = applyExifOrientation ? storedOrientation : 1;
+    // HEIF pictures come upright from their own transforms; their Exif tag is never applied again.
+    const int storedOrientation =
+        loadInfo.orientationApplied ? loadInfo.storedOrientation : ExifOrientation(decoded.dib);
+    const int orientation = applyExifOrientation && !loadInfo.orientationApplied ? storedOrientation : 1;
     unsigned uprightWidth = width, uprightHeight = height;
     UprightSize(orientation, uprightWidth, uprightHeight);
 
@@ -191,7 +195,7 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
         image.CurrentImagePath = std::move(currentPath);
         image.SourceBitsPerPixel = static_cast<int>(FreeImage_GetBPP(decoded.dib));
         image.SourceOrientation = storedOrientation;
-        image.OrientationApplied = orientation != 1;
+        image.OrientationApplied = loadInfo.orientationApplied || orientation != 1;
         image.SourceImage = decoded.release();
         return true;
     } catch (const std::exception&) {

@@ -52,7 +52,8 @@ QStringList AddImageFilters() {
         std::initializer_list<const char*> extensions;
     };
     const Entry entries[] = {
-        {"All images", {"bmp", "gif", "jpg", "jpeg", "jp2", "pcx", "png", "tga", "tif", "tiff"}},
+        {"All images",
+         {"bmp", "gif", "jpg", "jpeg", "jp2", "pcx", "png", "tga", "tif", "tiff", "heic", "heif", "avif", "webp"}},
         {"Windows Bitmap", {"bmp"}},
         {"Graphics Interchange Format", {"gif"}},
         {"JPEG Image File", {"jpg"}},
@@ -63,6 +64,9 @@ QStringList AddImageFilters() {
         {"Targa Image", {"tga"}},
         {"Tagged Image File Format", {"tif"}},
         {"Tagged Image File Format", {"tiff"}},
+        {"HEIF Image", {"heic", "heif"}},
+        {"AV1 Image File Format", {"avif"}},
+        {"WebP Image", {"webp"}},
     };
     QStringList filters;
     for (const Entry& entry : entries) {

@@ -10,8 +10,8 @@
 namespace tessoly {
 
 //! Accepted extensions, lower case, in the order a folder's files are grouped.
-inline constexpr std::array<const char*, 11> ImageExtensions = {"bmp", "gif", "jpg", "jpeg", "jp2", "pcx",
-                                                                "png", "psd", "tga", "tif",  "tiff"};
+inline constexpr std::array<const char*, 15> ImageExtensions = {
+    "bmp", "gif", "jpg", "jpeg", "jp2", "pcx", "png", "psd", "tga", "tif", "tiff", "heic", "heif", "avif", "webp"};
 
 //! How far a folder scan reaches.
 struct FolderScanOptions {

@@ -9,7 +9,9 @@
 
 #include "imageio/ExifOrientation.h"
 #include "imageio/HeaderSanity.h"
+#include "imageio/HeifCodec.h"
 #include "imageio/ImageFacts.h"
+#include "imageio/SourceFormat.h"
 
 namespace tessoly {
 
@@ -61,7 +63,7 @@ ImageListItem ReadImageFacts(const QString& path, bool applyExifOrientation) {
     item.fileSizeText = QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
 
     const QByteArray nativePath = QFile::encodeName(path);
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(nativePath.constData(), 0);
+    const int format = DetectSourceFormat(nativePath.toStdString());
     unsigned width = 0;
     unsigned height = 0;
     unsigned dotsX = 0;
@@ -69,16 +71,20 @@ ImageListItem ReadImageFacts(const QString& path, bool applyExifOrientation) {
     // The header is checked before the full decode: a hostile file must neither corrupt the
     // library's heap nor make the job allocate gigabytes just to learn a size. A refused file
     // reads as a failed load.
-    if (format != FIF_UNKNOWN && FreeImage_FIFSupportsReading(format) &&
-        SourceHeaderIsPlausible(nativePath.toStdString(), static_cast<int>(format))) {
-        LoadedImage image(FreeImage_Load(format, nativePath.constData(), 0));
+    if (IsHeifFamily(format)) {
+        // libheif states the shown size from the boxes alone; the file declares no resolution.
+        if (SourceHeaderIsPlausible(nativePath.toStdString(), format))
+            ReadHeifSize(nativePath.toStdString(), width, height);
+    } else if (format != FIF_UNKNOWN && FreeImage_FIFSupportsReading(static_cast<FREE_IMAGE_FORMAT>(format)) &&
+               SourceHeaderIsPlausible(nativePath.toStdString(), format)) {
+        LoadedImage image(FreeImage_Load(static_cast<FREE_IMAGE_FORMAT>(format), nativePath.constData(), 0));
         if (image.get() != nullptr) {
             ViewedSize(image.get(), applyExifOrientation, width, height);
             dotsX = FreeImage_GetDotsPerMeterX(image.get());
             dotsY = FreeImage_GetDotsPerMeterY(image.get());
         }
     }
-    item.formatText = QString::fromStdString(FormatDisplayName(static_cast<int>(format)));
+    item.formatText = QString::fromStdString(FormatDisplayName(format));
     item.dimensionsText = QStringLiteral("%1 x %2").arg(width).arg(height);
     item.dpiText = DpiColumnText(dotsX, dotsY);
     return item;

@@ -176,6 +176,27 @@ TEST_F(BatchWindowTest, RunOverAFolderMarksEveryRowAndReportsFailures) {
     EXPECT_FALSE(form->sGaugeProcess->isTextVisible());
 }
 
+TEST_F(BatchWindowTest, AnAnimationWrittenAsOnePictureSaysSoInTheRowsHint) {
+    FIMULTIBITMAP* gif = FreeImage_OpenMultiBitmap(FIF_GIF, scratch.file("in/anim.gif").c_str(), TRUE, FALSE, TRUE, 0);
+    ASSERT_NE(gif, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        FIBITMAP* frame = FreeImage_Allocate(64, 48, 8);
+        FreeImage_AppendPage(gif, frame);
+        FreeImage_Unload(frame);
+    }
+    ASSERT_TRUE(FreeImage_CloseMultiBitmap(gif, 0));
+    SavePicture(scratch.file("in/b.png"), FIF_PNG);
+    AddRows({Path("in/anim.gif"), Path("in/b.png")});
+    SetOutputFolder("out");
+    form->sComboBoxImageFormat->setCurrentText(QStringLiteral("PNG"));
+    RunBatch();
+    EXPECT_EQ(Statuses(), (std::vector<ItemStatus>{ItemStatus::Successful, ItemStatus::Successful}));
+    const QModelIndex first = Model().index(0, ColumnImage);
+    EXPECT_EQ(Model().data(first, Qt::ToolTipRole).toString(),
+              Path("in/anim.gif") + "\nOnly the first of 3 frames was written: PNG holds one picture");
+    EXPECT_EQ(Model().data(Model().index(1, ColumnImage), Qt::ToolTipRole).toString(), Path("in/b.png"));
+}
+
 TEST_F(BatchWindowTest, SkippedRowsAreCountedWithTheExactSummary) {
     AddPictures(3);
     SetOutputFolder("out");

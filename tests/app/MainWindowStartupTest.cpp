@@ -114,6 +114,9 @@ TEST(MainWindowStartup, ControlsStartWithTheirValues) {
     EXPECT_EQ(output.proportional, outputDefaults.proportional);
     EXPECT_EQ(output.outputFolder, outputDefaults.outputFolder);
     EXPECT_EQ(output.existingFilePolicy, outputDefaults.existingFilePolicy);
+    EXPECT_EQ(output.jpegSubsampling, outputDefaults.jpegSubsampling);
+    EXPECT_EQ(output.jpegProgressive, outputDefaults.jpegProgressive);
+    EXPECT_EQ(output.webpLossless, outputDefaults.webpLossless);
 }
 
 TEST(MainWindowStartup, MenusHoldTheirItemsInOrder) {

@@ -293,6 +293,27 @@ TEST(SettingsHandlers, ResizeFieldsFollowTheGuard) {
     EXPECT_FALSE(proportional->isEnabled());
 }
 
+TEST(SettingsHandlers, TheNewFormatsAndEncoderOptionsReachTheOutputSettings) {
+    WindowFixture f;
+    auto* format = f.Find<QComboBox>("sComboBoxImageFormat");
+    EXPECT_GE(format->findText(QStringLiteral("WebP")), 0);
+    EXPECT_GE(format->findText(QStringLiteral("AVIF")), 0);
+    format->setCurrentText(QStringLiteral("WebP"));
+    f.Find<QAction>("sActionJPEGSubsampling444")->trigger();
+    f.Find<QAction>("sActionJPEGProgressive")->trigger();
+    f.Find<QAction>("sActionWebPLossless")->trigger();
+    OutputSettings read = f.form->ReadOutputSettings();
+    EXPECT_EQ(read.formatChoice, "WebP");
+    EXPECT_EQ(read.jpegSubsampling, kSubsampling444);
+    EXPECT_TRUE(read.jpegProgressive);
+    EXPECT_TRUE(read.webpLossless);
+    // The subsampling choices exclude each other.
+    f.Find<QAction>("sActionJPEGSubsampling422")->trigger();
+    read = f.form->ReadOutputSettings();
+    EXPECT_EQ(read.jpegSubsampling, kSubsampling422);
+    EXPECT_FALSE(f.Find<QAction>("sActionJPEGSubsampling444")->isChecked());
+}
+
 TEST(SettingsHandlers, OutputFolderFieldAndItsHint) {
     WindowFixture f;
     auto* folder = f.Find<QLineEdit>("sDirectoryEditOutput");

@@ -28,7 +28,7 @@ TEST(CliTest, UsageErrorsExitWith2AndNameTheOption) {
         {{"--bogus", "x.png"}, "unknown option --bogus\n"},
         {{"--postion", "top-left", "x.png"}, "unknown option --postion; did you mean --position?"},
         {{"--no-bld", "x.png"}, "did you mean --no-bold?"},
-        {{"--format", "webp", "x.png"}, "--format: 'webp' is not one of unchanged, bmp, gif, jpeg"},
+        {{"--format", "jxl", "x.png"}, "--format: 'jxl' is not one of unchanged, bmp, gif, jpeg"},
         {{"--format", "JPG2", "x.png"}, "--format: 'JPG2'"},
         {{"--position", "bottom-rigth", "x.png"}, "did you mean bottom-right?"},
         {{"--shard", "3", "x.png"}, "--shard: '3' is not K/N"},
@@ -118,6 +118,33 @@ TEST(CliTest, LosslessJpegMarksJpegsInPlaceAndSaysWhyNotForOthers) {
                          Line("Successful", dir.file("b.png"), out + "/b.png"));
     EXPECT_EQ(r.err, "tessoly-cli: " + dir.file("b.png") +
                          ": Written the ordinary way: the source is not a JPEG file.\n");
+}
+
+TEST(CliTest, NewFormatsAndEncoderOptionsAndTheFirstFrameNotice) {
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir.path() / "out");
+    const std::string out = dir.file("out");
+    WritePicture(dir.file("a.png"), FIF_PNG, 120, 80);
+    const RunResult webp = RunCli(dir, {"--format", "WebP", "--webp-lossless", "--jpeg-subsampling", "4:4:4",
+                                        "--jpeg-progressive", "--output-folder", out, dir.file("a.png")});
+    EXPECT_EQ(webp.exitCode, 0) << webp.err;
+    EXPECT_EQ(webp.out, Line("Successful", dir.file("a.png"), out + "/a.webp"));
+    EXPECT_EQ(FreeImage_GetFileType(dir.file("out/a.webp").c_str(), 0), FIF_WEBP);
+    EXPECT_EQ(RunCli(dir, {"--jpeg-subsampling", "4:1:1", dir.file("a.png")}).exitCode, 2);
+
+    // Two frames written as JPEG: the first is written, and stderr says what was left out.
+    FIMULTIBITMAP* gif = FreeImage_OpenMultiBitmap(FIF_GIF, dir.file("anim.gif").c_str(), TRUE, FALSE, TRUE, 0);
+    ASSERT_NE(gif, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        const FreeImagePtr frame(FreeImage_Allocate(60, 40, 8));
+        FreeImage_AppendPage(gif, frame.get());
+    }
+    ASSERT_TRUE(FreeImage_CloseMultiBitmap(gif, 0));
+    const RunResult anim = RunCli(dir, {"--format", "JPEG", "--output-folder", out, dir.file("anim.gif")});
+    EXPECT_EQ(anim.exitCode, 0);
+    EXPECT_EQ(anim.out, Line("Successful", dir.file("anim.gif"), out + "/anim.jpg"));
+    EXPECT_EQ(anim.err, "tessoly-cli: " + dir.file("anim.gif") +
+                            ": Only the first of 2 frames was written: JPEG holds one picture\n");
 }
 
 TEST(CliTest, OutputStageErrorsFailEachImage) {

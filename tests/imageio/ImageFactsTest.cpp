@@ -4,6 +4,8 @@
 
 #include <FreeImage.h>
 
+#include "imageio/SourceFormat.h"
+
 namespace tessoly {
 namespace {
 
@@ -42,7 +44,7 @@ TEST(FormatDisplayName, NamesTheSourceFormatsAndNothingElse) {
         {FIF_BMP, "BMP"},      {FIF_JPEG, "JPEG"},       {FIF_PCX, "PCX"},     {FIF_PNG, "PNG"},
         {FIF_TARGA, "TARGA"},  {FIF_TIFF, "TIFF"},       {FIF_PSD, "PSD"},     {FIF_GIF, "GIF"},
         {FIF_JP2, "JPEG-2K"},  {FIF_UNKNOWN, "Unknown"}, {FIF_ICO, "Unknown"}, {FIF_J2K, "Unknown"},
-        {FIF_WEBP, "Unknown"}, {1000, "Unknown"},
+        {FIF_WEBP, "WebP"},    {1000, "Unknown"},     {kFormatHeif, "HEIF"},  {kFormatAvif, "AVIF"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatDisplayName(c.code), c.name) << c.code;

@@ -7,6 +7,7 @@
 
 #include <FreeImage.h>
 
+#include "imageio/SourceFormat.h"
 #include "render/RenderError.h"
 
 namespace tessoly {
@@ -25,7 +26,8 @@ TEST(OutputFormatTest, FormatTableIsExactAndCaseSensitiveWithJpegForAnythingElse
         {"TIFF", FIF_TIFF, ".tif", false},     {"TGA", FIF_TARGA, ".tga", false},
         {"JPEG", FIF_JPEG, ".jpg", false},     {"png", FIF_JPEG, ".jpg", false},
         {"", FIF_JPEG, ".jpg", false},         {"Bmp", FIF_JPEG, ".jpg", false},
-        {"TARGA", FIF_JPEG, ".jpg", false},
+        {"TARGA", FIF_JPEG, ".jpg", false},    {"WebP", FIF_WEBP, ".webp", false},
+        {"AVIF", kFormatAvif, ".avif", false}, {"webp", FIF_JPEG, ".jpg", false},
     };
     for (const auto& c : cases) {
         const OutputFormat f = SelectOutputFormat(c.name, 80);
@@ -33,9 +35,38 @@ TEST(OutputFormatTest, FormatTableIsExactAndCaseSensitiveWithJpegForAnythingElse
         EXPECT_STREQ(f.extension, c.extension) << c.name;
         EXPECT_EQ(f.quantize, c.quantize) << c.name;
     }
-    EXPECT_EQ(SelectOutputFormat("JPEG", 37).flags, 37);
+    // JPEG: the quality, today's 4:2:0 subsampling, and optimised Huffman tables always.
+    EXPECT_EQ(SelectOutputFormat("JPEG", 37).flags, 37 | JPEG_SUBSAMPLING_420 | JPEG_OPTIMIZE);
     EXPECT_EQ(SelectOutputFormat("PNG", 37).flags, 0);
     EXPECT_EQ(SelectOutputFormat("JPEG-2000", 1).flags, 26);
+    EXPECT_EQ(SelectOutputFormat("WebP", 37).flags, 37);
+    EXPECT_EQ(SelectOutputFormat("AVIF", 37).flags, 37);
+}
+
+TEST(OutputFormatTest, EncoderOptionsReachTheFlags) {
+    struct Case {
+        const char* format;
+        const char* subsampling;
+        bool progressive;
+        bool lossless;
+        int flags;
+    };
+    const Case cases[] = {
+        {"JPEG", kSubsampling420, false, false, 80 | JPEG_SUBSAMPLING_420 | JPEG_OPTIMIZE},
+        {"JPEG", kSubsampling422, false, false, 80 | JPEG_SUBSAMPLING_422 | JPEG_OPTIMIZE},
+        {"JPEG", kSubsampling444, true, false, 80 | JPEG_SUBSAMPLING_444 | JPEG_OPTIMIZE | JPEG_PROGRESSIVE},
+        {"JPEG", "4:4:4 ", false, false, 80 | JPEG_SUBSAMPLING_420 | JPEG_OPTIMIZE},
+        {"WebP", kSubsampling444, true, false, 80},
+        {"WebP", kSubsampling420, false, true, WEBP_LOSSLESS},
+        {"AVIF", kSubsampling420, false, true, 80},
+    };
+    for (const Case& c : cases) {
+        OutputSettings settings;
+        settings.jpegSubsampling = c.subsampling;
+        settings.jpegProgressive = c.progressive;
+        settings.webpLossless = c.lossless;
+        EXPECT_EQ(SelectOutputFormat(c.format, settings).flags, c.flags) << c.format << " " << c.subsampling;
+    }
 }
 
 TEST(OutputFormatTest, EveryListedFormatHasItsOwnRowAndExtension) {
@@ -61,7 +92,8 @@ TEST(OutputFormatTest, UnchangedTakesTheNameFromTheSourceAndOtherChoicesAreTrimm
     const Case cases[] = {
         {FIF_BMP, "BMP"},   {FIF_JPEG, "JPEG"}, {FIF_PNG, "PNG"},       {FIF_TARGA, "TGA"},
         {FIF_TIFF, "TIFF"}, {FIF_GIF, "GIF"},   {FIF_JP2, "JPEG-2000"}, {FIF_PCX, ""},
-        {FIF_PSD, ""},      {FIF_UNKNOWN, ""},  {FIF_ICO, ""},
+        {FIF_PSD, ""},      {FIF_UNKNOWN, ""},  {FIF_ICO, ""},          {FIF_WEBP, "WebP"},
+        {kFormatAvif, "AVIF"}, {kFormatHeif, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatNameForChoice("Unchanged", c.source), c.name) << c.source;

@@ -61,6 +61,7 @@ TEST_F(AddImagesTest, EveryAcceptedExtensionInItsOrder) {
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
         expected << Q(dir.path() / *it);
     }
+    expected << Q(dir.path() / "l.webp");
     EXPECT_EQ(CollectFolderImagePaths(Q(dir.path())), expected);
 }
 
@@ -106,11 +107,13 @@ TEST_F(AddImagesTest, DropRules) {
 
 TEST(AddImageFilters, AllImagesFirstAndNoPsd) {
     const QStringList filters = AddImageFilters();
-    ASSERT_EQ(filters.size(), 11);
+    ASSERT_EQ(filters.size(), 14);
     EXPECT_TRUE(filters[0].startsWith("All images (*.bmp *.BMP *.gif *.GIF *.jpg *.JPG"));
-    EXPECT_TRUE(filters[0].endsWith("*.tiff *.TIFF)"));
+    EXPECT_TRUE(filters[0].endsWith("*.tiff *.TIFF *.heic *.HEIC *.heif *.HEIF *.avif *.AVIF *.webp *.WEBP)"));
     EXPECT_EQ(filters[1], "Windows Bitmap (*.bmp *.BMP)");
     EXPECT_EQ(filters[10], "Tagged Image File Format (*.tiff *.TIFF)");
+    EXPECT_EQ(filters[11], "HEIF Image (*.heic *.HEIC *.heif *.HEIF)");
+    EXPECT_EQ(filters[13], "WebP Image (*.webp *.WEBP)");
     for (const QString& filter : filters) {
         EXPECT_FALSE(filter.contains("psd", Qt::CaseInsensitive)) << filter.toStdString();
     }

@@ -23,6 +23,16 @@ TEST(FolderScanTest, GroupsByExtensionLeavesOutSubFoldersAndHiddenFiles) {
     EXPECT_EQ(CollectFolderImages(folder), expected);
 }
 
+TEST(FolderScanTest, TodaysPhotoFormatsComeLastInTheirOwnGroups) {
+    test::ScratchDir dir;
+    for (const char* name : {"w.webp", "p.HEIC", "a.avif", "h.heif", "t.tif", "x.avi"})
+        test::WriteFileBytes(dir.path() / name, "x");
+    const std::string folder = dir.path().string();
+    const std::vector<std::string> expected = {folder + "/t.tif", folder + "/p.HEIC", folder + "/h.heif",
+                                               folder + "/a.avif", folder + "/w.webp"};
+    EXPECT_EQ(CollectFolderImages(folder), expected);
+}
+
 TEST(FolderScanTest, ATrailingSeparatorIsNotDoubledAndTheFolderTextIsKept) {
     test::ScratchDir dir;
     test::WriteFileBytes(dir.path() / "p.gif", "x");
@@ -88,7 +98,8 @@ TEST(FolderScanTest, ExtensionTestOfSingleFiles) {
     const std::pair<const char*, bool> cases[] = {
         {"/a/photo.JPG", true}, {"/a/notes.txt", false}, {"/a/x.tiff", true},     {"/a/x.jp2", true},
         {"/a/noext", false},    {"/a.jpg/noext", false}, {"/a/x.jpg.bak", false}, {"/a/.png", true},
-        {"/a/x.", false},       {"/a/x.webp", false},
+        {"/a/x.", false},       {"/a/x.webp", true},
+        {"/a/x.HEIC", true},    {"/a/x.avi", false},
     };
     for (const auto& [path, accepted] : cases)
         EXPECT_EQ(HasImageExtension(path), accepted) << path;

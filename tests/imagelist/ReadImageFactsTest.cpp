@@ -12,6 +12,7 @@
 
 #include "imageio/FreeImageLibrary.h"
 #include "support/ExifJpegFixture.h"
+#include "support/HeifFixtures.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -67,6 +68,35 @@ TEST(ReadImageFacts, JpegWithDifferentAxesShowsBothValues) {
     EXPECT_EQ(item.formatText, "JPEG");
     EXPECT_EQ(item.dimensionsText, "40 x 30");
     EXPECT_EQ(item.dpiText, "72 x 96");
+}
+
+TEST(ReadImageFacts, HeifAvifAndWebpRowsNameTheirFormat) {
+    test::ScratchDir dir;
+    EnsureFreeImage();
+    test::HeifFixture picture;
+    picture.width = 40;
+    picture.height = 24;
+    picture.pixels.assign(40 * 24, 0xFF336699);
+    // Stored with a quarter turn: the row shows the size as the picture is seen.
+    picture.orientation = 6;
+    ASSERT_TRUE(test::WriteHeifFixture(dir.file("a.heic"), picture));
+    picture.av1 = true;
+    picture.orientation = 1;
+    ASSERT_TRUE(test::WriteHeifFixture(dir.file("b.avif"), picture));
+    SavePicture(dir, "c.webp", FIF_WEBP, 40, 30, 0, 0);
+    struct Case {
+        const char* name;
+        const char* format;
+        const char* size;
+    };
+    for (const Case c : {Case{"a.heic", "HEIF", "24 x 40"}, Case{"b.avif", "AVIF", "40 x 24"},
+                         Case{"c.webp", "WebP", "40 x 30"}}) {
+        SCOPED_TRACE(c.name);
+        const ImageListItem item = ReadImageFacts(QString::fromStdString(dir.file(c.name)));
+        EXPECT_EQ(item.formatText, c.format);
+        EXPECT_EQ(item.dimensionsText, c.size);
+        EXPECT_EQ(item.dpiText, "72");
+    }
 }
 
 TEST(ReadImageFacts, DimensionsAreThoseViewersShowUnlessOrientationIsOff) {

@@ -49,7 +49,6 @@ ReportLine LineOfResult(const PipelineResult& result) {
         line.notice = result.sourcePath + ": " + result.notice;
     if (result.status == ItemStatus::Successful)
         return line;
-    }
     switch (result.failedStage) {
     case PipelineStage::Decode:
         line.reason = result.sourcePath + ": " + SourceProblem(result.sourcePath);

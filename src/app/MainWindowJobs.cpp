@@ -23,6 +23,7 @@
 #include "app/MainWindowList.h"
 #include "app/SpinEdit.h"
 #include "batch/ProgressPercent.h"
+#include "preview/PreviewImageWidget.h"
 #include "preview/StatusPath.h"
 
 namespace tessoly {
@@ -250,7 +251,7 @@ void TImageListSide::StartBatch() {
     // find the run already going, not start a second job beside it.
     form_.Jobs->BatchRunning.store(true);
     EnterBatchHeap();
-    auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this);
+    auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this, BatchThreads);
     connect(job, &QThread::finished, job, &QObject::deleteLater);
     connect(job, &QThread::finished, this, [] { LeaveBatchHeap(); });
     batchJob_ = job;
@@ -320,22 +321,46 @@ void TImageListSide::ShowProgress(const QString& path, int percent) {
     form_.sGaugeProcess->setValue(percent);
 }
 
-ItemStatus TImageListSide::ProcessImage(const QString& path) {
+BatchSettings TImageListSide::ReadBatchSettings() {
+    return {form_.ReadSettings(), form_.ReadOutputSettings()};
+}
+
+void TImageListSide::ShowItemResult(int row, const PipelineResult& result, BatchPicture* picture) {
+    (void)row;
     TMainForm& f = form_;
-    const std::string source = path.toStdString();
-    f.Image().CurrentImagePath = source;
-    f.LastOutput = OutputOutcome{};
-    f.LoadPreviewImage(source);
-    const OutputOutcome& output = f.LastOutput;
-    if (output.OutputSkipped) {
-        return ItemStatus::Skipped;
+    TPreviewPane& preview = f.Preview();
+    WorkingImage& image = f.Image();
+    // As the one-by-one run did: the name follows the image in hand, even one that cannot be
+    // decoded, while the pictures keep the last image that could.
+    image.CurrentImagePath = result.sourcePath;
+    if (picture != nullptr) {
+        // The preview takes the worker's picture whole; its old storage goes back to the workers.
+        SwapBitmapPixels(image.PreviewBitmap, picture->bitmap);
+        preview.UpdatePreviewName();
+        preview.imagePreview->update();
     }
-    if (output.OutputFailed) {
-        return ItemStatus::Unsuccessful;
+    const bool failedBeforeOutput =
+        result.failedStage == PipelineStage::Decode || result.failedStage == PipelineStage::Render;
+    if (failedBeforeOutput) {
+        preview.sLabelProperties->clear();
+        preview.sLabelScale->clear();
+        f.ShowLoadError(QString::fromStdString(result.reason));
+        return;
     }
-    // A written output always names its file. Without one the row never reached the output stage:
-    // it could not be decoded or its processing raised an error, whose box has been shown.
-    return output.targetPath.empty() ? ItemStatus::Unsuccessful : ItemStatus::Successful;
+    if (picture != nullptr) {
+        preview.sLabelProperties->setText(QString::fromStdString(picture->properties));
+        preview.imagePreview->setVisible(true);
+        preview.PreviewResize();
+    }
+}
+
+void TImageListSide::RestoreSource(WorkingImage& decoded) {
+    WorkingImage& image = form_.Image();
+    SwapBitmapPixels(image.SourceBitmap, decoded.SourceBitmap);
+    image.SourceFormat = decoded.SourceFormat;
+    image.SourceBitsPerPixel = decoded.SourceBitsPerPixel;
+    image.SourceOrientation = decoded.SourceOrientation;
+    image.OrientationApplied = decoded.OrientationApplied;
 }
 
 void TImageListSide::ReportErrors(const QString& message) {

@@ -49,6 +49,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     image.CurrentImagePath = sourcePath;
     SourceImageGuard release(image);
     PipelineStage stage = PipelineStage::Decode;
+    bool decoded = false;
     try {
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
@@ -56,6 +57,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
+        decoded = true;
 
         stage = PipelineStage::Render;
         ComposeOptions compose;
@@ -87,6 +89,8 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         // RenderError carries the user's text; a size refused by the bitmaps is a failure too.
         Fail(result, stage, error.what());
     }
+    if (decoded && options.onDone)
+        options.onDone(image, result);
     return result;
 }
 

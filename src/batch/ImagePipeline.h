@@ -3,6 +3,7 @@
 // compose the watermark (never with guide lines), write the output, release the library image.
 // Any failure on the way is that item's failure, never a success.
 
+#include <functional>
 #include <string>
 
 #include "batch/ItemStatus.h"
@@ -33,6 +34,11 @@ struct PipelineOptions {
     //! preview shows each image of a batch. Without a preview (tessoly-cli) PreviewBitmap is left
     //! alone and the decoded pixels are composed in place: SourceBitmap does not keep them.
     bool showInPreview = true;
+    //! Called once an item that was decoded is done (written, skipped, or failed while composing
+    //! or writing), on the calling thread, before the library image is released: the picture in
+    //! ComposedBitmap (the unmarked source after a failed compose) may be taken from image here.
+    //! May be empty.
+    std::function<void(WorkingImage& image, const PipelineResult& result)> onDone;
 };
 
 //! Processes one source file into its output. Uses the bitmaps of image, which keep their storage

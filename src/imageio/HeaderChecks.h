@@ -13,7 +13,8 @@ inline HeaderCheck Verdict(bool plausible) {
     return plausible ? HeaderCheck::Plausible : HeaderCheck::Refused;
 }
 
-HeaderCheck CheckJpeg(ByteReader& r);
+//! stopAtFirstScan: only the segments before the first scan (what a header-only load reads).
+HeaderCheck CheckJpeg(ByteReader& r, bool stopAtFirstScan = false);
 HeaderCheck CheckPng(ByteReader& r);
 HeaderCheck CheckBmp(ByteReader& r);
 HeaderCheck CheckGif(ByteReader& r);

@@ -18,14 +18,14 @@ bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height) {
            width * height <= kMaxSourcePixels;
 }
 
-HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode) {
+HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope) {
     if (!reader.Ok())
         return HeaderCheck::Refused;
     switch (formatCode) {
     case FIF_BMP:
         return CheckBmp(reader);
     case FIF_JPEG:
-        return CheckJpeg(reader);
+        return CheckJpeg(reader, scope == HeaderScope::HeaderOnly);
     case FIF_PCX:
         return CheckPcx(reader);
     case FIF_PNG:
@@ -47,10 +47,10 @@ HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode) {
     }
 }
 
-bool SourceHeaderIsPlausible(const std::string& path, int formatCode) {
+bool SourceHeaderIsPlausible(const std::string& path, int formatCode, HeaderScope scope) {
     {
         ByteReader reader(path);
-        const HeaderCheck check = CheckSourceHeader(reader, formatCode);
+        const HeaderCheck check = CheckSourceHeader(reader, formatCode, scope);
         if (check != HeaderCheck::NotChecked)
             return check == HeaderCheck::Plausible;
     }

@@ -23,6 +23,14 @@ enum class HeaderCheck {
     NotChecked, //!< no reader here for this format or variant
 };
 
+//! How much of a file a check covers.
+enum class HeaderScope {
+    //! Everything the full decoder will read (JPEG: the marker structure to its end marker).
+    WholeFile,
+    //! What a header-only load reads (JPEG: the segments before the first scan); for the facts.
+    HeaderOnly,
+};
+
 //! True when width x height [pixels] lies inside the caps (both at least 1).
 bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 
@@ -31,10 +39,10 @@ bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 //! FreeImage parses), JPEG-2000 (JP2 and code streams), PCX, PNG, PSD, TARGA and TIFF. Where
 //! FreeImage would fill a cut-short file and report success (JPEG, PCX, PSD, RLE TARGA), the data
 //! is walked to its end.
-HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode);
+HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope = HeaderScope::WholeFile);
 
 //! CheckSourceHeader on the file at path; for formats it does not cover, a header-only FreeImage
 //! load (where the plugin has one) checks the size. Safe to call from several threads at once.
-bool SourceHeaderIsPlausible(const std::string& path, int formatCode);
+bool SourceHeaderIsPlausible(const std::string& path, int formatCode, HeaderScope scope = HeaderScope::WholeFile);
 
 } // namespace tessoly

@@ -7,29 +7,34 @@
 
 #include <FreeImage.h>
 
-#include "imageio/HeaderSanity.h"
 #include "imageio/ImageFacts.h"
+#include "imageio/SourceFacts.h"
 
 namespace tessoly {
 
 namespace {
 
-//! The decoded library image, released on every way out.
-class LoadedImage {
-public:
-    explicit LoadedImage(FIBITMAP* bitmap) : bitmap_(bitmap) {}
-    ~LoadedImage() {
-        if (bitmap_ != nullptr) {
-            FreeImage_Unload(bitmap_);
-        }
-    }
-    LoadedImage(const LoadedImage&) = delete;
-    LoadedImage& operator=(const LoadedImage&) = delete;
-    FIBITMAP* get() const { return bitmap_; }
+//! The row for path, its picture facts from readFacts.
+ImageListItem MakeRow(const QString& path, SourceFacts (*readFacts)(const std::string&)) {
+    ImageListItem item;
+    item.path = path;
+    item.checked = true;
+    item.status = ItemStatus::Waiting;
 
-private:
-    FIBITMAP* bitmap_;
-};
+    SourceFacts facts;
+    const QFileInfo info(path);
+    // Gone, a folder, or a named pipe or device: detection would open and read it, and a pipe
+    // would hold the job for ever. The row says what a failed load says.
+    if (info.isFile()) {
+        item.fileSizeText =
+            QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
+        facts = readFacts(QFile::encodeName(path).toStdString());
+    }
+    item.formatText = QString::fromStdString(FormatDisplayName(facts.format));
+    item.dimensionsText = QStringLiteral("%1 x %2").arg(facts.width).arg(facts.height);
+    item.dpiText = DpiColumnText(facts.dotsPerMetreX, facts.dotsPerMetreY);
+    return item;
+}
 
 } // namespace
 
@@ -43,45 +48,11 @@ QString DpiColumnText(unsigned dotsPerMetreX, unsigned dotsPerMetreY) {
 }
 
 ImageListItem ReadImageFacts(const QString& path) {
-    ImageListItem item;
-    item.path = path;
-    item.checked = true;
-    item.status = ItemStatus::Waiting;
+    return MakeRow(path, ReadSourceFacts);
+}
 
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        // Gone, a folder, or a named pipe or device: detection would open and read it, and a pipe
-        // would hold the job for ever. The row says what a failed load says.
-        item.formatText = QString::fromStdString(FormatDisplayName(FIF_UNKNOWN));
-        item.dimensionsText = QStringLiteral("0 x 0");
-        item.dpiText = DpiColumnText(0, 0);
-        return item;
-    }
-    item.fileSizeText = QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
-
-    const QByteArray nativePath = QFile::encodeName(path);
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(nativePath.constData(), 0);
-    unsigned width = 0;
-    unsigned height = 0;
-    unsigned dotsX = 0;
-    unsigned dotsY = 0;
-    // The header is checked before the full decode: a hostile file must neither corrupt the
-    // library's heap nor make the job allocate gigabytes just to learn a size. A refused file
-    // reads as a failed load.
-    if (format != FIF_UNKNOWN && FreeImage_FIFSupportsReading(format) &&
-        SourceHeaderIsPlausible(nativePath.toStdString(), static_cast<int>(format))) {
-        LoadedImage image(FreeImage_Load(format, nativePath.constData(), 0));
-        if (image.get() != nullptr) {
-            width = FreeImage_GetWidth(image.get());
-            height = FreeImage_GetHeight(image.get());
-            dotsX = FreeImage_GetDotsPerMeterX(image.get());
-            dotsY = FreeImage_GetDotsPerMeterY(image.get());
-        }
-    }
-    item.formatText = QString::fromStdString(FormatDisplayName(static_cast<int>(format)));
-    item.dimensionsText = QStringLiteral("%1 x %2").arg(width).arg(height);
-    item.dpiText = DpiColumnText(dotsX, dotsY);
-    return item;
+ImageListItem ReadImageFactsByDecoding(const QString& path) {
+    return MakeRow(path, DecodeSourceFacts);
 }
 
 } // namespace tessoly

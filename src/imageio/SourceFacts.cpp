@@ -1,0 +1,46 @@
+#include "imageio/SourceFacts.h"
+
+#include <FreeImage.h>
+
+#include "imageio/FreeImageHandle.h"
+#include "imageio/HeaderSanity.h"
+
+namespace tessoly {
+
+namespace {
+
+//! Loads path with flags after the header check of scope; the facts of what loaded.
+SourceFacts LoadFacts(const std::string& path, FREE_IMAGE_FORMAT format, HeaderScope scope, int flags) {
+    SourceFacts facts;
+    facts.format = format;
+    // The header is checked before FreeImage reads it: a hostile file must neither corrupt the
+    // library's heap nor make the job allocate gigabytes just to learn a size. A refused file
+    // reads as a failed load.
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format) ||
+        !SourceHeaderIsPlausible(path, format, scope)) {
+        return facts;
+    }
+    const FreeImagePtr image(FreeImage_Load(format, path.c_str(), flags));
+    if (!image)
+        return facts;
+    facts.width = FreeImage_GetWidth(image.get());
+    facts.height = FreeImage_GetHeight(image.get());
+    facts.dotsPerMetreX = FreeImage_GetDotsPerMeterX(image.get());
+    facts.dotsPerMetreY = FreeImage_GetDotsPerMeterY(image.get());
+    return facts;
+}
+
+} // namespace
+
+SourceFacts ReadSourceFacts(const std::string& path) {
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    if (format != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(format))
+        return LoadFacts(path, format, HeaderScope::HeaderOnly, FIF_LOAD_NOPIXELS);
+    return LoadFacts(path, format, HeaderScope::WholeFile, 0);
+}
+
+SourceFacts DecodeSourceFacts(const std::string& path) {
+    return LoadFacts(path, FreeImage_GetFileType(path.c_str(), 0), HeaderScope::WholeFile, 0);
+}
+
+} // namespace tessoly

@@ -1,0 +1,79 @@
+// The facts the image list shows, read from headers: for every checked-in decode fixture and for
+// JPEGs in the shapes cameras and scanners write (resolutions, grey, progressive, Exif), the same
+// as a full decode; and a header read never runs through the scan data.
+
+#include <filesystem>
+#include <vector>
+
+#include "imageio/DecodeFixtures.h"
+#include "imageio/SourceFacts.h"
+
+namespace tessoly::test {
+namespace {
+
+void ExpectSameFacts(const std::string& path) {
+    SCOPED_TRACE(path);
+    const SourceFacts header = ReadSourceFacts(path);
+    const SourceFacts decoded = DecodeSourceFacts(path);
+    EXPECT_NE(decoded.width, 0u);
+    EXPECT_EQ(header.format, decoded.format);
+    EXPECT_EQ(header.width, decoded.width);
+    EXPECT_EQ(header.height, decoded.height);
+    EXPECT_EQ(header.dotsPerMetreX, decoded.dotsPerMetreX);
+    EXPECT_EQ(header.dotsPerMetreY, decoded.dotsPerMetreY);
+}
+
+TEST_F(DecodeTest, HeaderFactsOfTheCheckedInFixturesAreThoseOfTheDecode) {
+    int seen = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(DataDir() / "decode")) {
+        ExpectSameFacts(entry.path().string());
+        ++seen;
+    }
+    EXPECT_GT(seen, 0);
+}
+
+TEST_F(DecodeTest, HeaderFactsOfJpegShapesAreThoseOfTheDecode) {
+    struct Case {
+        const char* name;
+        unsigned dotsX, dotsY;
+        int bpp;
+        int flags;
+    };
+    const std::vector<Case> cases = {
+        {"plain.jpg", 2835, 2835, 24, 0},          {"axes.jpg", 2835, 3780, 24, 0},
+        {"no-density.jpg", 0, 0, 24, 0},           {"one-axis.jpg", 0, 2835, 24, 0},
+        {"grey.jpg", 11811, 11811, 8, 0},          {"progressive.jpg", 3780, 3780, 24, JPEG_PROGRESSIVE},
+        {"subsampled.jpg", 3780, 3780, 24, JPEG_SUBSAMPLING_420},
+    };
+    for (const Case& c : cases) {
+        FIBITMAP* dib32 = MakeDib32(Gradient(97, 61));
+        FIBITMAP* dib = c.bpp == 8 ? FreeImage_ConvertToGreyscale(dib32) : FreeImage_ConvertTo24Bits(dib32);
+        FreeImage_Unload(dib32);
+        FreeImage_SetDotsPerMeterX(dib, c.dotsX);
+        FreeImage_SetDotsPerMeterY(dib, c.dotsY);
+        const std::string path = dir_.file(c.name);
+        SaveDib(dib, FIF_JPEG, path, c.flags);
+        ExpectSameFacts(path);
+    }
+}
+
+// A photo whose scan data is damaged after its header: the decode refuses it, the header read
+// still gives its size (the row is listed; the image fails when it is decoded).
+TEST_F(DecodeTest, HeaderFactsIgnoreTheScanData) {
+    const std::string path = dir_.file("damaged.jpg");
+    FIBITMAP* dib32 = MakeDib32(Gradient(200, 120));
+    FIBITMAP* dib = FreeImage_ConvertTo24Bits(dib32);
+    FreeImage_Unload(dib32);
+    SaveDib(dib, FIF_JPEG, path);
+    std::string bytes = ReadFileBytes(path);
+    bytes.resize(bytes.size() - 2); // no end marker
+    WriteFileBytes(path, bytes);
+    EXPECT_EQ(DecodeSourceFacts(path).width, 0u);
+    const SourceFacts header = ReadSourceFacts(path);
+    EXPECT_EQ(header.format, FIF_JPEG);
+    EXPECT_EQ(header.width, 200u);
+    EXPECT_EQ(header.height, 120u);
+}
+
+} // namespace
+} // namespace tessoly::test

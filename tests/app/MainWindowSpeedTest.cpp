@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sys/resource.h>
+#include <time.h>
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -46,27 +47,43 @@ fs::path SpeedFolder(const test::ScratchDir& scratch) {
     return given.isEmpty() ? scratch.path() : fs::path(given.toStdString());
 }
 
-//! The largest gap [ms] between ticks of a 1 ms timer while the event loop runs.
+//! Processor time of the calling thread so far [ns].
+qint64 ThreadCpuNs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+//! The largest gap [ms] between ticks of a 1 ms timer while the event loop runs, and the most
+//! processor time the user-interface thread spent between two ticks: on a machine whose cores are
+//! busy with other work a gap is mostly the wait for a core, this part is the program's own.
 class LoopLatency {
 public:
     LoopLatency() {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             const qint64 now = clock_.nsecsElapsed();
+            const qint64 cpu = ThreadCpuNs();
             if (last_ >= 0) {
                 worst_ = std::max(worst_, now - last_);
+                worstWork_ = std::max(worstWork_, cpu - lastCpu_);
             }
             last_ = now;
+            lastCpu_ = cpu;
         });
         clock_.start();
+        timer_.setTimerType(Qt::PreciseTimer);
         timer_.start(1);
     }
     double WorstMs() const { return double(worst_) / 1e6; }
+    double WorstWorkMs() const { return double(worstWork_) / 1e6; }
 
 private:
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 last_ = -1;
+    qint64 lastCpu_ = 0;
     qint64 worst_ = 0;
+    qint64 worstWork_ = 0;
 };
 
 TEST_F(ListWindowTest, DISABLED_SpeedBatchOf200FullHdPictures) {
@@ -189,8 +206,8 @@ TEST_F(ListWindowTest, DISABLED_SpeedBatchOf40LargeJpegs) {
     ASSERT_TRUE(WaitIdle(1800000));
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     std::printf("[speed] window batch: 40 photos 6000 x 4000 in %.2f s (%.2f s of processor time); longest "
-                "event-loop gap %.1f ms\n",
-                seconds, ProcessCpuSeconds() - cpuBefore, latency.WorstMs());
+                "event-loop gap %.1f ms, of the user-interface thread's own work at most %.1f ms\n",
+                seconds, ProcessCpuSeconds() - cpuBefore, latency.WorstMs(), latency.WorstWorkMs());
     EXPECT_EQ(
         std::count_if(fs::directory_iterator(out), fs::directory_iterator(), [](auto&) { return true; }), 40);
     EXPECT_TRUE(seam.messages.empty());
@@ -217,9 +234,10 @@ TEST_F(ListWindowTest, DISABLED_SpeedAddFolderOf2000LargeJpegs) {
     ASSERT_GE(lastRowListed, 0);
     EXPECT_EQ(Model().Item(1999).dimensionsText, "6000 x 4000");
     std::printf("[speed] add folder: 2000 photos 6000 x 4000, last row listed after %.2f s, job ended after "
-                "%.2f s; longest event-loop gap %.1f ms\n",
+                "%.2f s; longest event-loop gap %.1f ms, of the user-interface thread's own work at most "
+                "%.1f ms\n",
                 double(lastRowListed - start) / 1e9, double(clock.nsecsElapsed() - start) / 1e9,
-                latency.WorstMs());
+                latency.WorstMs(), latency.WorstWorkMs());
 }
 
 } // namespace

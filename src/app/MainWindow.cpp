@@ -174,6 +174,7 @@ void TMainForm::ResizeMainForm() {
 }
 
 void TMainForm::ShowLoadError(const QString& message) {
+    LastLoadError = message;
     raise();
     activateWindow();
     seam_.ShowMessage(this, MessageKind::Error, message, MessageButtons::Ok);

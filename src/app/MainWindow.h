@@ -104,6 +104,8 @@ public:
     std::shared_ptr<JobFlags> Jobs = std::make_shared<JobFlags>();
     //! What the output stage did with the current image; reset by the batch before each image.
     OutputOutcome LastOutput;
+    //! The text of the last error box the per-image pipeline showed; reset with LastOutput.
+    QString LastLoadError;
     //! The TabIcon index each tab shows now.
     std::array<int, 3> TabIcon{0, 5, 6};
 

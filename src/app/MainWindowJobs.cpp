@@ -309,7 +309,8 @@ std::vector<BatchRow> TImageListSide::BatchRows() {
 }
 
 void TImageListSide::SetItemStatus(int row, ItemStatus status) {
-    model_->SetStatus(row, status);
+    const bool finished = status == ItemStatus::Unsuccessful || status == ItemStatus::Skipped;
+    model_->SetStatus(row, status, finished ? pendingReason_ : QString());
 }
 
 void TImageListSide::RevealItem(int row) {
@@ -339,9 +340,15 @@ void TImageListSide::ShowItemResult(int row, const PipelineResult& result, Batch
         preview.UpdatePreviewName();
         preview.imagePreview->update();
     }
-    const bool failedBeforeOutput =
-        result.failedStage == PipelineStage::Decode || result.failedStage == PipelineStage::Render;
-    if (failedBeforeOutput) {
+    // The row's hint says why it was not written; the box of an undecodable file names only its
+    // path, which the hint shows already.
+    const bool undecodable = result.failedStage == PipelineStage::Decode;
+    pendingReason_ = undecodable ? QString() : QString::fromStdString(result.reason);
+    // A file that cannot be decoded, a failed compose and an error in the output settings are the
+    // pipeline's errors, each shown in its box; a failed write or a skip only marks the row.
+    const bool errorBox =
+        undecodable || result.failedStage == PipelineStage::Render || result.settingsError;
+    if (errorBox) {
         preview.sLabelProperties->clear();
         preview.sLabelScale->clear();
         f.ShowLoadError(QString::fromStdString(result.reason));

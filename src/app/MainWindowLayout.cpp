@@ -228,7 +228,8 @@ void TMainForm::BuildStatusBar() {
     sLabelFXCurrentImage->move(420, (24 - sLabelFXProcessing->height()) / 2);
     sLabelFXCurrentImage->setVisible(false);
 
-    sLabelFXWebpage = new QLabel(QStringLiteral("Varnel Works"), strip);
+    // The caption names the maker's domain from the start; a website without it leaves it so.
+    sLabelFXWebpage = new QLabel(QString::fromLatin1(kMakerDomain), strip);
     sLabelFXWebpage->setObjectName(QStringLiteral("sLabelFXWebpage"));
     sLabelFXWebpage->setFont(bold);
     sLabelFXWebpage->setCursor(Qt::PointingHandCursor);

@@ -123,6 +123,8 @@ private:
 
     TMainForm& form_;
     ImageListModel* model_ = nullptr;
+    //! Why the image just processed was not written, for its row's hint when its status is set.
+    QString pendingReason_;
     std::shared_ptr<HandOffGate> gate_;
     QPointer<TReadingImagesProcess> readingJob_;
     QPointer<TWatermarkProcess> batchJob_;

@@ -129,6 +129,10 @@ void TMainForm::RenderPreview() {
     }
     ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
     preview_->imagePreview->update();
+    // An error in the output settings is the pipeline's error: its box names the reason, and the
+    // flags still make the row Unsuccessful.
+    if (LastOutput.errorRaised)
+        throw RenderError(LastOutput.reason);
 }
 
 void TMainForm::RenderFromHandler() {

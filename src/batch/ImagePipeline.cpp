@@ -82,6 +82,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
             result.reason = outcome.reason;
         } else if (outcome.OutputFailed) {
             Fail(result, PipelineStage::Output, outcome.reason);
+            result.settingsError = outcome.errorRaised;
         }
     } catch (const std::bad_alloc&) {
         Fail(result, stage, "Not enough memory to process " + sourcePath);

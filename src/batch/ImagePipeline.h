@@ -27,6 +27,9 @@ struct PipelineResult {
     PipelineStage failedStage = PipelineStage::None;
     //! The error's own text: the path for a file that cannot be decoded.
     std::string reason;
+    //! The output stage stopped on an error in the settings (a resolution or size that is not a
+    //! number) rather than on the write; the window shows it in its error box.
+    bool settingsError = false;
 };
 
 struct PipelineOptions {

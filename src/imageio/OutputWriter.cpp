@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "imageio/MemoryOutputStream.h"
 #include "imageio/OutputConversion.h"
 #include "imageio/SafeFileWrite.h"
 #include "render/RenderError.h"
@@ -13,19 +14,12 @@ namespace {
 void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath) {
     // FreeImage_Save reports success on a full disk for some formats and leaves a truncated file;
     // encoding to memory first lets every byte of the real write be checked.
-    FreeImageMemoryPtr memory(FreeImage_OpenMemory(nullptr, 0));
-    if (!memory)
-        throw RenderError("Not enough memory to encode " + targetPath);
-    if (!FreeImage_SaveToMemory(static_cast<FREE_IMAGE_FORMAT>(format.code), image, memory.get(),
-                                format.flags)) {
+    MemoryOutputStream memory;
+    if (!FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(format.code), image, memory.IO(),
+                                memory.Handle(), format.flags)) {
         throw RenderError("The image could not be encoded for " + targetPath);
     }
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    if (!FreeImage_AcquireMemory(memory.get(), &data, &size)) {
-        throw RenderError("The image could not be encoded for " + targetPath);
-    }
-    WriteFileSafely(targetPath, data, size);
+    WriteFileSafely(targetPath, memory.Bytes().data(), memory.Bytes().size());
 }
 
 } // namespace
@@ -33,8 +27,14 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
     OutputOutcome outcome;
     try {
-        ConvertedOutput converted =
-            ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+        ConvertedOutput converted;
+        try {
+            converted =
+                ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+        } catch (const RenderError&) {
+            outcome.errorRaised = true;
+            throw;
+        }
         const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
         const PolicyDecision decision =
             ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);

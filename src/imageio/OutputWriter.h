@@ -20,6 +20,9 @@ struct OutputOutcome {
     std::string targetPath;
     //! For a failure: why, in the user's words.
     std::string reason;
+    //! The stage stopped on an error in the settings (a resolution or size that is not a number)
+    //! rather than on the write; the window shows such an error in its error box.
+    bool errorRaised = false;
 };
 
 //! Writes the output of image (its ComposedBitmap, with metadata from its SourceImage, the format

@@ -14,6 +14,8 @@ struct ImageListItem {
     bool checked = true;
     //! What the last batch run did with the file; also the index of the row's icon.
     ItemStatus status = ItemStatus::Waiting;
+    //! Why the last batch run did not write the file; empty otherwise. Shown in the row's hint.
+    QString reason;
     //! The four fact columns, written once when the row is added and never read back.
     QString formatText;
     QString dimensionsText;

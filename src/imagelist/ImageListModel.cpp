@@ -97,7 +97,7 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
         return background_;
     case Qt::ToolTipRole:
         if (column == ColumnImage) {
-            return item.path;
+            return item.reason.isEmpty() ? item.path : item.path + QLatin1Char('\n') + item.reason;
         }
         return {};
     default:
@@ -157,13 +157,15 @@ void ImageListModel::Append(const ImageListItem& item) {
     Q_EMIT ListChanged();
 }
 
-void ImageListModel::SetStatus(int row, ItemStatus status) {
+void ImageListModel::SetStatus(int row, ItemStatus status, const QString& reason) {
     if (row < 0 || row >= Count()) {
         return;
     }
-    items_[static_cast<std::size_t>(row)].status = status;
+    ImageListItem& item = items_[static_cast<std::size_t>(row)];
+    item.status = status;
+    item.reason = reason;
     const QModelIndex cell = index(row, ColumnImage);
-    Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole});
+    Q_EMIT dataChanged(cell, cell, {Qt::DecorationRole, Qt::ToolTipRole});
     Q_EMIT ListChanged();
 }
 

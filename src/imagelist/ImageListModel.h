@@ -64,8 +64,8 @@ public:
 
     //! Appends one row at the end.
     void Append(const ImageListItem& item);
-    //! Out-of-range rows are ignored.
-    void SetStatus(int row, ItemStatus status);
+    //! Out-of-range rows are ignored. reason is kept for the row's hint (empty for none).
+    void SetStatus(int row, ItemStatus status, const QString& reason = QString());
     void SetChecked(int row, bool checked);
 
     void SelectAll();

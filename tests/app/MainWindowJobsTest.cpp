@@ -212,6 +212,42 @@ TEST_F(BatchWindowTest, ProcessingErrorsMakeRowsUnsuccessful) {
     EXPECT_TRUE(OutputNames().empty());
 }
 
+TEST_F(BatchWindowTest, OutputSettingErrorsShowTheirBoxPerRowAndStayOnTheRowsHint) {
+    struct Case {
+        const char* resolution;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"abc", "'abc' is not a valid integer value"},
+        {"-5", "'-5' is not a valid resolution"},
+    };
+    AddPictures(2);
+    SetOutputFolder("out");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.resolution);
+        form->sComboBoxResolution->setCurrentText(QString::fromLatin1(c.resolution));
+        seam.messages.clear();
+        RunBatch();
+        EXPECT_EQ(Statuses(), (std::vector<ItemStatus>{ItemStatus::Unsuccessful, ItemStatus::Unsuccessful}));
+        // One box per row, in list order, with the error's own text; then the summary counts both.
+        ASSERT_EQ(seam.messages.size(), 3u);
+        for (int row = 0; row < 2; ++row) {
+            EXPECT_EQ(seam.messages[row].kind, MessageKind::Error);
+            EXPECT_EQ(seam.messages[row].text, QString::fromLatin1(c.reason));
+            const QString hint = Model().data(Model().index(row, ColumnImage), Qt::ToolTipRole).toString();
+            EXPECT_EQ(hint, Model().Item(row).path + QLatin1Char('\n') + QString::fromLatin1(c.reason));
+        }
+        EXPECT_EQ(seam.messages[2].text, kSummaryOfTwo);
+        EXPECT_TRUE(OutputNames().empty());
+    }
+    // A successful run clears the reasons again.
+    form->sComboBoxResolution->setCurrentText(QStringLiteral("Src"));
+    seam.messages.clear();
+    RunBatch();
+    EXPECT_EQ(Statuses(), (std::vector<ItemStatus>{ItemStatus::Successful, ItemStatus::Successful}));
+    EXPECT_EQ(Model().data(Model().index(0, ColumnImage), Qt::ToolTipRole).toString(), Model().Item(0).path);
+}
+
 TEST_F(BatchWindowTest, TheGaugeCountsCheckedRows) {
     for (int rows : {3, 8}) {
         SCOPED_TRACE(rows);

@@ -185,7 +185,8 @@ TEST_P(InstallFactsTest, ReportsMissingFactsAndFindsTheDomain) {
     }
     EXPECT_EQ(form.Facts().SiteDomain, c.siteDomain);
     const QString caption = form.findChild<QLabel*>(QStringLiteral("sLabelFXWebpage"))->text();
-    EXPECT_EQ(caption, c.siteDomain.isEmpty() ? QStringLiteral("Varnel Works") : c.siteDomain);
+    // The link names the maker's domain whether or not the website contains it.
+    EXPECT_EQ(caption, QStringLiteral("varnelworks.com"));
     EXPECT_EQ(form.Facts().FeedbackUrl, QStringLiteral("mailto:feedback@") + c.siteDomain);
 }
 

@@ -346,8 +346,7 @@ void TImageListSide::ShowItemResult(int row, const PipelineResult& result, Batch
     pendingReason_ = undecodable ? QString() : QString::fromStdString(result.reason);
     // A file that cannot be decoded, a failed compose and an error in the output settings are the
     // pipeline's errors, each shown in its box; a failed write or a skip only marks the row.
-    const bool errorBox =
-        undecodable || result.failedStage == PipelineStage::Render || result.settingsError;
+    const bool errorBox = undecodable || result.failedStage == PipelineStage::Render || result.settingsError;
     if (errorBox) {
         preview.sLabelProperties->clear();
         preview.sLabelScale->clear();

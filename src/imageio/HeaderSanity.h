@@ -43,6 +43,7 @@ HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope sc
 
 //! CheckSourceHeader on the file at path; for formats it does not cover, a header-only FreeImage
 //! load (where the plugin has one) checks the size. Safe to call from several threads at once.
-bool SourceHeaderIsPlausible(const std::string& path, int formatCode, HeaderScope scope = HeaderScope::WholeFile);
+bool SourceHeaderIsPlausible(const std::string& path, int formatCode,
+                             HeaderScope scope = HeaderScope::WholeFile);
 
 } // namespace tessoly

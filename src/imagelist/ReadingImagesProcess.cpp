@@ -27,7 +27,7 @@ void TReadingImagesProcess::run() {
     std::mutex mutex;
     std::condition_variable read;
     std::vector<std::optional<ImageListItem>> items(static_cast<std::size_t>(count));
-    int nextPath = 0;      // guarded by mutex
+    int nextPath = 0;    // guarded by mutex
     bool noMore = false; // guarded by mutex: set once no further path is wanted
     auto reader = [&] {
         for (;;) {

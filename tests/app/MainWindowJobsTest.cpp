@@ -319,9 +319,10 @@ TEST_F(BatchWindowTest, StopFinishesTheImagesInFlightAndStartsNoOther) {
 
     EXPECT_GE(mostInProgress, 2);
     const std::vector<ItemStatus> statuses = Statuses();
-    const int processed = static_cast<int>(
-        std::find_if(statuses.begin(), statuses.end(), [](ItemStatus s) { return s != ItemStatus::Successful; }) -
-        statuses.begin());
+    const int processed =
+        static_cast<int>(std::find_if(statuses.begin(), statuses.end(),
+                                      [](ItemStatus s) { return s != ItemStatus::Successful; }) -
+                         statuses.begin());
     EXPECT_GE(processed, 2);
     EXPECT_LT(processed, 8) << "the stop did not hold back new images";
     std::set<std::string> written;

@@ -163,17 +163,17 @@ TEST_F(ListWindowTest, WindowBatchGivesTheFilesAndStatusesOfTheCommandLine) {
     for (const std::string& source : sources)
         sequentialStatuses.push_back(ProcessImage(source, watermark, output, image, font, options).status);
 
-    const std::vector<ItemStatus> expected = {ItemStatus::Successful,   ItemStatus::Successful,
-                                              ItemStatus::Skipped,      ItemStatus::Unsuccessful,
-                                              ItemStatus::Skipped,      ItemStatus::Unsuccessful,
-                                              ItemStatus::Successful};
+    const std::vector<ItemStatus> expected = {
+        ItemStatus::Successful, ItemStatus::Successful,   ItemStatus::Skipped,   ItemStatus::Unsuccessful,
+        ItemStatus::Skipped,    ItemStatus::Unsuccessful, ItemStatus::Successful};
     EXPECT_EQ(sequentialStatuses, expected);
     EXPECT_EQ(cliStatuses, sequentialStatuses);
     EXPECT_EQ(windowStatuses, sequentialStatuses);
     // The two undecodable rows' boxes in list order, then the summary of four.
-    EXPECT_EQ(MessageTexts(), (QStringList{QString::fromStdString(sources[3]), QString::fromStdString(sources[5]),
-                                           "4 error(s) occurred during the watermarking process!\r\n"
-                                           "Probably disk write error or skipped image."}));
+    EXPECT_EQ(MessageTexts(),
+              (QStringList{QString::fromStdString(sources[3]), QString::fromStdString(sources[5]),
+                           "4 error(s) occurred during the watermarking process!\r\n"
+                           "Probably disk write error or skipped image."}));
 
     const std::vector<std::string> names = FileNames(scratch.path() / "one-by-one");
     EXPECT_EQ(names, (std::vector<std::string>{"a.png", "b.png", "c.png", "d.png"}));

@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <filesystem>
-#include <mutex>
 #include <gtest/gtest.h>
+#include <mutex>
 
 #include <FreeImage.h>
 

@@ -2,11 +2,12 @@
 // JPEGs in the shapes cameras and scanners write (resolutions, grey, progressive, Exif), the same
 // as a full decode; and a header read never runs through the scan data.
 
+#include "imageio/SourceFacts.h"
+
 #include <filesystem>
 #include <vector>
 
 #include "imageio/DecodeFixtures.h"
-#include "imageio/SourceFacts.h"
 
 namespace tessoly::test {
 namespace {
@@ -40,9 +41,12 @@ TEST_F(DecodeTest, HeaderFactsOfJpegShapesAreThoseOfTheDecode) {
         int flags;
     };
     const std::vector<Case> cases = {
-        {"plain.jpg", 2835, 2835, 24, 0},          {"axes.jpg", 2835, 3780, 24, 0},
-        {"no-density.jpg", 0, 0, 24, 0},           {"one-axis.jpg", 0, 2835, 24, 0},
-        {"grey.jpg", 11811, 11811, 8, 0},          {"progressive.jpg", 3780, 3780, 24, JPEG_PROGRESSIVE},
+        {"plain.jpg", 2835, 2835, 24, 0},
+        {"axes.jpg", 2835, 3780, 24, 0},
+        {"no-density.jpg", 0, 0, 24, 0},
+        {"one-axis.jpg", 0, 2835, 24, 0},
+        {"grey.jpg", 11811, 11811, 8, 0},
+        {"progressive.jpg", 3780, 3780, 24, JPEG_PROGRESSIVE},
         {"subsampled.jpg", 3780, 3780, 24, JPEG_SUBSAMPLING_420},
     };
     for (const Case& c : cases) {

@@ -160,13 +160,15 @@ TEST(ReadImageFacts, HeaderTextsAreThoseOfAFullDecode) {
         unsigned dotsX, dotsY;
     };
     const std::vector<Case> cases = {
-        {"a.png", FIF_PNG, 3780, 3780}, {"b.jpg", FIF_JPEG, 2835, 3780}, {"c.bmp", FIF_BMP, 0, 0},
-        {"d.tif", FIF_TIFF, 11811, 11811}, {"e.tga", FIF_TARGA, 0, 0}, {"f.gif", FIF_GIF, 0, 0},
+        {"a.png", FIF_PNG, 3780, 3780},    {"b.jpg", FIF_JPEG, 2835, 3780}, {"c.bmp", FIF_BMP, 0, 0},
+        {"d.tif", FIF_TIFF, 11811, 11811}, {"e.tga", FIF_TARGA, 0, 0},      {"f.gif", FIF_GIF, 0, 0},
         {"g.jp2", FIF_JP2, 3780, 3780},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = c.format == FIF_GIF ? dir.file(c.name) : SavePicture(dir, c.name, c.format, 61, 37, c.dotsX, c.dotsY);
+        const std::string path = c.format == FIF_GIF
+                                     ? dir.file(c.name)
+                                     : SavePicture(dir, c.name, c.format, 61, 37, c.dotsX, c.dotsY);
         if (c.format == FIF_GIF) {
             FIBITMAP* dib = FreeImage_Allocate(61, 37, 8);
             EXPECT_TRUE(FreeImage_Save(FIF_GIF, dib, path.c_str(), 0));

@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
+#include <QThreadPool>
 #include <QToolButton>
 
 #include "app/BatchHeap.h"
@@ -253,7 +254,11 @@ void TImageListSide::StartBatch() {
     EnterBatchHeap();
     auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this, BatchThreads);
     connect(job, &QThread::finished, job, &QObject::deleteLater);
-    connect(job, &QThread::finished, this, [] { LeaveBatchHeap(); });
+    connect(job, &QThread::finished, this, [] {
+        LeaveBatchHeap();
+        // Returning a batch's free frames to the kernel takes a while; the window need not wait.
+        QThreadPool::globalInstance()->start([] { TrimFreeHeap(); });
+    });
     batchJob_ = job;
     job->start();
 }

@@ -22,8 +22,10 @@ HeaderCheck CheckTiff(ByteReader& r);
 HeaderCheck CheckPsd(ByteReader& r);
 HeaderCheck CheckTarga(ByteReader& r);
 HeaderCheck CheckPcx(ByteReader& r);
-HeaderCheck CheckJp2(ByteReader& r);
-//! The SIZ segment that opens a JPEG-2000 code stream at offset at.
-HeaderCheck CheckCodeStream(ByteReader& r, std::uint64_t at);
+//! size, when given, gets the picture size of the code stream.
+HeaderCheck CheckJp2(ByteReader& r, HeaderPictureSize* size = nullptr);
+//! The SIZ segment that opens a JPEG-2000 code stream at offset at; size, when given, gets the
+//! image area it states (reference grid less its offset).
+HeaderCheck CheckCodeStream(ByteReader& r, std::uint64_t at, HeaderPictureSize* size = nullptr);
 
 } // namespace tessoly

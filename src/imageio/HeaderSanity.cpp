@@ -18,7 +18,8 @@ bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height) {
            width * height <= kMaxSourcePixels;
 }
 
-HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope) {
+HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope,
+                              HeaderPictureSize* size) {
     if (!reader.Ok())
         return HeaderCheck::Refused;
     switch (formatCode) {
@@ -39,9 +40,9 @@ HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope sc
     case FIF_GIF:
         return CheckGif(reader);
     case FIF_JP2:
-        return CheckJp2(reader);
+        return CheckJp2(reader, size);
     case FIF_J2K:
-        return CheckCodeStream(reader, 0);
+        return CheckCodeStream(reader, 0, size);
     default:
         return HeaderCheck::NotChecked;
     }

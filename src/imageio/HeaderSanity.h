@@ -31,6 +31,12 @@ enum class HeaderScope {
     HeaderOnly,
 };
 
+//! The picture size a header states [pixels]; 0 x 0 where the reader does not say.
+struct HeaderPictureSize {
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+};
+
 //! True when width x height [pixels] lies inside the caps (both at least 1).
 bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 
@@ -39,7 +45,10 @@ bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 //! FreeImage parses), JPEG-2000 (JP2 and code streams), PCX, PNG, PSD, TARGA and TIFF. Where
 //! FreeImage would fill a cut-short file and report success (JPEG, PCX, PSD, RLE TARGA), the data
 //! is walked to its end.
-HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope = HeaderScope::WholeFile);
+//! When size is given, the readers of formats whose picture size the decoder takes straight from
+//! the header (JPEG-2000, whose library has no header-only load) put it there.
+HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope = HeaderScope::WholeFile,
+                              HeaderPictureSize* size = nullptr);
 
 //! CheckSourceHeader on the file at path; for formats it does not cover, a header-only FreeImage
 //! load (where the plugin has one) checks the size. Safe to call from several threads at once.

@@ -2,6 +2,7 @@
 
 #include <FreeImage.h>
 
+#include "imageio/ByteReader.h"
 #include "imageio/FreeImageHandle.h"
 #include "imageio/HeaderSanity.h"
 
@@ -30,12 +31,38 @@ SourceFacts LoadFacts(const std::string& path, FREE_IMAGE_FORMAT format, HeaderS
     return facts;
 }
 
+//! JPEG-2000 facts from the code stream's SIZ segment, as the decoder sizes its image; the
+//! library reads no resolution from these files. False when the header does not say.
+bool CodeStreamFacts(const std::string& path, FREE_IMAGE_FORMAT format, SourceFacts& facts) {
+    ByteReader reader(path);
+    HeaderPictureSize size;
+    const HeaderCheck check = CheckSourceHeader(reader, format, HeaderScope::WholeFile, &size);
+    if (check == HeaderCheck::NotChecked)
+        return false;
+    facts.format = format;
+    if (check == HeaderCheck::Plausible) {
+        facts.width = static_cast<unsigned>(size.width);
+        facts.height = static_cast<unsigned>(size.height);
+        // The decoder's image keeps the resolution every new library image starts with.
+        static const unsigned kDefaultDotsPerMetre = [] {
+            const FreeImagePtr blank(FreeImage_Allocate(1, 1, 24));
+            return blank ? FreeImage_GetDotsPerMeterX(blank.get()) : 0u;
+        }();
+        facts.dotsPerMetreX = kDefaultDotsPerMetre;
+        facts.dotsPerMetreY = kDefaultDotsPerMetre;
+    }
+    return true;
+}
+
 } // namespace
 
 SourceFacts ReadSourceFacts(const std::string& path) {
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     if (format != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(format))
         return LoadFacts(path, format, HeaderScope::HeaderOnly, FIF_LOAD_NOPIXELS);
+    SourceFacts facts;
+    if ((format == FIF_JP2 || format == FIF_J2K) && CodeStreamFacts(path, format, facts))
+        return facts;
     return LoadFacts(path, format, HeaderScope::WholeFile, 0);
 }
 

@@ -1,6 +1,6 @@
-// The facts the image list shows, read from headers: for every checked-in decode fixture and for
-// JPEGs in the shapes cameras and scanners write (resolutions, grey, progressive, Exif), the same
-// as a full decode; and a header read never runs through the scan data.
+// The facts the image list shows, read from headers: for every checked-in decode fixture, for
+// JPEGs in the shapes cameras and scanners write (resolutions, grey, progressive, subsampled) and
+// for JPEG-2000, the same as a full decode; and a header read never runs through the scan data.
 
 #include "imageio/SourceFacts.h"
 
@@ -58,6 +58,21 @@ TEST_F(DecodeTest, HeaderFactsOfJpegShapesAreThoseOfTheDecode) {
         const std::string path = dir_.file(c.name);
         SaveDib(dib, FIF_JPEG, path, c.flags);
         ExpectSameFacts(path);
+    }
+}
+
+// JPEG-2000 has no header-only load in the library: the size comes from the code stream's header.
+TEST_F(DecodeTest, HeaderFactsOfJpeg2000AreThoseOfTheDecode) {
+    for (const FREE_IMAGE_FORMAT format : {FIF_JP2, FIF_J2K}) {
+        FIBITMAP* dib32 = MakeDib32(Gradient(83, 47));
+        FIBITMAP* dib = FreeImage_ConvertTo24Bits(dib32);
+        FreeImage_Unload(dib32);
+        FreeImage_SetDotsPerMeterX(dib, 3780);
+        FreeImage_SetDotsPerMeterY(dib, 3780);
+        const std::string path = dir_.file(format == FIF_JP2 ? "picture.jp2" : "picture.j2k");
+        SaveDib(dib, format, path, 1);
+        ExpectSameFacts(path);
+        EXPECT_EQ(ReadSourceFacts(path).width, 83u);
     }
 }
 

@@ -297,6 +297,30 @@ TEST_F(WatermarkJobTest, CancelDuringTheSecondOfFiveRows) {
     EXPECT_FALSE(flags->BatchRunning.load());
 }
 
+// A slow first image while the other worker races ahead: the pictures waiting for their turn are
+// bounded (the earliest give way, as the rows after them supersede them as soon as they are shown),
+// but every picture that reaches the window is its own row's, and the last row's always does.
+TEST_F(WatermarkJobTest, PicturesReachTheWindowWithTheirOwnRows) {
+    constexpr int kRows = 12;
+    for (int i = 0; i < kRows; ++i) {
+        FakeBatchHost::Row row;
+        row.path = QString::fromStdString(i == 0 ? Picture(i, 2000, 1500) : Picture(i, 20 + i, 10 + i));
+        host->rows.push_back(row);
+    }
+    Run(2);
+    ASSERT_EQ(host->pictureSizes.size(), std::size_t(kRows));
+    for (int i = 0; i < kRows; ++i) {
+        const std::string own =
+            i == 0 ? "2000 x 1500" : std::to_string(20 + i) + " x " + std::to_string(10 + i);
+        const std::string& got = host->pictureSizes[std::size_t(i)];
+        EXPECT_TRUE(got == own || got == "none") << i << ": " << got;
+    }
+    EXPECT_EQ(host->pictureSizes.back(),
+              std::to_string(20 + kRows - 1) + " x " + std::to_string(10 + kRows - 1));
+    EXPECT_EQ(host->restoredWidth, 20 + kRows - 1);
+    EXPECT_EQ(errorCount, 0);
+}
+
 TEST_F(WatermarkJobTest, NothingCheckedStillGivesTheWindowBack) {
     AddRows(2, {0, 1});
     Run();

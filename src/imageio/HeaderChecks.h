@@ -17,7 +17,8 @@ inline HeaderCheck Verdict(bool plausible) {
 HeaderCheck CheckJpeg(ByteReader& r, bool stopAtFirstScan = false);
 HeaderCheck CheckPng(ByteReader& r);
 HeaderCheck CheckBmp(ByteReader& r);
-HeaderCheck CheckGif(ByteReader& r);
+//! size, when given, gets the size of the first image (the frame the decoder loads).
+HeaderCheck CheckGif(ByteReader& r, HeaderPictureSize* size = nullptr);
 HeaderCheck CheckTiff(ByteReader& r);
 HeaderCheck CheckPsd(ByteReader& r);
 HeaderCheck CheckTarga(ByteReader& r);

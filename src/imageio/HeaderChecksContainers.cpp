@@ -77,7 +77,7 @@ bool SkipSubBlocks(ByteReader& r) {
 
 // The first image of the file is what FreeImage loads by default: its descriptor must describe a
 // real picture and its LZW code size must fit FreeImage's 12-bit string table.
-HeaderCheck CheckGif(ByteReader& r) {
+HeaderCheck CheckGif(ByteReader& r, HeaderPictureSize* size) {
     std::uint8_t h[13];
     if (!r.ReadAt(0, h, sizeof h))
         return HeaderCheck::Refused;
@@ -98,6 +98,8 @@ HeaderCheck CheckGif(ByteReader& r) {
                 return HeaderCheck::Refused;
             if (!PlausiblePictureSize(Le16(d + 4), Le16(d + 6)))
                 return HeaderCheck::Refused;
+            if (size != nullptr)
+                *size = {Le16(d + 4), Le16(d + 6)};
             std::uint64_t next = r.Position() + sizeof d;
             if (d[8] & 0x80)
                 next += 3u << ((d[8] & 7) + 1);

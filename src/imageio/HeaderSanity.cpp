@@ -38,7 +38,7 @@ HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope sc
     case FIF_PSD:
         return CheckPsd(reader);
     case FIF_GIF:
-        return CheckGif(reader);
+        return CheckGif(reader, size);
     case FIF_JP2:
         return CheckJp2(reader, size);
     case FIF_J2K:

@@ -46,7 +46,7 @@ bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 //! FreeImage would fill a cut-short file and report success (JPEG, PCX, PSD, RLE TARGA), the data
 //! is walked to its end.
 //! When size is given, the readers of formats whose picture size the decoder takes straight from
-//! the header (JPEG-2000, whose library has no header-only load) put it there.
+//! the header and whose library plugin has no header-only load (GIF, JPEG-2000) put it there.
 HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope = HeaderScope::WholeFile,
                               HeaderPictureSize* size = nullptr);
 

@@ -31,9 +31,10 @@ SourceFacts LoadFacts(const std::string& path, FREE_IMAGE_FORMAT format, HeaderS
     return facts;
 }
 
-//! JPEG-2000 facts from the code stream's SIZ segment, as the decoder sizes its image; the
-//! library reads no resolution from these files. False when the header does not say.
-bool CodeStreamFacts(const std::string& path, FREE_IMAGE_FORMAT format, SourceFacts& facts) {
+//! GIF and JPEG-2000 facts from the header checks' reader (the first frame's image descriptor, the
+//! code stream's SIZ segment), as the decoder sizes its image; the library reads no resolution
+//! from these files. False when the reader does not say.
+bool ReaderFacts(const std::string& path, FREE_IMAGE_FORMAT format, SourceFacts& facts) {
     ByteReader reader(path);
     HeaderPictureSize size;
     const HeaderCheck check = CheckSourceHeader(reader, format, HeaderScope::WholeFile, &size);
@@ -61,7 +62,7 @@ SourceFacts ReadSourceFacts(const std::string& path) {
     if (format != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(format))
         return LoadFacts(path, format, HeaderScope::HeaderOnly, FIF_LOAD_NOPIXELS);
     SourceFacts facts;
-    if ((format == FIF_JP2 || format == FIF_J2K) && CodeStreamFacts(path, format, facts))
+    if ((format == FIF_GIF || format == FIF_JP2 || format == FIF_J2K) && ReaderFacts(path, format, facts))
         return facts;
     return LoadFacts(path, format, HeaderScope::WholeFile, 0);
 }

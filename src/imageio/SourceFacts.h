@@ -1,8 +1,8 @@
 #pragma once
 // The facts of a source file the image list shows (format, size, resolution), read from its
 // header wherever that can tell them: FreeImage's header-only load (FIF_LOAD_NOPIXELS) for the
-// formats whose plugin has one, the header checks' own reader for JPEG-2000, a full decode only
-// for the rest (GIF, whose files are small). A header
+// formats whose plugin has one, the header checks' own readers for GIF and JPEG-2000, a full
+// decode only for a format neither covers. A header
 // read costs about a millisecond whatever the picture's size; a decode of a 24-megapixel photo
 // costs about half a second. For every file that decodes, both give the same facts; a file whose
 // header is sound but whose pixels are not gets its header's facts here and fails when decoded.

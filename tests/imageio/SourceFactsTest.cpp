@@ -76,6 +76,19 @@ TEST_F(DecodeTest, HeaderFactsOfJpeg2000AreThoseOfTheDecode) {
     }
 }
 
+// A GIF's size is its first frame's, which may be smaller than its logical screen.
+TEST_F(DecodeTest, HeaderFactsOfAGifAreThoseOfItsFirstFrame) {
+    // A 10 x 8 screen with a 1 x 1 frame at (2, 3): clear code, index 0, end code.
+    const std::string bytes = std::string("GIF89a\x0A\x00\x08\x00\x80\x00\x00", 13) +
+                              std::string("\x00\x00\x00\xFF\xFF\xFF", 6) +
+                              std::string("\x2C\x02\x00\x03\x00\x01\x00\x01\x00\x00", 10) +
+                              std::string("\x02\x02\x44\x01\x00\x3B", 6);
+    const std::string path = dir_.file("frame.gif");
+    WriteFileBytes(path, bytes);
+    ExpectSameFacts(path);
+    EXPECT_EQ(ReadSourceFacts(path).width, 1u);
+}
+
 // A photo whose scan data is damaged after its header: the decode refuses it, the header read
 // still gives its size (the row is listed; the image fails when it is decoded).
 TEST_F(DecodeTest, HeaderFactsIgnoreTheScanData) {

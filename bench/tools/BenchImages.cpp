@@ -3,6 +3,8 @@
 //   BenchImages floor FOLDER OUTFOLDER               FreeImage load + JPEG save (quality 80) of
 //                                                    every .jpg in FOLDER, no watermark; prints
 //                                                    the seconds per image
+//   BenchImages orient FOLDER N OUTFOLDER            copies every .jpg of FOLDER with an Exif
+//                                                    segment saying orientation N
 // The floor is the least any watermarking tool must spend on the same files.
 
 #include <algorithm>
@@ -11,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -68,6 +72,35 @@ int Floor(const std::string& folder, const std::string& outFolder) {
     return 0;
 }
 
+//! An APP1 Exif segment with one IFD holding Orientation = n (little-endian TIFF).
+std::string OrientationSegment(int n) {
+    const std::string body = std::string("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 24) +
+                             static_cast<char>(n) + std::string(7, '\0');
+    const std::size_t length = body.size() + 2;
+    return std::string("\xFF\xE1", 2) + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF) + body;
+}
+
+int Orient(const std::string& folder, int orientation, const std::string& outFolder) {
+    std::filesystem::create_directories(outFolder);
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".jpg")
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // After the start marker and the JFIF segment.
+        std::size_t at = 2;
+        if (jpeg.size() > 6 && static_cast<unsigned char>(jpeg[3]) == 0xE0)
+            at = 4 + ((static_cast<unsigned char>(jpeg[4]) << 8) | static_cast<unsigned char>(jpeg[5]));
+        std::ofstream out(outFolder + "/" + entry.path().filename().string(), std::ios::binary);
+        out << jpeg.substr(0, at) << OrientationSegment(orientation) << jpeg.substr(at);
+        if (!out) {
+            std::fprintf(stderr, "cannot write into %s\n", outFolder.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -78,8 +111,12 @@ int main(int argc, char** argv) {
         status = Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     } else if (mode == "floor" && argc == 4) {
         status = Floor(argv[2], argv[3]);
+    } else if (mode == "orient" && argc == 5) {
+        status = Orient(argv[2], std::atoi(argv[3]), argv[4]);
     } else {
-        std::fputs("usage: BenchImages generate FOLDER COUNT WIDTH HEIGHT | floor FOLDER OUTFOLDER\n", stderr);
+        std::fputs("usage: BenchImages generate FOLDER COUNT WIDTH HEIGHT | floor FOLDER OUTFOLDER | "
+                   "orient FOLDER N OUTFOLDER\n",
+                   stderr);
     }
     FreeImage_DeInitialise();
     return status;

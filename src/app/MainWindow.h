@@ -104,6 +104,8 @@ public:
     std::shared_ptr<JobFlags> Jobs = std::make_shared<JobFlags>();
     //! What the output stage did with the current image; reset by the batch before each image.
     OutputOutcome LastOutput;
+    //! The files the window's batch run has written; emptied when a run starts.
+    WrittenOutputs BatchOutputs;
     //! The text of the last error box the per-image pipeline showed; reset with LastOutput.
     QString LastLoadError;
     //! The TabIcon index each tab shows now.
@@ -152,6 +154,7 @@ public:
     void sDirectoryEditOutputChange();
     void ImageClearOutputClick();
     void sSpeedButtonOpenFolderClick();
+    void sCheckBoxAutoOrientClick();
     void sComboBoxWImageScaleChange();
     void sColorSelectTextClick();
     //! The watermark picture chooser and clearer.
@@ -162,6 +165,7 @@ public:
     void ShowLoadError(const QString& message) override;
     bool BatchRunning() const override { return Jobs->BatchRunning; }
     bool GuideLinesShown() const override;
+    bool ApplyExifOrientation() const override;
 
     // --- Controls, by their names ---
     QSplitter* sSplitter1 = nullptr;
@@ -225,6 +229,8 @@ public:
     QSlider* sTrackBarJPEGQuality = nullptr;
     QLabel* sLabelJPEGQuality = nullptr;
     QCheckBox* sCheckBoxExif = nullptr;
+    //! "Apply Exif orientation": sources are turned upright after decoding.
+    QCheckBox* sCheckBoxAutoOrient = nullptr;
     QComboBox* sComboBoxRotate = nullptr;
     QCheckBox* sCheckBoxResizeImage = nullptr;
     TSpinEdit* sDecimalSpinEditWidth = nullptr;

@@ -75,6 +75,7 @@ std::vector<QWidget*> TImageListSide::BusyControls() {
             f.sComboBoxColor,
             f.sTrackBarJPEGQuality,
             f.sCheckBoxExif,
+            f.sCheckBoxAutoOrient,
             f.sComboBoxRotate,
             f.sCheckBoxResizeImage,
             f.sDecimalSpinEditWidth,
@@ -251,6 +252,7 @@ void TImageListSide::StartBatch() {
     // The flag goes up here as well as in the job: a second click queued behind this one must
     // find the run already going, not start a second job beside it.
     form_.Jobs->BatchRunning.store(true);
+    form_.BatchOutputs.Clear();
     EnterBatchHeap();
     auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this, BatchThreads);
     connect(job, &QThread::finished, job, &QObject::deleteLater);
@@ -269,7 +271,8 @@ void TImageListSide::StartReadingJob(const QStringList& paths) {
     }
     // As for the batch: the flag is up before anything else can be clicked.
     form_.Jobs->ReadingInProgress.store(true);
-    auto* job = new TReadingImagesProcess(gate_, form_.Jobs, *this, paths);
+    auto* job = new TReadingImagesProcess(gate_, form_.Jobs, *this, paths, nullptr,
+                                          form_.sCheckBoxAutoOrient->isChecked());
     connect(job, &QThread::finished, job, &QObject::deleteLater);
     readingJob_ = job;
     job->start();

@@ -97,6 +97,10 @@ bool TMainForm::GuideLinesShown() const {
     return Showguidelines->isChecked();
 }
 
+bool TMainForm::ApplyExifOrientation() const {
+    return sCheckBoxAutoOrient->isChecked();
+}
+
 void TMainForm::RenderPreview() {
     if (image_.SourceBitmap.Width() == 0)
         return;
@@ -121,7 +125,7 @@ void TMainForm::RenderPreview() {
     // The output stage reads the composed picture; then the preview takes it over whole instead of
     // copying it, and its old storage becomes the composition target of the next image.
     try {
-        LastOutput = SaveOutputImage(image_, ReadOutputSettings());
+        LastOutput = SaveOutputImage(image_, ReadOutputSettings(), &BatchOutputs);
     } catch (...) {
         ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
         preview_->imagePreview->update();
@@ -136,7 +140,9 @@ void TMainForm::RenderPreview() {
 }
 
 void TMainForm::RenderFromHandler() {
-    if (handlerDepth_ > 1)
+    // During a batch the preview shows the run's pictures and the source bitmap is not theirs: a
+    // handler reached anyway (a menu shortcut) must neither draw nor write.
+    if (handlerDepth_ > 1 || Jobs->BatchRunning)
         return;
     try {
         RenderPreview();
@@ -167,6 +173,7 @@ OutputSettings TMainForm::ReadOutputSettings() const {
     s.colourMode = sComboBoxColor->currentText().toStdString();
     s.jpegQuality = sTrackBarJPEGQuality->value();
     s.keepMetadata = sCheckBoxExif->isChecked();
+    s.applyExifOrientation = sCheckBoxAutoOrient->isChecked();
     s.rotation = sComboBoxRotate->currentText().toStdString();
     s.resize = sCheckBoxResizeImage->isChecked();
     s.widthText = sDecimalSpinEditWidth->Text().toStdString();

@@ -112,6 +112,7 @@ void TMainForm::ConnectHandlers() {
     connect(sSpeedButtonOpenFolder, &QToolButton::toggled, this, [this] { sSpeedButtonOpenFolderClick(); });
     connect(sComboBoxWImageScale, &QComboBox::currentTextChanged, this,
             [this] { sComboBoxWImageScaleChange(); });
+    connect(sCheckBoxAutoOrient, &QCheckBox::toggled, this, [this] { sCheckBoxAutoOrientClick(); });
 
     OnClick(sFilenameEditWatermark, [this] { ChooseWatermarkPicture(); });
     OnClick(sPanel14, [this] { ChooseWatermarkPicture(); });
@@ -336,6 +337,14 @@ void TMainForm::sSpeedButtonOpenFolderClick() {
         sSpeedButtonOpenFolder->isChecked()
             ? QStringLiteral("Open folder after watermarking<br>Status: <b>on</b>")
             : QStringLiteral("Open folder after watermarking<br>Status: <b>off</b>"));
+}
+
+void TMainForm::sCheckBoxAutoOrientClick() {
+    // The shown image was decoded with the old choice: decode it again, upright or as stored.
+    if (Jobs->BatchRunning || image_.CurrentImagePath.empty() || image_.PreviewBitmap.Empty())
+        return;
+    const std::string path = image_.CurrentImagePath;
+    LoadPreviewImage(path);
 }
 
 void TMainForm::sComboBoxWImageScaleChange() {

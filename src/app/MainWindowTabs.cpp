@@ -298,14 +298,18 @@ void TMainForm::BuildSettingsTab() {
     sCheckBoxProportional = Check(output, "sCheckBoxProportional", QStringLiteral("Proportional"),
                                   QRect(292, 73, 104, 18), true, QStringLiteral("Maintain aspect ratio"));
     sCheckBoxProportional->setEnabled(false);
+    // Above the Start button, beside the folder group: the output group's three rows are full.
+    sCheckBoxAutoOrient = Check(page, "sCheckBoxAutoOrient", QStringLiteral("Apply Exif orientation"),
+                                QRect(277, 100, 129, 18), true,
+                                QStringLiteral("Turn photos upright as their Exif orientation says"));
 
     QGroupBox* folder =
-        Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 100, 310, 66));
+        Group(page, "sGroupBoxOutputFolder", QStringLiteral("Output Folder"), QRect(1, 100, 274, 66));
     ImageClearOutput =
         EraseButton(folder, "ImageClearOutput", QStringLiteral("Clear output folder"), QPoint(6, 20));
     sDirectoryEditOutput = new QLineEdit(folder);
     sDirectoryEditOutput->setObjectName(QStringLiteral("sDirectoryEditOutput"));
-    sDirectoryEditOutput->setGeometry(26, 17, 252, 21);
+    sDirectoryEditOutput->setGeometry(26, 17, 216, 21);
     sDirectoryEditOutput->setReadOnly(true);
     sDirectoryEditOutput->setToolTip(QStringLiteral("Select output folder"));
     QAction* browseFolder =
@@ -314,7 +318,7 @@ void TMainForm::BuildSettingsTab() {
     connect(browseFolder, &QAction::triggered, this, [this] { sDirectoryEditOutputClick(); });
     sSpeedButtonOpenFolder = new QToolButton(folder);
     sSpeedButtonOpenFolder->setObjectName(QStringLiteral("sSpeedButtonOpenFolder"));
-    sSpeedButtonOpenFolder->setGeometry(282, 17, 22, 21);
+    sSpeedButtonOpenFolder->setGeometry(246, 17, 22, 21);
     sSpeedButtonOpenFolder->setCheckable(true);
     sSpeedButtonOpenFolder->setChecked(true);
     sSpeedButtonOpenFolder->setIcon(ToolStripIcon(ToolIcon::Magnifier));
@@ -329,7 +333,7 @@ void TMainForm::BuildSettingsTab() {
     sRadioButtonRename->setGeometry(130, 43, 68, 18);
     sRadioButtonOverwrite = new QRadioButton(QStringLiteral("Overwrite"), folder);
     sRadioButtonOverwrite->setObjectName(QStringLiteral("sRadioButtonOverwrite"));
-    sRadioButtonOverwrite->setGeometry(200, 43, 80, 18);
+    sRadioButtonOverwrite->setGeometry(200, 43, 72, 18);
     for (QRadioButton* radio : {sRadioButtonSkip, sRadioButtonRename, sRadioButtonOverwrite})
         policy->addButton(radio);
     sRadioButtonSkip->setChecked(true);

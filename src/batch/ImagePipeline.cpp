@@ -53,7 +53,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     try {
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
-        if (!DecodeSourceImage(image, sourcePath, targets))
+        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
@@ -74,7 +74,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveOutputImage(image, output);
+        const OutputOutcome outcome = SaveOutputImage(image, output, options.writtenThisRun);
         result.targetPath = outcome.targetPath;
         if (outcome.OutputSkipped) {
             result.status = ItemStatus::Skipped;

@@ -9,6 +9,7 @@
 #include "batch/ItemStatus.h"
 #include "imageio/OutputSettings.h"
 #include "imageio/WorkingImage.h"
+#include "imageio/WrittenOutputs.h"
 #include "render/TrueTypeFont.h"
 #include "render/WatermarkSettings.h"
 
@@ -37,6 +38,9 @@ struct PipelineOptions {
     //! preview shows each image of a batch. Without a preview (tessoly-cli) PreviewBitmap is left
     //! alone and the decoded pixels are composed in place: SourceBitmap does not keep them.
     bool showInPreview = true;
+    //! The run's written files: a target among them is skipped, and each file written joins
+    //! them. Null: no such rule (a single image).
+    WrittenOutputs* writtenThisRun = nullptr;
     //! Called once an item that was decoded is done (written, skipped, or failed while composing
     //! or writing), on the calling thread, before the library image is released: the picture in
     //! ComposedBitmap (the unmarked source after a failed compose) may be taken from image here.

@@ -15,21 +15,6 @@ namespace tessoly {
 
 namespace {
 
-//! The path with its folder resolved (links, "..", relative spellings), so two spellings of one
-//! file give one key. The last part is kept as written: it may not exist yet.
-std::string NormalisedPath(const std::string& path) {
-    namespace fs = std::filesystem;
-    const fs::path p(path);
-    fs::path folder = p.parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::error_code error;
-    fs::path resolved = fs::weakly_canonical(fs::absolute(folder, error), error);
-    if (error)
-        resolved = folder;
-    return (resolved / p.filename()).string();
-}
-
 //! Keys of the path families an item touches: the output base and the source without its
 //! extension, each also without a trailing rename suffix (a Rename of base "a" writes "a" +
 //! suffix, which is the family of base "a" + suffix).
@@ -84,6 +69,8 @@ std::size_t RunParallelBatch(const std::vector<std::string>& sources, const Wate
     std::size_t finished = 0;
     std::size_t running = 0; // workers that may still take or finish an item
     std::vector<std::optional<PipelineResult>> results(total);
+    // Shared by the workers: an item never replaces a file an earlier item wrote.
+    WrittenOutputs writtenThisRun;
 
     // Items are taken in list order and depend only on earlier items, which are already taken by
     // running workers that never wait for later ones: the waiting cannot deadlock.
@@ -99,6 +86,7 @@ std::size_t RunParallelBatch(const std::vector<std::string>& sources, const Wate
         }
         PipelineOptions options;
         options.showInPreview = false;
+        options.writtenThisRun = &writtenThisRun;
         for (;;) {
             std::size_t item = 0;
             {

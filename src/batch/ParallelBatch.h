@@ -6,7 +6,8 @@
 // output base (same target, or a Rename of it), or an output where a later item's source lies.
 // Such an item waits until every earlier item it shares a path family with has finished, so the
 // existing-file policy sees exactly the files a one-by-one run would have left (of two sources
-// with the same target under Skip, the first in list order writes and the second is skipped).
+// with the same target under Skip, the first in list order writes and the second is skipped),
+// and no item replaces a file an earlier item of the run wrote, whatever the policy.
 // Everything else runs freely; results are handed on in list order on the calling thread.
 
 #include <cstddef>

@@ -142,7 +142,8 @@ void TWatermarkProcess::run() {
     // decode it once more, here, for the renders that follow the run.
     if (!lastShown.empty() && !HandOffsClosed()) {
         WorkingImage restored;
-        if (DecodeSourceImage(restored, lastShown, DecodeTargets::SourceOnly)) {
+        if (DecodeSourceImage(restored, lastShown, DecodeTargets::SourceOnly,
+                              settings.output.applyExifOrientation)) {
             HandOff([&](WatermarkHost& host) { host.RestoreSource(restored); });
         }
         ReleaseSourceImage(restored);

@@ -153,6 +153,8 @@ const std::map<std::string, SwitchHandler>& SwitchOptions() {
         {"--no-transparent-edges", [](CliOptions& o) { o.watermark.transparentEdges = false; }},
         {"--keep-metadata", [](CliOptions& o) { o.output.keepMetadata = true; }},
         {"--no-keep-metadata", [](CliOptions& o) { o.output.keepMetadata = false; }},
+        {"--auto-orient", [](CliOptions& o) { o.output.applyExifOrientation = true; }},
+        {"--no-auto-orient", [](CliOptions& o) { o.output.applyExifOrientation = false; }},
         {"--resize", [](CliOptions& o) { o.output.resize = true; }},
         {"--no-resize", [](CliOptions& o) { o.output.resize = false; }},
         {"--proportional", [](CliOptions& o) { o.output.proportional = true; }},
@@ -242,6 +244,8 @@ Output:
   --colour-mode RGB|Greyscale|Monochrome   (default RGB)
   --jpeg-quality 1..100          (default 80; also sets the JPEG-2000 rate)
   --keep-metadata, --no-keep-metadata   copy Exif, IPTC and resolution (default on)
+  --auto-orient, --no-auto-orient       turn each photo upright by its Exif orientation
+                                         before marking it (default on)
   --rotation TEXT                "None" (default), "90° CW", "90° CCW", "180°"
   --resize, --no-resize          (default off)
   --width PIXELS, --height PIXELS        (default 800 and 0)

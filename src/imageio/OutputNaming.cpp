@@ -1,5 +1,7 @@
 #include "imageio/OutputNaming.h"
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 namespace tessoly {
@@ -22,6 +24,19 @@ std::string OutputBasePath(const std::string& sourcePath, const std::string& out
     // A folder typed with a trailing "/" (or the root) gets no second separator.
     const std::string separator = outputFolder.back() == '/' ? "" : "/";
     return StripExtension(outputFolder + separator + FileNameOf(sourcePath));
+}
+
+std::string NormalisedPath(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path p(path);
+    fs::path folder = p.parent_path();
+    if (folder.empty())
+        folder = ".";
+    std::error_code error;
+    fs::path resolved = fs::weakly_canonical(fs::absolute(folder, error), error);
+    if (error)
+        resolved = folder;
+    return (resolved / p.filename()).string();
 }
 
 bool IsExistingFile(const std::string& path) {

@@ -21,6 +21,10 @@ std::string FileNameOf(const std::string& path);
 //! source's file name inside the output folder.
 std::string OutputBasePath(const std::string& sourcePath, const std::string& outputFolder);
 
+//! The path with its folder resolved (links, "..", relative spellings), so two spellings of one
+//! file give one key. The last part is kept as written: it may not exist yet.
+std::string NormalisedPath(const std::string& path);
+
 //! True for an existing regular file (after following links); a folder does not count.
 bool IsExistingFile(const std::string& path);
 

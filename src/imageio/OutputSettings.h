@@ -25,6 +25,8 @@ struct OutputSettings {
     int jpegQuality = 80;
     //! Copy Exif, IPTC and the other metadata (and the resolution) of the source.
     bool keepMetadata = true;
+    //! Turn and mirror each source upright by its Exif orientation right after decoding.
+    bool applyExifOrientation = true;
     //! kRotationNone, kRotation90CW, kRotation90CCW or kRotation180.
     std::string rotation = kRotationNone;
     bool resize = false;

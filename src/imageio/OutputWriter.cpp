@@ -24,7 +24,8 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
 
 } // namespace
 
-OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings) {
+OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings,
+                              WrittenOutputs* writtenThisRun) {
     OutputOutcome outcome;
     try {
         ConvertedOutput converted;
@@ -39,6 +40,13 @@ OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& s
         const PolicyDecision decision =
             ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);
         outcome.targetPath = decision.targetPath;
+        // Checked before the policy's own skip, so that a file this run wrote is named as such.
+        if (writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath)) {
+            outcome.OutputSkipped = true;
+            outcome.OutputFailed = true;
+            outcome.reason = AlreadyWrittenReason(decision.targetPath);
+            return outcome;
+        }
         if (decision.skip) {
             outcome.OutputSkipped = true;
             outcome.OutputFailed = true;
@@ -48,6 +56,8 @@ OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& s
         if (!converted.image)
             throw RenderError(converted.lostReason);
         EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath);
+        if (writtenThisRun != nullptr)
+            writtenThisRun->Record(decision.targetPath);
     } catch (const RenderError& error) {
         outcome.OutputFailed = true;
         outcome.reason = error.what();

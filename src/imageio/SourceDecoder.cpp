@@ -26,6 +26,7 @@
 
 #include <FreeImage.h>
 
+#include "imageio/ExifOrientation.h"
 #include "imageio/HeaderSanity.h"
 #include "imageio/ImageFacts.h"
 #include "imageio/PixelTransfer.h"
@@ -108,7 +109,8 @@ void TakePixels(TBitmap32& target, TBitmap32&& source) noexcept {
 
 } // namespace
 
-bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTargets targets) {
+bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTargets targets,
+                       bool applyExifOrientation) {
     // A library image left open by a caller that never released it would leak otherwise.
     ReleaseSourceImage(image);
     // Detection opens and reads the path: a named pipe or a device would block it or never end.
@@ -133,12 +135,27 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
     PrepareTransfer(decoded.dib, from);
     if (!from.dib)
         return false;
+    // The pixels are turned upright on their way into the bitmaps, so everything after the decode
+    // (facts, preview, placement, output) sees the picture as viewers show it.
+    const int storedOrientation = ExifOrientation(decoded.dib);
+    const int orientation = applyExifOrientation ? storedOrientation : 1;
+    unsigned uprightWidth = width, uprightHeight = height;
+    UprightSize(orientation, uprightWidth, uprightHeight);
 
     try {
         // Bitmaps of the right size are written in place (a batch of same-sized photos allocates
         // nothing); others get fresh storage. Everything that can fail happens before the first
         // pixel of the working image is written.
-        const int w = static_cast<int>(width), h = static_cast<int>(height);
+        UprightTransfer upright;
+        if (orientation != 1 && !upright.Prepare(from.dib, orientation))
+            return false;
+        const auto transfer = [&](TBitmap32& target) {
+            if (orientation == 1)
+                TransferLibraryPixels(from.dib, target, from.keepAlpha);
+            else
+                upright.Run(target, from.keepAlpha);
+        };
+        const int w = static_cast<int>(uprightWidth), h = static_cast<int>(uprightHeight);
         const bool withPreview = targets == DecodeTargets::PreviewAndSource;
         const bool reusePreview = image.PreviewBitmap.Width() == w && image.PreviewBitmap.Height() == h;
         const bool reuseSource = image.SourceBitmap.Width() == w && image.SourceBitmap.Height() == h;
@@ -154,17 +171,19 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
         if (withPreview) {
             // The preview's pixels first, then the renderer's full-size copy of them.
             TBitmap32& preview = reusePreview ? image.PreviewBitmap : freshPreview;
-            TransferLibraryPixels(from.dib, preview, from.keepAlpha);
+            transfer(preview);
             std::copy(preview.Bits(), preview.Bits() + std::size_t(width) * height, source.Bits());
             if (!reusePreview)
                 TakePixels(image.PreviewBitmap, std::move(freshPreview));
         } else {
-            TransferLibraryPixels(from.dib, source, from.keepAlpha);
+            transfer(source);
         }
         if (!reuseSource)
             TakePixels(image.SourceBitmap, std::move(freshSource));
         image.CurrentImagePath = std::move(currentPath);
         image.SourceBitsPerPixel = static_cast<int>(FreeImage_GetBPP(decoded.dib));
+        image.SourceOrientation = storedOrientation;
+        image.OrientationApplied = orientation != 1;
         image.SourceImage = decoded.release();
         return true;
     } catch (const std::exception&) {

@@ -19,9 +19,12 @@ enum class DecodeTargets {
 
 //! Decodes path into image. On failure only SourceFormat changes and SourceImage stays null;
 //! the caller raises RenderError(path). Files whose header claims an impossible picture are
-//! refused before the full decode.
+//! refused before the full decode. With applyExifOrientation the bitmaps hold the picture turned
+//! upright by its Exif orientation (SourceOrientation and OrientationApplied say so); without,
+//! as stored. SourceImage always stays as the library decoded it.
 bool DecodeSourceImage(WorkingImage& image, const std::string& path,
-                       DecodeTargets targets = DecodeTargets::PreviewAndSource);
+                       DecodeTargets targets = DecodeTargets::PreviewAndSource,
+                       bool applyExifOrientation = true);
 //! Unloads the open library image, if any.
 void ReleaseSourceImage(WorkingImage& image);
 //! " W x H  |  B BPP  |  D DPI  |  FORMAT" of the last image decoded with its preview.

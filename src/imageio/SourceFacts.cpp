@@ -3,6 +3,7 @@
 #include <FreeImage.h>
 
 #include "imageio/ByteReader.h"
+#include "imageio/ExifOrientation.h"
 #include "imageio/FreeImageHandle.h"
 #include "imageio/HeaderSanity.h"
 
@@ -11,7 +12,8 @@ namespace tessoly {
 namespace {
 
 //! Loads path with flags after the header check of scope; the facts of what loaded.
-SourceFacts LoadFacts(const std::string& path, FREE_IMAGE_FORMAT format, HeaderScope scope, int flags) {
+SourceFacts LoadFacts(const std::string& path, FREE_IMAGE_FORMAT format, HeaderScope scope, int flags,
+                      bool applyExifOrientation) {
     SourceFacts facts;
     facts.format = format;
     // The header is checked before FreeImage reads it: a hostile file must neither corrupt the
@@ -24,8 +26,8 @@ SourceFacts LoadFacts(const std::string& path, FREE_IMAGE_FORMAT format, HeaderS
     const FreeImagePtr image(FreeImage_Load(format, path.c_str(), flags));
     if (!image)
         return facts;
-    facts.width = FreeImage_GetWidth(image.get());
-    facts.height = FreeImage_GetHeight(image.get());
+    // A header-only image carries the Exif block too, so both loads see the same orientation.
+    ViewedSize(image.get(), applyExifOrientation, facts.width, facts.height);
     facts.dotsPerMetreX = FreeImage_GetDotsPerMeterX(image.get());
     facts.dotsPerMetreY = FreeImage_GetDotsPerMeterY(image.get());
     return facts;
@@ -33,7 +35,7 @@ SourceFacts LoadFacts(const std::string& path, FREE_IMAGE_FORMAT format, HeaderS
 
 //! GIF and JPEG-2000 facts from the header checks' reader (the first frame's image descriptor, the
 //! code stream's SIZ segment), as the decoder sizes its image; the library reads no resolution
-//! from these files. False when the reader does not say.
+//! and no Exif block from these files. False when the reader does not say.
 bool ReaderFacts(const std::string& path, FREE_IMAGE_FORMAT format, SourceFacts& facts) {
     ByteReader reader(path);
     HeaderPictureSize size;
@@ -57,18 +59,19 @@ bool ReaderFacts(const std::string& path, FREE_IMAGE_FORMAT format, SourceFacts&
 
 } // namespace
 
-SourceFacts ReadSourceFacts(const std::string& path) {
+SourceFacts ReadSourceFacts(const std::string& path, bool applyExifOrientation) {
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     if (format != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(format))
-        return LoadFacts(path, format, HeaderScope::HeaderOnly, FIF_LOAD_NOPIXELS);
+        return LoadFacts(path, format, HeaderScope::HeaderOnly, FIF_LOAD_NOPIXELS, applyExifOrientation);
     SourceFacts facts;
     if ((format == FIF_GIF || format == FIF_JP2 || format == FIF_J2K) && ReaderFacts(path, format, facts))
         return facts;
-    return LoadFacts(path, format, HeaderScope::WholeFile, 0);
+    return LoadFacts(path, format, HeaderScope::WholeFile, 0, applyExifOrientation);
 }
 
-SourceFacts DecodeSourceFacts(const std::string& path) {
-    return LoadFacts(path, FreeImage_GetFileType(path.c_str(), 0), HeaderScope::WholeFile, 0);
+SourceFacts DecodeSourceFacts(const std::string& path, bool applyExifOrientation) {
+    return LoadFacts(path, FreeImage_GetFileType(path.c_str(), 0), HeaderScope::WholeFile, 0,
+                     applyExifOrientation);
 }
 
 } // namespace tessoly

@@ -24,9 +24,10 @@ struct SourceFacts {
 };
 
 //! The facts of the file at path (a regular file; the caller keeps pipes and devices away),
-//! from its header where possible.
-SourceFacts ReadSourceFacts(const std::string& path);
+//! from its header where possible. With applyExifOrientation the size is the one viewers show
+//! (swapped for Exif orientations 5..8), as the decoder turns the picture.
+SourceFacts ReadSourceFacts(const std::string& path, bool applyExifOrientation = true);
 //! The same facts from a full decode: the reference the header path agrees with.
-SourceFacts DecodeSourceFacts(const std::string& path);
+SourceFacts DecodeSourceFacts(const std::string& path, bool applyExifOrientation = true);
 
 } // namespace tessoly

@@ -15,7 +15,8 @@ namespace tessoly {
 namespace {
 
 //! The row for path, its picture facts from readFacts.
-ImageListItem MakeRow(const QString& path, SourceFacts (*readFacts)(const std::string&)) {
+ImageListItem MakeRow(const QString& path, bool applyExifOrientation,
+                      SourceFacts (*readFacts)(const std::string&, bool)) {
     ImageListItem item;
     item.path = path;
     item.checked = true;
@@ -28,7 +29,7 @@ ImageListItem MakeRow(const QString& path, SourceFacts (*readFacts)(const std::s
     if (info.isFile()) {
         item.fileSizeText =
             QString::fromStdString(FormatFileSizeText(static_cast<std::uint64_t>(info.size())));
-        facts = readFacts(QFile::encodeName(path).toStdString());
+        facts = readFacts(QFile::encodeName(path).toStdString(), applyExifOrientation);
     }
     item.formatText = QString::fromStdString(FormatDisplayName(facts.format));
     item.dimensionsText = QStringLiteral("%1 x %2").arg(facts.width).arg(facts.height);
@@ -47,12 +48,12 @@ QString DpiColumnText(unsigned dotsPerMetreX, unsigned dotsPerMetreY) {
     return QStringLiteral("%1 x %2").arg(x).arg(y);
 }
 
-ImageListItem ReadImageFacts(const QString& path) {
-    return MakeRow(path, ReadSourceFacts);
+ImageListItem ReadImageFacts(const QString& path, bool applyExifOrientation) {
+    return MakeRow(path, applyExifOrientation, ReadSourceFacts);
 }
 
-ImageListItem ReadImageFactsByDecoding(const QString& path) {
-    return MakeRow(path, DecodeSourceFacts);
+ImageListItem ReadImageFactsByDecoding(const QString& path, bool applyExifOrientation) {
+    return MakeRow(path, applyExifOrientation, DecodeSourceFacts);
 }
 
 } // namespace tessoly

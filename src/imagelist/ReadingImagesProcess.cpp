@@ -13,8 +13,9 @@ namespace tessoly {
 
 TReadingImagesProcess::TReadingImagesProcess(std::shared_ptr<HandOffGate> gate,
                                              std::shared_ptr<JobFlags> flags, ReadingHost& host,
-                                             QStringList paths, QObject* parent)
-    : HostJob(std::move(gate), std::move(flags), host, parent), paths_(std::move(paths)) {}
+                                             QStringList paths, QObject* parent, bool applyExifOrientation)
+    : HostJob(std::move(gate), std::move(flags), host, parent), paths_(std::move(paths)),
+      applyExifOrientation_(applyExifOrientation) {}
 
 void TReadingImagesProcess::run() {
     Flags().ReadingInProgress.store(true);
@@ -38,7 +39,7 @@ void TReadingImagesProcess::run() {
                     return;
                 index = nextPath++;
             }
-            ImageListItem item = ReadImageFacts(paths_[index]);
+            ImageListItem item = ReadImageFacts(paths_[index], applyExifOrientation_);
             {
                 std::lock_guard lock(mutex);
                 items[static_cast<std::size_t>(index)] = std::move(item);

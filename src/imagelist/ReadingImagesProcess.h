@@ -42,9 +42,11 @@ public:
 class TReadingImagesProcess : public HostJob<ReadingHost> {
     Q_OBJECT
 public:
-    //! Created on the user-interface thread; start() runs the job. paths is the job's own copy.
+    //! Created on the user-interface thread; start() runs the job. paths is the job's own copy;
+    //! applyExifOrientation gives the dimensions as the decoder will turn the pictures.
     TReadingImagesProcess(std::shared_ptr<HandOffGate> gate, std::shared_ptr<JobFlags> flags,
-                          ReadingHost& host, QStringList paths, QObject* parent = nullptr);
+                          ReadingHost& host, QStringList paths, QObject* parent = nullptr,
+                          bool applyExifOrientation = true);
 
 protected:
     //! Execute, on the worker thread.
@@ -52,6 +54,7 @@ protected:
 
 private:
     const QStringList paths_;
+    const bool applyExifOrientation_;
 };
 
 } // namespace tessoly

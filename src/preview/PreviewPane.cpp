@@ -147,7 +147,7 @@ void TPreviewPane::LoadPreviewImage(const std::string& path) {
         // fills the source alone and the render gives the preview its only copy.
         const DecodeTargets targets =
             host_.BatchRunning() ? DecodeTargets::SourceOnly : DecodeTargets::PreviewAndSource;
-        if (!DecodeSourceImage(image_, path, targets))
+        if (!DecodeSourceImage(image_, path, targets, host_.ApplyExifOrientation()))
             throw RenderError(path);
         UpdatePreviewName();
         host_.RenderPreview();

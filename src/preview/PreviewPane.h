@@ -30,6 +30,8 @@ public:
     virtual bool BatchRunning() const = 0;
     //! The "Show guide lines" check mark.
     virtual bool GuideLinesShown() const = 0;
+    //! The "Apply Exif orientation" check mark: decode sources upright.
+    virtual bool ApplyExifOrientation() const { return true; }
 };
 
 //! "Scale: 43 %  " for a W x H picture in a cw x ch area: the fit factor as a float, never above 1,

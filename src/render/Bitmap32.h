@@ -34,6 +34,13 @@ template <class T> struct DefaultInitAllocator : std::allocator<T> {
     template <class U> struct rebind { using other = DefaultInitAllocator<U>; };
     DefaultInitAllocator() noexcept = default;
     template <class U> DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+    //! Pixel blocks start on a cache line, so that rows of a width that is a multiple of 16
+    //! pixels start on one too (whole-line writes when a picture is turned).
+    static constexpr std::size_t kAlignment = 64;
+    T* allocate(std::size_t n) {
+        return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{kAlignment}));
+    }
+    void deallocate(T* p, std::size_t) noexcept { ::operator delete(p, std::align_val_t{kAlignment}); }
     template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
     template <class U, class... Args> void construct(U* p, Args&&... args) {
         ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);

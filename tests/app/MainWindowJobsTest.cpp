@@ -378,6 +378,7 @@ TEST_F(BatchWindowTest, BusyStateDisablesTheWindowButStart) {
                                         form->sComboBoxColor,
                                         form->sTrackBarJPEGQuality,
                                         form->sCheckBoxExif,
+                                        form->sCheckBoxAutoOrient,
                                         form->sComboBoxRotate,
                                         form->sCheckBoxResizeImage,
                                         form->ImageClearOutput,

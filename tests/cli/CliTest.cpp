@@ -17,31 +17,8 @@
 namespace tessoly {
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-//! Runs the built tool with args; stdout and stderr go to files in scratch (not a terminal).
-RunResult RunCli(const test::ScratchDir& scratch, const std::vector<std::string>& args) {
-    const std::string outPath = scratch.file("stdout.txt"), errPath = scratch.file("stderr.txt");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        test::ExecCli(args);
-    }
-    RunResult result;
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = test::ReadFileBytes(outPath);
-    result.err = test::ReadFileBytes(errPath);
-    return result;
-}
+using test::RunCli;
+using test::RunResult;
 
 void WritePicture(const std::string& path, FREE_IMAGE_FORMAT format, int width, int height) {
     const FreeImagePtr image(FreeImage_Allocate(width, height, 24));

@@ -2,9 +2,13 @@
 // Helpers of the tests that start the built tessoly-cli.
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+#include "support/TestSupport.h"
 
 namespace tessoly::test {
 
@@ -23,6 +27,32 @@ namespace tessoly::test {
     argv.push_back(nullptr);
     ::execv(TESSOLY_CLI_PATH, argv.data());
     ::_exit(127);
+}
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+//! Runs the built tool with args; stdout and stderr go to files in scratch (not a terminal).
+inline RunResult RunCli(const ScratchDir& scratch, const std::vector<std::string>& args) {
+    const std::string outPath = scratch.file("stdout.txt"), errPath = scratch.file("stderr.txt");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ExecCli(args);
+    }
+    RunResult result;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFileBytes(outPath);
+    result.err = ReadFileBytes(errPath);
+    return result;
 }
 
 } // namespace tessoly::test

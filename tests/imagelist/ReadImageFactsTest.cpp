@@ -11,6 +11,7 @@
 #include <FreeImage.h>
 
 #include "imageio/FreeImageLibrary.h"
+#include "support/ExifJpegFixture.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -66,6 +67,20 @@ TEST(ReadImageFacts, JpegWithDifferentAxesShowsBothValues) {
     EXPECT_EQ(item.formatText, "JPEG");
     EXPECT_EQ(item.dimensionsText, "40 x 30");
     EXPECT_EQ(item.dpiText, "72 x 96");
+}
+
+TEST(ReadImageFacts, DimensionsAreThoseViewersShowUnlessOrientationIsOff) {
+    EnsureFreeImage();
+    test::ScratchDir dir;
+    const FreeImagePtr picture = test::CornerPicture(40, 30, 8);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string path = dir.file("o" + std::to_string(orientation) + ".jpg");
+        test::WriteOrientedJpeg(path, picture.get(), orientation);
+        const QString file = QString::fromStdString(path);
+        EXPECT_EQ(ReadImageFacts(file).dimensionsText, orientation >= 5 ? "30 x 40" : "40 x 30")
+            << orientation;
+        EXPECT_EQ(ReadImageFacts(file, false).dimensionsText, "40 x 30") << orientation;
+    }
 }
 
 TEST(DpiColumnText, EqualAxesShowOneValueAndZeroReadsAs72) {
@@ -149,6 +164,26 @@ TEST(ReadImageFacts, ATruncatedImageKeepsItsFormatButNoSize) {
     EXPECT_EQ(item.dimensionsText, "0 x 0");
     EXPECT_EQ(item.dpiText, "72");
     EXPECT_EQ(item.fileSizeText, "60");
+}
+
+// The header read sees the Exif orientation a full decode sees, with the setting on and off.
+TEST(ReadImageFacts, HeaderTextsOfOrientedPhotosAreThoseOfAFullDecode) {
+    EnsureFreeImage();
+    test::ScratchDir dir;
+    const FreeImagePtr picture = test::CornerPicture(40, 30, 8);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string path = dir.file("oriented" + std::to_string(orientation) + ".jpg");
+        test::WriteOrientedJpeg(path, picture.get(), orientation);
+        const QString file = QString::fromStdString(path);
+        for (const bool apply : {true, false}) {
+            SCOPED_TRACE(testing::Message() << orientation << (apply ? " applied" : " as stored"));
+            const ImageListItem header = ReadImageFacts(file, apply);
+            const ImageListItem decoded = ReadImageFactsByDecoding(file, apply);
+            EXPECT_EQ(header.dimensionsText, decoded.dimensionsText);
+            EXPECT_EQ(header.dpiText, decoded.dpiText);
+            EXPECT_EQ(header.formatText, decoded.formatText);
+        }
+    }
 }
 
 // The list's texts from the header read are those of a full decode, format by format.

@@ -59,6 +59,33 @@ void BM_ComposeText(benchmark::State& state) {
     }
 }
 
+//! The default caption 4 % of the shorter side high: the size is fitted by measuring the caption.
+void BM_ComposeRelativeText(benchmark::State& state) {
+    const TBitmap32 source = Frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    TBitmap32 composed;
+    TTrueTypeFont font;
+    WatermarkSettings settings;
+    settings.fontSize = 4;
+    settings.fontSizeUnit = SizeUnit::PercentOfImage;
+    for (auto _ : state) {
+        ComposeWatermark(settings, source, composed, font, {});
+        benchmark::ClobberMemory();
+    }
+}
+
+//! The default caption repeated across the whole frame at the default spacing.
+void BM_ComposeTiledText(benchmark::State& state) {
+    const TBitmap32 source = Frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    TBitmap32 composed;
+    TTrueTypeFont font;
+    WatermarkSettings settings;
+    settings.tile = true;
+    for (auto _ : state) {
+        ComposeWatermark(settings, source, composed, font, {});
+        benchmark::ClobberMemory();
+    }
+}
+
 void BM_ComposePicture(benchmark::State& state) {
     const TBitmap32 source = Frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     TBitmap32 composed;
@@ -79,6 +106,8 @@ void Frames(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_FrameCopy)->Apply(Frames);
 BENCHMARK(BM_ComposeText)->Apply(Frames);
 BENCHMARK(BM_ComposePicture)->Apply(Frames);
+BENCHMARK(BM_ComposeRelativeText)->Apply(Frames);
+BENCHMARK(BM_ComposeTiledText)->Apply(Frames);
 
 } // namespace
 } // namespace tessoly

@@ -1,5 +1,6 @@
 // Helper of bench/cli_bench.sh, built by the script itself (not part of tessoly_bench):
 //   BenchImages generate FOLDER COUNT WIDTH HEIGHT   writes COUNT photo-like JPEGs (quality 90)
+//   BenchImages generate-png FOLDER COUNT WIDTH HEIGHT   the same as PNGs
 //   BenchImages floor FOLDER OUTFOLDER               FreeImage load + JPEG save (quality 80) of
 //                                                    every .jpg in FOLDER, no watermark; prints
 //                                                    the seconds per image
@@ -22,7 +23,7 @@
 
 namespace {
 
-int Generate(const std::string& folder, int count, int width, int height) {
+int Generate(const std::string& folder, int count, int width, int height, bool png) {
     std::filesystem::create_directories(folder);
     for (int n = 0; n < count; ++n) {
         FIBITMAP* image = FreeImage_Allocate(width, height, 24);
@@ -41,8 +42,8 @@ int Generate(const std::string& folder, int count, int width, int height) {
             }
         }
         char name[64];
-        std::snprintf(name, sizeof name, "/photo%02d.jpg", n);
-        if (!FreeImage_Save(FIF_JPEG, image, (folder + name).c_str(), 90)) {
+        std::snprintf(name, sizeof name, png ? "/photo%05d.png" : "/photo%02d.jpg", n);
+        if (!FreeImage_Save(png ? FIF_PNG : FIF_JPEG, image, (folder + name).c_str(), png ? 0 : 90)) {
             std::fprintf(stderr, "cannot write %s%s\n", folder.c_str(), name);
             return 1;
         }
@@ -107,14 +108,14 @@ int main(int argc, char** argv) {
     FreeImage_Initialise(FALSE);
     int status = 2;
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "generate" && argc == 6) {
-        status = Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+    if ((mode == "generate" || mode == "generate-png") && argc == 6) {
+        status = Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), mode == "generate-png");
     } else if (mode == "floor" && argc == 4) {
         status = Floor(argv[2], argv[3]);
     } else if (mode == "orient" && argc == 5) {
         status = Orient(argv[2], std::atoi(argv[3]), argv[4]);
     } else {
-        std::fputs("usage: BenchImages generate FOLDER COUNT WIDTH HEIGHT | floor FOLDER OUTFOLDER | "
+        std::fputs("usage: BenchImages generate|generate-png FOLDER COUNT WIDTH HEIGHT | floor FOLDER OUTFOLDER | "
                    "orient FOLDER N OUTFOLDER\n",
                    stderr);
     }

@@ -40,6 +40,13 @@ public:
                                       MessageButtons buttons) = 0;
     //! The chosen files; empty when cancelled.
     virtual QStringList GetOpenFileNames(QWidget* parent, const OpenFileRequest& request) = 0;
+    //! The file to save to (request.filters as for opening; multipleSelection unused); empty when
+    //! cancelled. Replacing an existing file is confirmed by the dialog itself.
+    virtual QString GetSaveFileName(QWidget* parent, const OpenFileRequest& request) {
+        (void)parent;
+        (void)request;
+        return {};
+    }
     //! The chosen folder; empty when cancelled.
     virtual QString GetExistingDirectory(QWidget* parent, const QString& title, const QString& initialFolder) = 0;
     //! The chosen colour; nothing when cancelled.

@@ -25,10 +25,10 @@ namespace tessoly {
 namespace {
 
 // The window's client size at start-up [pixels]: the list side (420), the splitter (4) and a
-// preview side whose picture area is 416 x 255; the height is that of the preview side (512),
-// the status bar (24) and the menu bar.
+// preview side whose picture area is 416 x 255; the height is that of the preview side (554:
+// the tabs are 42 taller for the unit and repeat rows), the status bar (24) and the menu bar.
 constexpr int kClientWidth = 848;
-constexpr int kPreviewSideHeight = 512;
+constexpr int kPreviewSideHeight = 554;
 constexpr int kStatusBarHeight = 24;
 
 } // namespace
@@ -51,6 +51,7 @@ TMainForm::TMainForm(DialogSeam& seam, const StartOptions& options, QWidget* par
     ConnectWebLinks(this, seam_, facts_);
     listSide_ = std::make_unique<TImageListSide>(*this);
     resize(kClientWidth, menuBar()->sizeHint().height() + kPreviewSideHeight + kStatusBarHeight);
+    LoadRecentPresets(options.recentPresetsPath);
     FormCreate(options);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include "app/DialogSeam.h"
 #include "app/InstallFacts.h"
@@ -59,6 +60,9 @@ struct StartOptions {
     //! Start the update check at the end of FormCreate; the program does, tests of the window
     //! leave it off so that they never reach the network.
     bool checkForUpdates = false;
+    //! Text file, one path a line, that keeps the recent presets between runs; empty keeps them
+    //! for this run only (tests).
+    QString recentPresetsPath = QString();
 };
 
 class TMainForm : public QMainWindow, public PreviewHost {
@@ -87,6 +91,9 @@ public:
     //! Composes the watermark onto SourceBitmap into ComposedBitmap and shows it; during a batch
     //! also writes the output. Does nothing before an image has been decoded. Throws RenderError.
     void RenderPreview() override;
+    //! Sets every watermark and output control (both twins of a pair) from the records and
+    //! renders once. The picture path is taken as it is; the screen resolution stays the screen's.
+    void ApplySettings(const WatermarkSettings& watermark, const OutputSettings& output);
     //! RenderPreview for a settings handler: an error is shown in an error box.
     void RenderFromHandler();
     //! The preview's fit factor k: how far PreviewBitmap is scaled down in the picture area (<= 1).
@@ -157,14 +164,33 @@ public:
     void sCheckBoxAutoOrientClick();
     void sComboBoxWImageScaleChange();
     void sColorSelectTextClick();
+    //! The twin of a unit combo, tile check box or spacing field follows it; then a render.
+    void sComboBoxUnitChange(QComboBox* combo);
+    void sCheckBoxTileClick(QCheckBox* box);
+    void sSpinEditTileSpacingChange(TSpinEdit* field);
+    // --- Presets ---
+    void OpenPreset1Click();
+    void SavePresetAs1Click();
+    //! Opens a preset file: a refused one is reported naming the file and the key, and changes
+    //! nothing; unknown keys are reported as a warning after the settings are applied. Returns
+    //! whether the preset was applied.
+    bool OpenPreset(const QString& path);
+    //! Writes the current settings to path; a failure is reported. Returns whether it was written.
+    bool SavePreset(const QString& path);
+    //! The last presets opened or saved, newest first, at most kRecentPresetCount.
+    const QStringList& RecentPresets() const { return recentPresets_; }
+    static constexpr int kRecentPresetCount = 5;
     //! The watermark picture chooser and clearer.
     void ChooseWatermarkPicture();
+    //! Puts path in the picture field with its thumbnail and information hint; no render.
+    void ShowWatermarkPicture(const QString& path);
     void ClearWatermarkPicture();
 
     // --- PreviewHost ---
     void ShowLoadError(const QString& message) override;
     bool BatchRunning() const override { return Jobs->BatchRunning; }
     bool GuideLinesShown() const override;
+    bool OutputKeepsTransparency(int sourceFormat) const override;
     bool ApplyExifOrientation() const override;
 
     // --- Controls, by their names ---
@@ -207,6 +233,14 @@ public:
     std::array<QRadioButton*, 9> AlignImage{};
     TSpinEdit* sSpinEditHMarginsText = nullptr;
     TSpinEdit* sSpinEditVMarginsText = nullptr;
+    //! "pt" or "% of image" for the font size.
+    QComboBox* sComboBoxFontSizeUnitText = nullptr;
+    //! "px" or "% of image" for each margin, mirrored by the image tab's pair.
+    QComboBox* sComboBoxHMarginsUnitText = nullptr;
+    QComboBox* sComboBoxVMarginsUnitText = nullptr;
+    //! "Repeat across the image" and the gap between copies [percent of the mark], mirrored.
+    QCheckBox* sCheckBoxTileText = nullptr;
+    TSpinEdit* sSpinEditTileSpacingText = nullptr;
 
     // Tab 1.
     QToolButton* ImageClearWatermark = nullptr;
@@ -221,6 +255,12 @@ public:
     QLabel* sLabelImageAngle = nullptr;
     TSpinEdit* sSpinEditHMarginsImage = nullptr;
     TSpinEdit* sSpinEditVMarginsImage = nullptr;
+    //! "% of picture" or "% of image" for the image scale.
+    QComboBox* sComboBoxImageScaleUnitImage = nullptr;
+    QComboBox* sComboBoxHMarginsUnitImage = nullptr;
+    QComboBox* sComboBoxVMarginsUnitImage = nullptr;
+    QCheckBox* sCheckBoxTileImage = nullptr;
+    TSpinEdit* sSpinEditTileSpacingImage = nullptr;
 
     // Tab 2.
     QComboBox* sComboBoxImageFormat = nullptr;
@@ -248,6 +288,10 @@ public:
     QMenu* FileMenu = nullptr;
     QAction* Addimage1 = nullptr;
     QAction* Addfolder1 = nullptr;
+    QAction* OpenPreset1 = nullptr;
+    QAction* SavePresetAs1 = nullptr;
+    //! The recent presets' items RecentPreset1 ... RecentPreset5; hidden while unused.
+    std::array<QAction*, 5> RecentPresetItems{};
     QAction* Startconversion1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* EditMenu = nullptr;
@@ -308,6 +352,10 @@ private:
     void ConnectListSelection();
     void SetTabIcon(int tab, int icon);
     void SetTextColour(const QColor& colour);
+    void RememberPreset(const QString& path);
+    void UpdateRecentPresetItems();
+    void LoadRecentPresets(const QString& path);
+    void ConnectUnitHandlers();
 
     DialogSeam& seam_;
     InstallFacts facts_;
@@ -327,6 +375,10 @@ private:
     //! Nesting of settings handlers: a handler run by another handler's change leaves the render
     //! to the outer one, so one user action composes once.
     int handlerDepth_ = 0;
+    QStringList recentPresets_;
+    QString recentPresetsPath_;
+    //! The folder of the last preset opened or saved, where the dialogs start.
+    QString presetFolder_;
     friend class HandlerScope;
     //! Last, so it goes first: it stops the jobs while everything they may touch still exists.
     std::unique_ptr<TImageListSide> listSide_;

@@ -71,10 +71,10 @@ void TMainForm::BuildLayout() {
     preview_ = std::make_unique<TPreviewPane>(sPanel4, previewLayout, image_, *this);
     sPanel6 = new QWidget(sPanel4);
     sPanel6->setObjectName(QStringLiteral("sPanel6"));
-    sPanel6->setFixedHeight(198);
+    sPanel6->setFixedHeight(240);
     sPageControl1 = new QTabWidget(sPanel6);
     sPageControl1->setObjectName(QStringLiteral("sPageControl1"));
-    sPageControl1->setGeometry(6, 1, 412, 196);
+    sPageControl1->setGeometry(6, 1, 412, 238);
     sPageControl1->setIconSize(QSize(24, 16));
     previewLayout->addWidget(sPanel6);
     BuildTextTab();

@@ -37,6 +37,14 @@ void TMainForm::BuildMenus() {
     Addfolder1 =
         Item(FileMenu, "Addfolder1", QStringLiteral("Add folder"), QKeySequence(QStringLiteral("Ctrl+F")));
     FileMenu->addSeparator();
+    OpenPreset1 = Item(FileMenu, "OpenPreset1", QStringLiteral("Open preset\u2026"));
+    SavePresetAs1 = Item(FileMenu, "SavePresetAs1", QStringLiteral("Save preset as\u2026"));
+    for (std::size_t i = 0; i < RecentPresetItems.size(); ++i) {
+        const QByteArray name = "RecentPreset" + QByteArray::number(static_cast<int>(i) + 1);
+        RecentPresetItems[i] = Item(FileMenu, name.constData(), QString());
+        RecentPresetItems[i]->setVisible(false);
+    }
+    FileMenu->addSeparator();
     Startconversion1 = Item(FileMenu, "Startconversion1", QStringLiteral("Start conversion"));
     FileMenu->addSeparator();
     Exit1 = Item(FileMenu, "Exit1", QStringLiteral("Exit"), QKeySequence(QStringLiteral("Ctrl+W")));

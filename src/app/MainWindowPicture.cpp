@@ -70,7 +70,11 @@ void TMainForm::ChooseWatermarkPicture() {
     const QStringList chosen = seam_.GetOpenFileNames(this, request);
     if (chosen.isEmpty())
         return;
-    const QString path = chosen.constFirst();
+    ShowWatermarkPicture(chosen.constFirst());
+    RenderFromHandler();
+}
+
+void TMainForm::ShowWatermarkPicture(const QString& path) {
     sFilenameEditWatermark->setText(path);
     sFilenameEditWatermark->setToolTip(path);
 
@@ -102,7 +106,6 @@ void TMainForm::ChooseWatermarkPicture() {
     AdvGDIPPictureWatermark->setVisible(true);
     AdvGDIPPictureWatermark->setToolTip(
         PictureInfoHint(path, static_cast<int>(format), picture.Width(), picture.Height(), dpiX, dpiY));
-    RenderFromHandler();
 }
 
 void TMainForm::ClearWatermarkPicture() {

@@ -20,6 +20,8 @@
 
 #include "app/MainWindow.h"
 #include "app/SpinEdit.h"
+#include "batch/OutputCompose.h"
+#include "imageio/OutputCapabilities.h"
 #include "preview/PreviewImageWidget.h"
 #include "render/Composer.h"
 #include "render/RenderError.h"
@@ -34,6 +36,11 @@ int ScreenDpi() {
         return 96;
     const int dpi = qRound(screen->logicalDotsPerInch());
     return dpi > 0 ? dpi : 96;
+}
+
+//! The unit combos list the control's own unit first and "% of image" second.
+SizeUnit UnitOf(const QComboBox* combo) {
+    return combo->currentIndex() == 1 ? SizeUnit::PercentOfImage : SizeUnit::Pixels;
 }
 
 //! preview becomes a copy of picture. The composed bitmap is opaque and of its own size, so this is
@@ -61,6 +68,7 @@ WatermarkSettings TMainForm::ReadSettings() const {
     s.caption = sEditTextCaption->text().toStdU16String();
     s.fontName = sFontComboBox->currentText().toStdString();
     s.fontSize = sSpinEditFontSize->Value();
+    s.fontSizeUnit = UnitOf(sComboBoxFontSizeUnitText);
     s.bold = sCheckBoxBold->isChecked();
     s.italic = sCheckBoxItalic->isChecked();
     s.textColour = 0xFF000000u | (textColour_.rgb() & 0x00FFFFFFu);
@@ -72,11 +80,16 @@ WatermarkSettings TMainForm::ReadSettings() const {
         if (AlignText[place]->isChecked())
             s.position = static_cast<WatermarkPosition>(place);
     s.hMargin = sSpinEditHMarginsImage->Value();
+    s.hMarginUnit = UnitOf(sComboBoxHMarginsUnitImage);
     s.vMargin = sSpinEditVMarginsImage->Value();
+    s.vMarginUnit = UnitOf(sComboBoxVMarginsUnitImage);
     s.picturePath = sFilenameEditWatermark->text().toStdString();
     s.transparentEdges = sCheckBoxTransparent->isChecked();
     s.imageScaleText = sComboBoxWImageScale->currentText().toStdString();
+    s.imageScaleUnit = UnitOf(sComboBoxImageScaleUnitImage);
     s.imageRotationPosition = sTrackBarRotateImage->value();
+    s.tile = sCheckBoxTileImage->isChecked();
+    s.tileSpacing = sSpinEditTileSpacingImage->Value();
     s.showGuideLines = Showguidelines->isChecked();
     s.guideColour = GuideColour;
     s.screenDpi = ScreenDpi();
@@ -91,6 +104,10 @@ float TMainForm::PreviewFitFactor() const {
     const float k = std::min(static_cast<float>(area->width()) / static_cast<float>(preview.Width()),
                              static_cast<float>(area->height()) / static_cast<float>(preview.Height()));
     return k > 1.0f ? 1.0f : (k > 0.0f ? k : 1.0f);
+}
+
+bool TMainForm::OutputKeepsTransparency(int sourceFormat) const {
+    return OutputHoldsAlpha(ReadOutputSettings(), sourceFormat);
 }
 
 bool TMainForm::GuideLinesShown() const {
@@ -108,8 +125,14 @@ void TMainForm::RenderPreview() {
     ComposeOptions options;
     options.batchRunning = batchRunning;
     options.previewFitFactor = PreviewFitFactor();
+    OutputSettings output;
     try {
-        ComposeWatermark(ReadSettings(), image_.SourceBitmap, image_.ComposedBitmap, font_, options);
+        if (batchRunning) {
+            output = ComposeForOutput(ReadSettings(), ReadOutputSettings(), image_.SourceBitmap,
+                                      image_.ComposedBitmap, font_, options);
+        } else {
+            ComposeWatermark(ReadSettings(), image_.SourceBitmap, image_.ComposedBitmap, font_, options);
+        }
     } catch (...) {
         // A batch decodes into the source alone; the failed image is still shown, unmarked, as an
         // image whose decode also filled the preview would be.
@@ -125,7 +148,7 @@ void TMainForm::RenderPreview() {
     // The output stage reads the composed picture; then the preview takes it over whole instead of
     // copying it, and its old storage becomes the composition target of the next image.
     try {
-        LastOutput = SaveOutputImage(image_, ReadOutputSettings(), &BatchOutputs);
+        LastOutput = SaveOutputImage(image_, output, &BatchOutputs);
     } catch (...) {
         ExchangePixels(image_.ComposedBitmap, image_.PreviewBitmap);
         preview_->imagePreview->update();

@@ -20,23 +20,12 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/HandlerScope.h"
 #include "app/MainWindow.h"
 #include "app/SpinEdit.h"
 #include "preview/WidgetEvents.h"
 
 namespace tessoly {
-
-//! Marks the run of one settings handler; see handlerDepth_.
-class HandlerScope {
-public:
-    explicit HandlerScope(TMainForm& form) : form_(form) { ++form_.handlerDepth_; }
-    ~HandlerScope() { --form_.handlerDepth_; }
-    HandlerScope(const HandlerScope&) = delete;
-    HandlerScope& operator=(const HandlerScope&) = delete;
-
-private:
-    TMainForm& form_;
-};
 
 namespace {
 
@@ -121,6 +110,7 @@ void TMainForm::ConnectHandlers() {
 
     connect(preview_->sBitBtnPreviewNext, &QToolButton::clicked, this, [this] { sBitBtnPreviewNextClick(); });
     connect(preview_->sBitBtnPreviewPrev, &QToolButton::clicked, this, [this] { sBitBtnPreviewPrevClick(); });
+    ConnectUnitHandlers();
 }
 
 void TMainForm::ShowguidelinesClick() {
@@ -244,6 +234,14 @@ void TMainForm::MirrorTabSettings(int fromTab, int toTab) {
     TSpinEdit* toV = fromText ? sSpinEditVMarginsImage : sSpinEditVMarginsText;
     toH->SetValue(fromH->Value());
     toV->SetValue(fromV->Value());
+    (fromText ? sComboBoxHMarginsUnitImage : sComboBoxHMarginsUnitText)
+        ->setCurrentIndex((fromText ? sComboBoxHMarginsUnitText : sComboBoxHMarginsUnitImage)->currentIndex());
+    (fromText ? sComboBoxVMarginsUnitImage : sComboBoxVMarginsUnitText)
+        ->setCurrentIndex((fromText ? sComboBoxVMarginsUnitText : sComboBoxVMarginsUnitImage)->currentIndex());
+    (fromText ? sCheckBoxTileImage : sCheckBoxTileText)
+        ->setChecked((fromText ? sCheckBoxTileText : sCheckBoxTileImage)->isChecked());
+    (fromText ? sSpinEditTileSpacingImage : sSpinEditTileSpacingText)
+        ->SetValue((fromText ? sSpinEditTileSpacingText : sSpinEditTileSpacingImage)->Value());
     const auto& from = fromText ? AlignText : AlignImage;
     const auto& to = fromText ? AlignImage : AlignText;
     for (std::size_t place = 0; place < from.size(); ++place)

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -82,6 +83,20 @@ QComboBox* Combo(QWidget* parent, const char* name, QRect geometry, const QStrin
     return combo;
 }
 
+//! A fixed list of units; the first item is the control's own unit.
+QComboBox* UnitCombo(QWidget* parent, const char* name, QRect geometry, const QStringList& items) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->setGeometry(geometry);
+    combo->addItems(items);
+    combo->setCurrentIndex(0);
+    return combo;
+}
+
+QStringList MarginUnits() {
+    return {QStringLiteral("px"), QStringLiteral("% of image")};
+}
+
 QToolButton* EraseButton(QWidget* parent, const char* name, const QString& hint, QPoint place) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
@@ -114,16 +129,31 @@ std::array<QRadioButton*, 9> AlignGroup(QWidget* page, const char* suffix) {
     return radios;
 }
 
-void MarginRow(QWidget* page, const char* hName, const char* vName, TSpinEdit*& hField, TSpinEdit*& vField) {
-    // The row sits under the Rotate and Align groups, right of the Font group.
+void MarginRow(QWidget* page, const char* suffix, TSpinEdit*& hField, TSpinEdit*& vField, QComboBox*& hUnit,
+               QComboBox*& vUnit) {
+    // Two rows under the Rotate and Align groups, right of the Font group, each with its unit.
+    const QByteArray s(suffix);
     Label(page, QStringLiteral("HMargins:"), 181, 143);
-    hField = Spin(page, hName, QRect(230, 140, 46, 21), 0, 0, 30);
+    hField = Spin(page, QByteArray("sSpinEditHMargins" + s).constData(), QRect(230, 140, 46, 21), 0, 0, 30);
     hField->setToolTip(QStringLiteral("Horizontal margins"));
-    Label(page, QStringLiteral("px"), 279, 143);
-    Label(page, QStringLiteral("VMargins:"), 294, 143);
-    vField = Spin(page, vName, QRect(342, 140, 46, 21), 0, 0, 30);
+    hUnit = UnitCombo(page, QByteArray("sComboBoxHMarginsUnit" + s).constData(), QRect(280, 140, 90, 21), MarginUnits());
+    hUnit->setToolTip(QStringLiteral("Horizontal margins in pixels or in percent of the image's width"));
+    Label(page, QStringLiteral("VMargins:"), 181, 169);
+    vField = Spin(page, QByteArray("sSpinEditVMargins" + s).constData(), QRect(230, 166, 46, 21), 0, 0, 30);
     vField->setToolTip(QStringLiteral("Vertical margins"));
-    Label(page, QStringLiteral("px"), 391, 143);
+    vUnit = UnitCombo(page, QByteArray("sComboBoxVMarginsUnit" + s).constData(), QRect(280, 166, 90, 21), MarginUnits());
+    vUnit->setToolTip(QStringLiteral("Vertical margins in pixels or in percent of the image's height"));
+}
+
+//! "Repeat across the image" and the spacing of the copies, under the left group.
+void TileRow(QWidget* page, const char* suffix, QCheckBox*& tile, TSpinEdit*& spacing) {
+    const QByteArray s(suffix);
+    tile = Check(page, QByteArray("sCheckBoxTile" + s).constData(), QStringLiteral("Repeat across the image"), QRect(6, 164, 170, 18),
+                 false, QStringLiteral("Repeat the watermark in a grid over the whole image"));
+    Label(page, QStringLiteral("Spacing:"), 8, 190);
+    spacing = Spin(page, QByteArray("sSpinEditTileSpacing" + s).constData(), QRect(56, 187, 46, 21), 0, 1000, 50);
+    spacing->setToolTip(QStringLiteral("Gap between the copies, in percent of the watermark's size"));
+    Label(page, QStringLiteral("% of mark"), 106, 190);
 }
 
 } // namespace
@@ -162,10 +192,15 @@ void TMainForm::BuildTextTab() {
     sCheckBox3D = Check(font, "sCheckBox3D", QStringLiteral("3D"), QRect(130, 43, 36, 18), true,
                         QStringLiteral("3D effect"));
     Label(font, QStringLiteral("Size:"), 8, 73);
-    sSpinEditFontSize = Spin(font, "sSpinEditFontSize", QRect(36, 70, 50, 21), 4, 0, 60);
+    sSpinEditFontSize = Spin(font, "sSpinEditFontSize", QRect(34, 70, 40, 21), 4, 0, 60);
+    sComboBoxFontSizeUnitText = UnitCombo(font, "sComboBoxFontSizeUnitText", QRect(76, 70, 40, 21),
+                                          {QStringLiteral("pt"), QStringLiteral("% of image")});
+    sComboBoxFontSizeUnitText->view()->setMinimumWidth(100);
+    sComboBoxFontSizeUnitText->setToolTip(
+        QStringLiteral("Size in points, or the text's height in percent of the image's shorter side"));
     sColorSelectText = new QPushButton(QStringLiteral("Color"), font);
     sColorSelectText->setObjectName(QStringLiteral("sColorSelectText"));
-    sColorSelectText->setGeometry(94, 69, 70, 23);
+    sColorSelectText->setGeometry(118, 69, 48, 23);
     SetTextColour(textColour_);
 
     QGroupBox* rotate = Group(page, "sGroupBoxRotateText", QStringLiteral("Rotate"), QRect(181, 58, 150, 72));
@@ -175,8 +210,9 @@ void TMainForm::BuildTextTab() {
     Label(rotate, QStringLiteral("degree"), 102, 46);
 
     AlignText = AlignGroup(page, "Text");
-    MarginRow(page, "sSpinEditHMarginsText", "sSpinEditVMarginsText", sSpinEditHMarginsText,
-              sSpinEditVMarginsText);
+    MarginRow(page, "Text", sSpinEditHMarginsText, sSpinEditVMarginsText, sComboBoxHMarginsUnitText,
+              sComboBoxVMarginsUnitText);
+    TileRow(page, "Text", sCheckBoxTileText, sSpinEditTileSpacingText);
 }
 
 void TMainForm::BuildImageTab() {
@@ -220,14 +256,18 @@ void TMainForm::BuildImageTab() {
     AdvGDIPPictureWatermark->setVisible(false);
     sCheckBoxTransparent = Check(picture, "sCheckBoxTransparent", QStringLiteral("Transparent\n edges"),
                                  QRect(93, 16, 78, 30), false);
-    Label(picture, QStringLiteral("Image scale:"), 96, 52);
+    Label(picture, QStringLiteral("Image scale:"), 96, 46);
     sComboBoxWImageScale =
-        Combo(picture, "sComboBoxWImageScale", QRect(96, 68, 56, 21),
+        Combo(picture, "sComboBoxWImageScale", QRect(96, 61, 56, 21),
               {QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("80"),
                QStringLiteral("100"), QStringLiteral("150"), QStringLiteral("200"), QStringLiteral("300"),
                QStringLiteral("400"), QStringLiteral("500")},
               QStringLiteral("100"));
-    Label(picture, QStringLiteral("%"), 156, 71);
+    sComboBoxImageScaleUnitImage = UnitCombo(picture, "sComboBoxImageScaleUnitImage", QRect(96, 83, 72, 18),
+                                             {QStringLiteral("% of picture"), QStringLiteral("% of image")});
+    sComboBoxImageScaleUnitImage->view()->setMinimumWidth(100);
+    sComboBoxImageScaleUnitImage->setToolTip(
+        QStringLiteral("Scale in percent of the picture, or its width in percent of the image's width"));
 
     QGroupBox* rotate =
         Group(page, "sGroupBoxRotateImage", QStringLiteral("Rotate"), QRect(181, 58, 150, 72));
@@ -238,8 +278,9 @@ void TMainForm::BuildImageTab() {
     sLabelImageAngle = Label(rotate, QString::fromStdString(ImageAngleText(2)), 44, 46, "sLabelImageAngle");
 
     AlignImage = AlignGroup(page, "Image");
-    MarginRow(page, "sSpinEditHMarginsImage", "sSpinEditVMarginsImage", sSpinEditHMarginsImage,
-              sSpinEditVMarginsImage);
+    MarginRow(page, "Image", sSpinEditHMarginsImage, sSpinEditVMarginsImage, sComboBoxHMarginsUnitImage,
+              sComboBoxVMarginsUnitImage);
+    TileRow(page, "Image", sCheckBoxTileImage, sSpinEditTileSpacingImage);
 }
 
 void TMainForm::BuildSettingsTab() {

@@ -94,6 +94,22 @@ QStringList QtDialogSeam::GetOpenFileNames(QWidget* parent, const OpenFileReques
     return files;
 }
 
+QString QtDialogSeam::GetSaveFileName(QWidget* parent, const OpenFileRequest& request) {
+    QPointer<QFileDialog> dialog = new QFileDialog(parent, request.title, request.initialFolder);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters(request.filters);
+    dialog->setDefaultSuffix(QStringLiteral("tessoly-preset"));
+    const int result = dialog->exec();
+    if (dialog.isNull())
+        return {};
+    QString file;
+    if (result == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+        file = dialog->selectedFiles().constFirst();
+    delete dialog.data();
+    return file;
+}
+
 QString QtDialogSeam::GetExistingDirectory(QWidget* parent, const QString& title,
                                            const QString& initialFolder) {
     QPointer<QFileDialog> dialog = new QFileDialog(parent, title, initialFolder);

@@ -13,6 +13,7 @@ public:
     MessageAnswer ShowMessage(QWidget* parent, MessageKind kind, const QString& text,
                               MessageButtons buttons) override;
     QStringList GetOpenFileNames(QWidget* parent, const OpenFileRequest& request) override;
+    QString GetSaveFileName(QWidget* parent, const OpenFileRequest& request) override;
     QString GetExistingDirectory(QWidget* parent, const QString& title,
                                  const QString& initialFolder) override;
     std::optional<QColor> GetColour(QWidget* parent, const QColor& initial) override;

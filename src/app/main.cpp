@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include "app/MainWindow.h"
 #include "app/QtDialogSeam.h"
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
 
     tessoly::StartOptions options{tessoly::DefaultInstallFactsPath()};
     options.checkForUpdates = true;
+    options.recentPresetsPath =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/recent-presets");
     tessoly::TMainForm window(seam, options);
     if (window.StartupFailed())
         return 0;

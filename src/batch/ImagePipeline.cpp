@@ -1,9 +1,12 @@
 #include "batch/ImagePipeline.h"
 
+#include <chrono>
 #include <new>
 #include <stdexcept>
 #include <utility>
 
+#include "batch/OutputCompose.h"
+#include "imageio/OutputCapabilities.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SourceDecoder.h"
 #include "render/Composer.h"
@@ -44,6 +47,7 @@ void Fail(PipelineResult& result, PipelineStage stage, const std::string& reason
 PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettings& watermark,
                             const OutputSettings& output, WorkingImage& image, TTrueTypeFont& font,
                             const PipelineOptions& options) {
+    const auto started = std::chrono::steady_clock::now();
     PipelineResult result;
     result.sourcePath = sourcePath;
     image.CurrentImagePath = sourcePath;
@@ -53,7 +57,10 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     try {
         const DecodeTargets targets =
             options.showInPreview ? DecodeTargets::PreviewAndSource : DecodeTargets::SourceOnly;
-        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation))
+        // A palette's transparency is decoded only for an output that keeps it: every other
+        // output gets the opaque pixels it always had.
+        const auto keepPaletteAlpha = [&output](int sourceFormat) { return OutputHoldsAlpha(output, sourceFormat); };
+        if (!DecodeSourceImage(image, sourcePath, targets, output.applyExifOrientation, keepPaletteAlpha))
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
@@ -62,19 +69,21 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         stage = PipelineStage::Render;
         ComposeOptions compose;
         compose.batchRunning = true;
+        OutputSettings written;
         if (options.showInPreview) {
-            ComposeWatermark(watermark, image.SourceBitmap, image.ComposedBitmap, font, compose);
+            written = ComposeForOutput(watermark, output, image.SourceBitmap, image.ComposedBitmap, font, compose);
             image.PreviewBitmap.Assign(image.ComposedBitmap);
         } else {
             // Nothing reads the decoded pixels again, so they become the composed picture
             // themselves instead of being copied; the composed bitmap's old storage is the next
             // item's decoding target.
             ExchangePixels(image.SourceBitmap, image.ComposedBitmap);
-            ComposeWatermark(watermark, image.ComposedBitmap, image.ComposedBitmap, font, compose);
+            written =
+                ComposeForOutput(watermark, output, image.ComposedBitmap, image.ComposedBitmap, font, compose);
         }
 
         stage = PipelineStage::Output;
-        const OutputOutcome outcome = SaveOutputImage(image, output, options.writtenThisRun);
+        const OutputOutcome outcome = SaveOutputImage(image, written, options.writtenThisRun);
         result.targetPath = outcome.targetPath;
         if (outcome.OutputSkipped) {
             result.status = ItemStatus::Skipped;
@@ -90,6 +99,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         // RenderError carries the user's text; a size refused by the bitmaps is a failure too.
         Fail(result, stage, error.what());
     }
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (decoded && options.onDone)
         options.onDone(image, result);
     return result;

@@ -31,6 +31,8 @@ struct PipelineResult {
     //! The output stage stopped on an error in the settings (a resolution or size that is not a
     //! number) rather than on the write; the window shows it in its error box.
     bool settingsError = false;
+    //! Time the item took, decoding to writing [seconds].
+    double seconds = 0.0;
 };
 
 struct PipelineOptions {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 #include <unordered_map>
 
@@ -18,10 +19,10 @@ namespace {
 //! Keys of the path families an item touches: the output base and the source without its
 //! extension, each also without a trailing rename suffix (a Rename of base "a" writes "a" +
 //! suffix, which is the family of base "a" + suffix).
-std::vector<std::string> FamilyKeys(const std::string& source, const OutputSettings& output) {
+std::vector<std::string> FamilyKeys(const std::string& source, const std::string& outputFolder) {
     std::vector<std::string> keys;
     const std::string suffix = RenameSuffix;
-    for (const std::string& stem : {OutputBasePath(source, output.outputFolder), StripExtension(source)}) {
+    for (const std::string& stem : {OutputBasePath(source, outputFolder), StripExtension(source)}) {
         const std::string key = NormalisedPath(stem);
         keys.push_back(key);
         if (key.size() > suffix.size() &&
@@ -34,15 +35,25 @@ std::vector<std::string> FamilyKeys(const std::string& source, const OutputSetti
     return keys;
 }
 
+//! The settings' own output folder for each of count items.
+std::vector<std::string> FoldersOfItems(std::size_t count, const OutputSettings& output) {
+    return std::vector<std::string>(count, output.outputFolder);
+}
+
 } // namespace
 
 std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
                                                        const OutputSettings& output) {
+    return ItemDependencies(sources, FoldersOfItems(sources.size(), output));
+}
+
+std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
+                                                       const std::vector<std::string>& outputFolders) {
     std::vector<std::vector<std::size_t>> dependencies(sources.size());
     // The last item seen in each family: waiting for it waits for the whole chain before it.
     std::unordered_map<std::string, std::size_t> lastInFamily;
     for (std::size_t i = 0; i < sources.size(); ++i) {
-        for (const std::string& key : FamilyKeys(sources[i], output)) {
+        for (const std::string& key : FamilyKeys(sources[i], outputFolders.at(i))) {
             const auto found = lastInFamily.find(key);
             if (found != lastInFamily.end())
                 dependencies[i].push_back(found->second);
@@ -55,13 +66,15 @@ std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::st
     return dependencies;
 }
 
-std::size_t RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
-                             const OutputSettings& output, int jobs,
-                             const ParallelBatchCallbacks& callbacks) {
+namespace {
+
+std::size_t RunBatch(const std::vector<std::string>& sources, const std::vector<std::string>& folders,
+                     const WatermarkSettings& watermark, const OutputSettings& output, int jobs,
+                     const ParallelBatchCallbacks& callbacks) {
     const std::size_t total = sources.size();
     if (total == 0)
         return 0;
-    const std::vector<std::vector<std::size_t>> dependencies = ItemDependencies(sources, output);
+    const std::vector<std::vector<std::size_t>> dependencies = ItemDependencies(sources, folders);
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -87,6 +100,7 @@ std::size_t RunParallelBatch(const std::vector<std::string>& sources, const Wate
         PipelineOptions options;
         options.showInPreview = false;
         options.writtenThisRun = &writtenThisRun;
+        OutputSettings itemOutput = output; // its folder set per item
         for (;;) {
             std::size_t item = 0;
             {
@@ -111,7 +125,8 @@ std::size_t RunParallelBatch(const std::vector<std::string>& sources, const Wate
                 };
             }
             if (setupError.empty()) {
-                result = ProcessImage(sources[item], watermark, output, *image, *font, options);
+                itemOutput.outputFolder = folders[item];
+                result = ProcessImage(sources[item], watermark, itemOutput, *image, *font, options);
             } else {
                 result.sourcePath = sources[item];
                 result.status = ItemStatus::Unsuccessful;
@@ -175,6 +190,23 @@ std::size_t RunParallelBatch(const std::vector<std::string>& sources, const Wate
     for (std::thread& thread : threads)
         thread.join();
     return reported;
+}
+
+} // namespace
+
+std::size_t RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
+                             const OutputSettings& output, int jobs,
+                             const ParallelBatchCallbacks& callbacks) {
+    return RunBatch(sources, FoldersOfItems(sources.size(), output), watermark, output, jobs, callbacks);
+}
+
+std::size_t RunParallelBatch(const std::vector<std::string>& sources,
+                             const std::vector<std::string>& outputFolders,
+                             const WatermarkSettings& watermark, const OutputSettings& output, int jobs,
+                             const ParallelBatchCallbacks& callbacks) {
+    if (outputFolders.size() != sources.size())
+        throw std::invalid_argument("one output folder per source is needed");
+    return RunBatch(sources, outputFolders, watermark, output, jobs, callbacks);
 }
 
 } // namespace tessoly

@@ -24,6 +24,9 @@ namespace tessoly {
 //! For each item, the earlier items it must wait for (each list ascending, possibly empty).
 std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
                                                        const OutputSettings& output);
+//! The same with item i written into outputFolders[i] instead of output.outputFolder.
+std::vector<std::vector<std::size_t>> ItemDependencies(const std::vector<std::string>& sources,
+                                                       const std::vector<std::string>& outputFolders);
 
 struct ParallelBatchCallbacks {
     //! One call per item, in list order, on the calling thread.
@@ -47,5 +50,11 @@ struct ParallelBatchCallbacks {
 //! items reported, which is less than sources.size() only when a stop was requested.
 std::size_t RunParallelBatch(const std::vector<std::string>& sources, const WatermarkSettings& watermark,
                              const OutputSettings& output, int jobs, const ParallelBatchCallbacks& callbacks);
+//! The same with item i written into outputFolders[i] (one per source) instead of
+//! output.outputFolder, as a batch that mirrors its sources' sub-folders needs.
+std::size_t RunParallelBatch(const std::vector<std::string>& sources,
+                             const std::vector<std::string>& outputFolders,
+                             const WatermarkSettings& watermark, const OutputSettings& output, int jobs,
+                             const ParallelBatchCallbacks& callbacks);
 
 } // namespace tessoly

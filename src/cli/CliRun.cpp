@@ -1,145 +1,137 @@
 #include "cli/CliRun.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
-#include "batch/BatchSummary.h"
 #include "batch/ParallelBatch.h"
+#include "cli/CliReport.h"
+#include "cli/DryRun.h"
+#include "cli/OutputFolders.h"
+#include "cli/SourceCheck.h"
+#include "cli/SourceList.h"
 #include "cli/StopSignals.h"
-#include "imagelist/FolderScan.h"
 
 namespace tessoly::cli {
 
 namespace {
 
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+//! The folder each item's output goes to: the output folder, or under --keep-folders its copy of
+//! the item's sub-folder.
+std::vector<std::string> ItemFolders(const std::vector<SourceItem>& items, const CliOptions& options) {
+    const std::string& top = options.output.outputFolder;
+    std::vector<std::string> folders;
+    folders.reserve(items.size());
+    for (const SourceItem& item : items) {
+        if (!options.keepFolders || item.subFolder.empty() || top.empty())
+            folders.push_back(top);
+        else
+            folders.push_back(top + (top.back() == '/' ? "" : "/") + item.subFolder);
+    }
+    return folders;
 }
 
-//! Folders give their images as "Add folder" collects them; files are taken as they are, as the
-//! "Add image" dialog takes them.
-std::vector<std::string> CollectSources(const std::vector<std::string>& paths) {
-    std::vector<std::string> sources;
-    for (const std::string& path : paths) {
-        if (IsFolder(path)) {
-            const std::vector<std::string> found = CollectFolderImages(path);
-            sources.insert(sources.end(), found.begin(), found.end());
+bool SamePath(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+}
+
+ReportLine LineOfResult(const PipelineResult& result) {
+    ReportLine line;
+    line.status = ItemStatusName(result.status);
+    line.source = result.sourcePath;
+    line.target = result.targetPath;
+    line.seconds = result.seconds;
+    if (result.status == ItemStatus::Successful)
+        return line;
+    switch (result.failedStage) {
+    case PipelineStage::Decode:
+        line.reason = result.sourcePath + ": " + SourceProblem(result.sourcePath);
+        line.shortfall = Shortfall::NotRead;
+        break;
+    case PipelineStage::Output:
+        if (result.status == ItemStatus::Skipped) {
+            line.shortfall = Shortfall::Skipped;
+            line.reason = "skipped " + result.sourcePath + ": " +
+                          (SamePath(result.sourcePath, result.targetPath)
+                               ? "the output would replace the source itself (give --output-folder, "
+                                 "or --existing rename or overwrite)"
+                               : result.reason);
         } else {
-            sources.push_back(path);
+            line.shortfall = Shortfall::NotWritten;
+            line.reason = result.sourcePath + ": " + result.reason;
         }
+        break;
+    default:
+        line.shortfall = Shortfall::NotDrawn;
+        line.reason = result.sourcePath + ": " + result.reason;
     }
-    return sources;
+    return line;
 }
 
-//! Status lines on stdout, reasons on stderr, and while stderr is a terminal one progress line
-//! that is cleared before any other line is printed and drawn again after it.
-class Reporter {
-public:
-    Reporter() : progressOnTerminal_(::isatty(STDERR_FILENO) == 1) {}
+//! The folders to make and check: each distinct one once.
+std::vector<std::string> DistinctFolders(std::vector<std::string> folders) {
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    return folders;
+}
 
-    void Result(const PipelineResult& result) {
-        ClearProgress();
-        // A reader that went away (SIGPIPE is ignored) ends the status lines, not the batch.
-        if (statusOpen_) {
-            std::printf("%s\t%s\t%s\n", ItemStatusName(result.status), result.sourcePath.c_str(),
-                        result.targetPath.c_str());
-            statusOpen_ = std::fflush(stdout) == 0 && !std::ferror(stdout);
-        }
-        if (result.status != ItemStatus::Successful)
-            std::fprintf(stderr, "tessoly-cli: %s\n", Reason(result).c_str());
-        DrawProgress();
-    }
-
-    void Progress(std::size_t finished, std::size_t total) {
-        finished_ = finished;
-        total_ = total;
-        ClearProgress();
-        DrawProgress();
-    }
-
-    void Finish() { ClearProgress(); }
-
-private:
-    static std::string Reason(const PipelineResult& result) {
-        switch (result.failedStage) {
-        case PipelineStage::Decode:
-            return "cannot decode " + result.sourcePath;
-        case PipelineStage::Output:
-            if (result.status == ItemStatus::Skipped)
-                return "skipped " + result.sourcePath + ": " + result.reason;
-            return result.sourcePath + ": " + result.reason;
-        default:
-            return result.sourcePath + ": " + result.reason;
-        }
-    }
-
-    void ClearProgress() {
-        if (!progressShown_)
-            return;
-        std::fputs("\r\033[K", stderr);
-        progressShown_ = false;
-    }
-
-    void DrawProgress() {
-        if (!progressOnTerminal_ || total_ == 0 || finished_ >= total_)
-            return;
-        std::fprintf(stderr, "%zu of %zu images done", finished_, total_);
-        std::fflush(stderr);
-        progressShown_ = true;
-    }
-
-    const bool progressOnTerminal_;
-    bool statusOpen_ = true;
-    bool progressShown_ = false;
-    std::size_t finished_ = 0;
-    std::size_t total_ = 0;
-};
+int DryRun(const std::vector<SourceItem>& items, const std::vector<std::string>& folders,
+           const CliOptions& options) {
+    Reporter reporter(options.json);
+    PlannedTargets planned;
+    const SettingsProblems problems = FindSettingsProblems(options.output);
+    for (std::size_t i = 0; i < items.size() && StopSignal() == 0; ++i)
+        reporter.Result(PlanItem(items[i].path, folders[i], options.output, problems, planned));
+    return reporter.Finish(items.size(), true) == 0 ? 0 : 1;
+}
 
 } // namespace
 
 int RunCommandLineBatch(const CliOptions& options) {
-    const std::vector<std::string> sources = CollectSources(options.paths);
-    if (sources.empty()) {
+    const std::vector<SourceItem> all = CollectSourceItems(options);
+    if (all.empty()) {
         std::fputs("tessoly-cli: Could not found any images!\n", stderr);
         return 1;
     }
+    // A shard with nothing to do (more machines than images) has done all of its share.
+    const std::vector<SourceItem> items = ShardOf(all, options.shardIndex, options.shardCount);
+    if (items.empty())
+        return 0;
+    const std::vector<std::string> folders = ItemFolders(items, options);
+    if (options.dryRun) {
+        CheckOutputFoldersWouldWork(DistinctFolders(folders));
+        return DryRun(items, folders, options);
+    }
+    PrepareOutputFolders(DistinctFolders(folders));
+
     int jobs = options.jobs;
     if (jobs <= 0)
         jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::string> sources;
+    sources.reserve(items.size());
+    for (const SourceItem& item : items)
+        sources.push_back(item.path);
 
-    Reporter reporter;
-    int errorCount = 0;
+    Reporter reporter(options.json);
     ParallelBatchCallbacks callbacks;
     callbacks.onResult = [&](std::size_t, const PipelineResult& result) {
-        if (CountsAsError(result))
-            ++errorCount;
-        reporter.Result(result);
+        reporter.Result(LineOfResult(result));
     };
     callbacks.onProgress = [&](std::size_t finished, std::size_t total) {
         reporter.Progress(finished, total);
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
     reporter.Progress(0, sources.size());
-    const std::size_t done = RunParallelBatch(sources, options.watermark, options.output, jobs, callbacks);
-    reporter.Finish();
-    if (done < sources.size()) {
+    const std::size_t done =
+        RunParallelBatch(sources, folders, options.watermark, options.output, jobs, callbacks);
+    const std::size_t shortCount = reporter.Finish(done, false);
+    if (done < sources.size())
         std::fprintf(stderr, "tessoly-cli: interrupted after %zu of %zu images\n", done, sources.size());
-    }
-
-    if (errorCount == 0)
-        return 0;
-    // The message is written for a message box; on a terminal its lines end in a plain newline.
-    for (const char c : BatchErrorMessage(errorCount)) {
-        if (c != '\r')
-            std::fputc(c, stderr);
-    }
-    std::fputc('\n', stderr);
-    return 1;
+    return shortCount == 0 ? 0 : 1;
 }
 
 } // namespace tessoly::cli

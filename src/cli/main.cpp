@@ -32,14 +32,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessoly-cli: %s\nTry 'tessoly-cli --help'.\n", error.what());
         return 2;
     }
+    for (const std::string& warning : options.warnings)
+        std::fprintf(stderr, "tessoly-cli: %s\n", warning.c_str());
     if (options.help) {
         std::fputs(cli::UsageText().c_str(), stdout);
         return 0;
     }
     int status = 0;
-    {
+    try {
         FreeImageLibrary library;
         status = cli::RunCommandLineBatch(options);
+    } catch (const cli::UsageError& error) {
+        // Found before any image was touched: a list that cannot be read, a folder that cannot be
+        // made or written.
+        std::fprintf(stderr, "tessoly-cli: %s\n", error.what());
+        return 2;
     }
     if (const int sig = cli::StopSignal())
         cli::EndBySignal(sig);

@@ -246,6 +246,11 @@ bool UprightTransfer::Prepare(FIBITMAP* dib, int orientation) {
             FreeImagePtr view(FreeImage_CreateView(dib, 0, top, width, bottom));
             if (!view)
                 return false;
+            // A band takes the palette's transparency with it, for a decode that keeps it.
+            if (FreeImage_IsTransparent(dib) && FreeImage_GetTransparencyCount(dib) > 0) {
+                FreeImage_SetTransparencyTable(view.get(), FreeImage_GetTransparencyTable(dib),
+                                               static_cast<int>(FreeImage_GetTransparencyCount(dib)));
+            }
             bands_.push_back(std::move(view));
         }
         const int rows = static_cast<int>(std::min(height, unsigned(kBandRows)));
@@ -258,7 +263,7 @@ bool UprightTransfer::Prepare(FIBITMAP* dib, int orientation) {
     return true;
 }
 
-void UprightTransfer::Run(TBitmap32& upright, bool keepAlpha) noexcept {
+void UprightTransfer::Run(TBitmap32& upright, bool keepAlpha, bool keepPaletteAlpha) noexcept {
     const int width = static_cast<int>(FreeImage_GetWidth(dib_));
     const int height = static_cast<int>(FreeImage_GetHeight(dib_));
 #ifdef TESSOLY_TURN24_SSSE3
@@ -271,7 +276,7 @@ void UprightTransfer::Run(TBitmap32& upright, bool keepAlpha) noexcept {
     for (std::size_t i = 0; i < bands_.size(); ++i) {
         const int top = static_cast<int>(i) * kBandRows;
         TBitmap32& band = height - top < kBandRows ? lastBand_ : band_;
-        TransferLibraryPixels(bands_[i].get(), band, keepAlpha);
+        TransferLibraryPixels(bands_[i].get(), band, keepAlpha, keepPaletteAlpha);
         PlaceStoredRows(band.Bits(), width, height, top, band.Height(), orientation_, upright);
     }
 }

@@ -55,8 +55,8 @@ public:
     //! the bands cannot be had.
     bool Prepare(FIBITMAP* dib, int orientation);
     //! Fills upright, already of UprightSize, with dib's pixels turned upright. A 32-bit dib keeps
-    //! its alpha when keepAlpha.
-    void Run(TBitmap32& upright, bool keepAlpha) noexcept;
+    //! its alpha when keepAlpha, a palette its transparency when keepPaletteAlpha.
+    void Run(TBitmap32& upright, bool keepAlpha, bool keepPaletteAlpha = false) noexcept;
 
 private:
     //! Stored rows per band; a band of a 6000-pixel-wide photo stays in the second-level cache.

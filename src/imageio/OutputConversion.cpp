@@ -5,7 +5,10 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
+#include "imageio/OutputCapabilities.h"
+#include "imageio/OutputMetadata.h"
 #include "render/RenderError.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -47,12 +50,41 @@ void ApplyResolution(FIBITMAP* image, const std::string& resolutionChoice) {
     FreeImage_SetDotsPerMeterY(image, static_cast<unsigned>(dpm));
 }
 
-void ApplyColourMode(ConvertedOutput& out, const std::string& colourMode) {
-    if (colourMode == "Greyscale") {
+//! With "Src" and no metadata copied, the output still states a resolution: the source's, or
+//! 72 DPI when it states none (a JPEG of 0 dots per inch is shown at a size no one chose).
+void ApplySourceResolution(FIBITMAP* image, FIBITMAP* sourceImage) {
+    constexpr unsigned kDefaultDotsPerMetre = 2835; // 72 DPI
+    unsigned x = sourceImage ? FreeImage_GetDotsPerMeterX(sourceImage) : 0;
+    unsigned y = sourceImage ? FreeImage_GetDotsPerMeterY(sourceImage) : 0;
+    if (x == 0 || y == 0)
+        x = y = kDefaultDotsPerMetre;
+    FreeImage_SetDotsPerMeterX(image, x);
+    FreeImage_SetDotsPerMeterY(image, y);
+}
+
+void ApplyColourMode(ConvertedOutput& out, const std::string& colourMode, bool keepAlpha) {
+    const bool grey = colourMode == "Greyscale";
+    if (!grey && colourMode != "Monochrome")
+        return;
+    // The grey conversions drop alpha; a transparent source's grey output gets it back.
+    FreeImagePtr alpha(keepAlpha ? FreeImage_GetChannel(out.image.get(), FICC_ALPHA) : nullptr);
+    if (keepAlpha && !alpha) {
+        out.image.reset();
+        out.lostReason = "Not enough memory for the transparency of the image";
+        return;
+    }
+    if (grey) {
         Advance(out, FreeImage_ConvertToGreyscale(out.image.get()),
                 "Not enough memory for the greyscale image");
-    } else if (colourMode == "Monochrome") {
+    } else {
         Advance(out, FreeImage_Threshold(out.image.get(), 150), "Not enough memory for the monochrome image");
+    }
+    if (!out.image || !alpha)
+        return;
+    Advance(out, FreeImage_ConvertTo32Bits(out.image.get()), "Not enough memory for the 32-bit image");
+    if (out.image && !FreeImage_SetChannel(out.image.get(), alpha.get(), FICC_ALPHA)) {
+        out.image.reset();
+        out.lostReason = "Not enough memory for the transparency of the image";
     }
 }
 
@@ -91,27 +123,11 @@ void Rescale(ConvertedOutput& out, int width, int height) {
 }
 
 void ApplyResize(ConvertedOutput& out, const OutputSettings& settings) {
-    if (!settings.resize)
-        return;
-    if (!settings.proportional) {
-        const int width = ParseWholeNumber(settings.widthText);
-        const int height = ParseWholeNumber(settings.heightText);
+    int width = 0;
+    int height = 0;
+    if (ResizedSize(static_cast<int>(FreeImage_GetWidth(out.image.get())),
+                    static_cast<int>(FreeImage_GetHeight(out.image.get())), settings, width, height))
         Rescale(out, width, height);
-        return;
-    }
-    const bool widthZero = settings.widthText == "0";
-    const bool heightZero = settings.heightText == "0";
-    if (widthZero == heightZero)
-        return; // both or neither "0": the size stays
-    const double ratio =
-        static_cast<double>(FreeImage_GetWidth(out.image.get())) / FreeImage_GetHeight(out.image.get());
-    if (!widthZero) {
-        const int width = ParseWholeNumber(settings.widthText);
-        Rescale(out, width, RoundSide(width / ratio));
-    } else {
-        const int height = ParseWholeNumber(settings.heightText);
-        Rescale(out, RoundSide(height * ratio), height);
-    }
 }
 
 //! Writes width pixels as blue, green, red bytes. One 4-byte store per pixel: its fourth byte is
@@ -155,6 +171,64 @@ void PackRow(const TColor32* src, BYTE* dst, int width) {
 }
 
 } // namespace
+
+bool ResizedSize(int width, int height, const OutputSettings& settings, int& outWidth, int& outHeight) {
+    if (!settings.resize)
+        return false;
+    if (!settings.proportional) {
+        outWidth = ParseWholeNumber(settings.widthText);
+        outHeight = ParseWholeNumber(settings.heightText);
+        return true;
+    }
+    const bool widthZero = settings.widthText == "0";
+    const bool heightZero = settings.heightText == "0";
+    if (widthZero == heightZero)
+        return false; // both or neither "0": the size stays
+    const double ratio = static_cast<double>(width) / height;
+    if (!widthZero) {
+        outWidth = ParseWholeNumber(settings.widthText);
+        outHeight = RoundSide(outWidth / ratio);
+    } else {
+        outHeight = ParseWholeNumber(settings.heightText);
+        outWidth = RoundSide(outHeight * ratio);
+    }
+    return true;
+}
+
+bool ResizedSourceForOutput(const TBitmap32& source, const OutputSettings& settings, TBitmap32& resized) {
+    if (!settings.resize || source.Empty())
+        return false;
+    // The resize step sees the image after the output rotation.
+    const bool quarterTurn = settings.rotation == kRotation90CW || settings.rotation == kRotation90CCW;
+    const int turnedWidth = quarterTurn ? source.Height() : source.Width();
+    const int turnedHeight = quarterTurn ? source.Width() : source.Height();
+    int width = 0;
+    int height = 0;
+    try {
+        if (!ResizedSize(turnedWidth, turnedHeight, settings, width, height))
+            return false;
+    } catch (const RenderError&) {
+        return false; // the output stage reports the bad text
+    }
+    if (quarterTurn)
+        std::swap(width, height);
+    if (width <= 0 || height <= 0 || static_cast<double>(width) * height > kMaxOutputPixels ||
+        (width == source.Width() && height == source.Height()))
+        return false;
+    ConvertedOutput intermediate;
+    MakeIntermediateImage(source, 32, intermediate);
+    if (!intermediate.image)
+        return false;
+    FreeImagePtr scaled(FreeImage_Rescale(intermediate.image.get(), width, height, FILTER_BICUBIC));
+    if (!scaled || FreeImage_GetBPP(scaled.get()) != 32)
+        return false;
+    resized.SetSizeForOverwrite(width, height);
+    for (int y = 0; y < height; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(scaled.get(), height - 1 - y);
+        std::memcpy(resized.ScanLine(y), row, static_cast<std::size_t>(width) * sizeof(TColor32));
+    }
+    return true;
+}
 
 void PackRowTo24Bits(const TColor32* src, unsigned char* dst, int width, bool allowVector) {
     if (width <= 0)
@@ -203,9 +277,14 @@ void MakeIntermediateImage(const TBitmap32& composed, int bitsPerPixel, Converte
 }
 
 ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImage, int sourceFormat,
-                                 const OutputSettings& settings, int intermediateBits) {
+                                 const OutputSettings& settings, int intermediateBits,
+                                 const SourceTraits& traits) {
     ConvertedOutput out;
-    MakeIntermediateImage(composed, intermediateBits, out);
+    // The format is a pure function of the settings; choosing it first tells whether alpha stays.
+    out.format =
+        SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
+    const bool keepAlpha = traits.hasTransparency && CapabilitiesOf(out.format.code).alpha;
+    MakeIntermediateImage(composed, keepAlpha ? 32 : intermediateBits, out);
     if (!out.image) {
         out.lostReason = composed.Empty() ? "There is no composed image to write"
                                           : "Not enough memory for the output image";
@@ -214,23 +293,28 @@ ConvertedOutput ConvertForOutput(const TBitmap32& composed, FIBITMAP* sourceImag
         // Copies every metadata model and, with them, the source's resolution.
         FreeImage_CloneMetadata(out.image.get(), sourceImage);
     }
+    if (out.image && !settings.keepMetadata)
+        ApplySourceResolution(out.image.get(), sourceImage);
     if (out.image)
         ApplyResolution(out.image.get(), settings.resolutionChoice);
     if (out.image)
-        ApplyColourMode(out, settings.colourMode);
+        ApplyColourMode(out, settings.colourMode, keepAlpha);
     if (out.image)
         ApplyRotation(out, settings.rotation);
     if (out.image)
         ApplyResize(out, settings);
-    if (out.image && FreeImage_GetBPP(out.image.get()) != 24) {
-        Advance(out, FreeImage_ConvertTo24Bits(out.image.get()), "Not enough memory for the 24-bit image");
+    const unsigned finalBits = keepAlpha ? 32 : 24;
+    if (out.image && FreeImage_GetBPP(out.image.get()) != finalBits) {
+        Advance(out,
+                keepAlpha ? FreeImage_ConvertTo32Bits(out.image.get()) : FreeImage_ConvertTo24Bits(out.image.get()),
+                "Not enough memory for the " + std::to_string(finalBits) + "-bit image");
     }
-    out.format =
-        SelectOutputFormat(FormatNameForChoice(settings.formatChoice, sourceFormat), settings.jpegQuality);
     if (out.image && out.format.quantize) {
         Advance(out, FreeImage_ColorQuantize(out.image.get(), FIQ_WUQUANT),
                 "The image could not be reduced to 256 colours");
     }
+    if (out.image)
+        FitMetadataToFormat(out, sourceImage, settings, traits.orientationApplied);
     return out;
 }
 

@@ -3,6 +3,7 @@
 // name, the name of a source format for "Unchanged", the JPEG-2000 rate, the resolution in dots
 // per metre and the whole-number reading of the texts of the output controls.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -19,6 +20,12 @@ struct OutputFormat {
     //! Reduce to an 8-bit palette (Wu quantiser) before writing.
     bool quantize = false;
 };
+
+//! The entries of the format box, in its order: "Unchanged", then every name SelectOutputFormat
+//! knows. A new output format joins by its name here and its row in SelectOutputFormat; the
+//! command line's spellings of a format (name, extension) follow from these two.
+inline constexpr std::array<const char*, 8> OutputFormatChoices = {"Unchanged", "BMP", "GIF",  "JPEG",
+                                                                   "JPEG-2000", "PNG", "TIFF", "TGA"};
 
 //! The format name for "Unchanged": "BMP", "JPEG", "PNG", "TGA", "TIFF", "GIF", "JPEG-2000", or
 //! "" for any other source format (PCX, PSD, unknown), which then writes JPEG.

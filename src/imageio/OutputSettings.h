@@ -23,7 +23,7 @@ struct OutputSettings {
     std::string colourMode = "RGB";
     //! 1..100; also gives the JPEG-2000 compression rate.
     int jpegQuality = 80;
-    //! Copy Exif, IPTC and the other metadata (and the resolution) of the source.
+    //! Copy Exif, XMP, IPTC and the resolution of the source (its colour profile goes in either way).
     bool keepMetadata = true;
     //! Turn and mirror each source upright by its Exif orientation right after decoding.
     bool applyExifOrientation = true;

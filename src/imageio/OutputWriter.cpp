@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "imageio/EncodedFinish.h"
 #include "imageio/MemoryOutputStream.h"
 #include "imageio/OutputConversion.h"
 #include "imageio/SafeFileWrite.h"
@@ -11,7 +12,8 @@ namespace tessoly {
 
 namespace {
 
-void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath) {
+void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::string& targetPath,
+                    const ConvertedOutput& converted) {
     // FreeImage_Save reports success on a full disk for some formats and leaves a truncated file;
     // encoding to memory first lets every byte of the real write be checked.
     MemoryOutputStream memory;
@@ -19,7 +21,8 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
                                 memory.Handle(), format.flags)) {
         throw RenderError("The image could not be encoded for " + targetPath);
     }
-    WriteFileSafely(targetPath, memory.Bytes().data(), memory.Bytes().size());
+    const EncodedFile file = FinishEncodedFile(converted, memory.Bytes().data(), memory.Bytes().size());
+    WriteFileSafely(targetPath, file.data(), file.size());
 }
 
 } // namespace
@@ -28,10 +31,13 @@ OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& s
                               WrittenOutputs* writtenThisRun) {
     OutputOutcome outcome;
     try {
+        SourceTraits traits;
+        traits.hasTransparency = image.SourceHasTransparency;
+        traits.orientationApplied = image.OrientationApplied;
         ConvertedOutput converted;
         try {
-            converted =
-                ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings);
+            converted = ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings,
+                                         24, traits);
         } catch (const RenderError&) {
             outcome.errorRaised = true;
             throw;
@@ -55,7 +61,7 @@ OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& s
         }
         if (!converted.image)
             throw RenderError(converted.lostReason);
-        EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath);
+        EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath, converted);
         if (writtenThisRun != nullptr)
             writtenThisRun->Record(decision.targetPath);
     } catch (const RenderError& error) {

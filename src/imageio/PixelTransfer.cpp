@@ -45,21 +45,27 @@ __attribute__((target("ssse3"))) void ExpandRowSsse3(const unsigned char* src, T
 }
 #endif
 
-//! Opaque colours of the palette's entries. Entries beyond the ones the image defines stay
-//! opaque black, so a stray index in a corrupt file cannot read outside the palette.
-std::array<TColor32, 256> PaletteColours(FIBITMAP* dib) {
+//! Colours of the palette's entries, opaque unless keepTransparency takes the alpha of the
+//! image's transparency table. Entries beyond the ones the image defines stay opaque black, so a
+//! stray index in a corrupt file cannot read outside the palette.
+std::array<TColor32, 256> PaletteColours(FIBITMAP* dib, bool keepTransparency) {
     std::array<TColor32, 256> colours;
     colours.fill(kOpaque);
     if (const RGBQUAD* palette = FreeImage_GetPalette(dib)) {
         const unsigned used = FreeImage_GetColorsUsed(dib) < 256 ? FreeImage_GetColorsUsed(dib) : 256;
-        for (unsigned i = 0; i < used; ++i)
-            colours[i] = Color32(255u, palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue);
+        const BYTE* alpha = keepTransparency && FreeImage_IsTransparent(dib)
+                                ? FreeImage_GetTransparencyTable(dib) : nullptr;
+        const unsigned alphas = alpha ? FreeImage_GetTransparencyCount(dib) : 0;
+        for (unsigned i = 0; i < used; ++i) {
+            colours[i] = Color32(i < alphas ? alpha[i] : 255u, palette[i].rgbRed, palette[i].rgbGreen,
+                                 palette[i].rgbBlue);
+        }
     }
     return colours;
 }
 
-void TransferPalette(FIBITMAP* dib, TBitmap32& out, unsigned bpp) {
-    const std::array<TColor32, 256> colours = PaletteColours(dib);
+void TransferPalette(FIBITMAP* dib, TBitmap32& out, unsigned bpp, bool keepTransparency) {
+    const std::array<TColor32, 256> colours = PaletteColours(dib, keepTransparency);
     const unsigned width = FreeImage_GetWidth(dib), height = FreeImage_GetHeight(dib);
     for (unsigned k = 0; k < height; ++k) {
         const BYTE* src = FreeImage_GetScanLine(dib, static_cast<int>(k));
@@ -153,12 +159,12 @@ bool TransfersDirectly(FIBITMAP* dib) {
     }
 }
 
-void TransferLibraryPixels(FIBITMAP* dib, TBitmap32& out, bool keepAlpha) noexcept {
+void TransferLibraryPixels(FIBITMAP* dib, TBitmap32& out, bool keepAlpha, bool keepPaletteAlpha) noexcept {
     switch (const unsigned bpp = FreeImage_GetBPP(dib)) {
     case 1:
     case 4:
     case 8:
-        TransferPalette(dib, out, bpp);
+        TransferPalette(dib, out, bpp, keepPaletteAlpha);
         break;
     case 16:
         Transfer16(dib, out);
@@ -183,6 +189,15 @@ void ExpandRow24(const unsigned char* src, TColor32* dst, int width, bool allowV
     (void)allowVector;
 #endif
     ExpandRowScalar(src, dst, 0, width);
+}
+
+bool AnyTranslucent(const TBitmap32& bitmap) noexcept {
+    const TColor32* p = bitmap.Bits();
+    const std::size_t count = std::size_t(bitmap.Width()) * std::size_t(bitmap.Height());
+    TColor32 all = 0xFF000000u;
+    for (std::size_t i = 0; i < count; ++i)
+        all &= p[i];
+    return count > 0 && (all & 0xFF000000u) != 0xFF000000u;
 }
 
 } // namespace tessoly

@@ -8,7 +8,8 @@
 // What SourceBitmap becomes, by the library's pixel type:
 //  - 32-bit FIT_BITMAP: copied unchanged, alpha included.
 //  - 1/4/8/16/24-bit FIT_BITMAP: the colours (palettes expanded, 5-5-5 and 5-6-5 bit fields
-//    decoded), alpha 255; a palette's transparent index is dropped.
+//    decoded), alpha 255; a palette's transparent index is dropped unless the caller's rule keeps
+//    it for the detected format.
 //  - FIT_RGBA16 (16-bit-per-channel colour or grey with alpha): the high byte of each channel,
 //    alpha kept, as a 32-bit source keeps it.
 //  - FIT_RGB16 and FIT_UINT16 (16-bit-per-channel colour, 16-bit grey): the high byte of each
@@ -30,6 +31,7 @@
 #include "imageio/HeaderSanity.h"
 #include "imageio/ImageFacts.h"
 #include "imageio/PixelTransfer.h"
+#include "imageio/PngSourceMetadata.h"
 
 namespace tessoly {
 namespace {
@@ -110,7 +112,7 @@ void TakePixels(TBitmap32& target, TBitmap32&& source) noexcept {
 } // namespace
 
 bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTargets targets,
-                       bool applyExifOrientation) {
+                       bool applyExifOrientation, const PaletteAlphaRule& keepPaletteAlpha) {
     // A library image left open by a caller that never released it would leak otherwise.
     ReleaseSourceImage(image);
     // Detection opens and reads the path: a named pipe or a device would block it or never end.
@@ -130,11 +132,16 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
     const unsigned width = FreeImage_GetWidth(decoded.dib), height = FreeImage_GetHeight(decoded.dib);
     if (!PlausiblePictureSize(width, height))
         return false;
+    if (format == FIF_PNG)
+        AttachPngSourceMetadata(decoded.dib, path);
 
     TransferSource from;
     PrepareTransfer(decoded.dib, from);
     if (!from.dib)
         return false;
+    const bool paletteAlpha = FreeImage_IsTransparent(from.dib) && FreeImage_GetBPP(from.dib) <= 8 &&
+                              keepPaletteAlpha && keepPaletteAlpha(format);
+    const bool mayBeTranslucent = paletteAlpha || (from.keepAlpha && FreeImage_GetBPP(from.dib) == 32);
     // The pixels are turned upright on their way into the bitmaps, so everything after the decode
     // (facts, preview, placement, output) sees the picture as viewers show it.
     const int storedOrientation = ExifOrientation(decoded.dib);
@@ -151,9 +158,9 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
             return false;
         const auto transfer = [&](TBitmap32& target) {
             if (orientation == 1)
-                TransferLibraryPixels(from.dib, target, from.keepAlpha);
+                TransferLibraryPixels(from.dib, target, from.keepAlpha, paletteAlpha);
             else
-                upright.Run(target, from.keepAlpha);
+                upright.Run(target, from.keepAlpha, paletteAlpha);
         };
         const int w = static_cast<int>(uprightWidth), h = static_cast<int>(uprightHeight);
         const bool withPreview = targets == DecodeTargets::PreviewAndSource;
@@ -178,6 +185,7 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path, DecodeTarge
         } else {
             transfer(source);
         }
+        image.SourceHasTransparency = mayBeTranslucent && AnyTranslucent(source);
         if (!reuseSource)
             TakePixels(image.SourceBitmap, std::move(freshSource));
         image.CurrentImagePath = std::move(currentPath);

@@ -3,6 +3,7 @@
 // Thread contract: needs a live FreeImageLibrary; different threads may decode at once as long as
 // each uses its own WorkingImage (the window on the UI thread, the reading job on its worker).
 
+#include <functional>
 #include <string>
 
 #include "imageio/WorkingImage.h"
@@ -17,6 +18,10 @@ enum class DecodeTargets {
     SourceOnly,
 };
 
+//! Says, for the detected source format, whether a palette's transparent entries become alpha in
+//! SourceBitmap (for an output that keeps transparency); empty: they never do.
+using PaletteAlphaRule = std::function<bool(int sourceFormat)>;
+
 //! Decodes path into image. On failure only SourceFormat changes and SourceImage stays null;
 //! the caller raises RenderError(path). Files whose header claims an impossible picture are
 //! refused before the full decode. With applyExifOrientation the bitmaps hold the picture turned
@@ -24,7 +29,7 @@ enum class DecodeTargets {
 //! as stored. SourceImage always stays as the library decoded it.
 bool DecodeSourceImage(WorkingImage& image, const std::string& path,
                        DecodeTargets targets = DecodeTargets::PreviewAndSource,
-                       bool applyExifOrientation = true);
+                       bool applyExifOrientation = true, const PaletteAlphaRule& keepPaletteAlpha = {});
 //! Unloads the open library image, if any.
 void ReleaseSourceImage(WorkingImage& image);
 //! " W x H  |  B BPP  |  D DPI  |  FORMAT" of the last image decoded with its preview.

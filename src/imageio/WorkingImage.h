@@ -31,6 +31,8 @@ struct WorkingImage {
     FIBITMAP* SourceImage = nullptr;
     //! FreeImage_GetBPP of the last decoded file.
     int SourceBitsPerPixel = 0;
+    //! Some pixel of SourceBitmap, as decoded, is not fully opaque.
+    bool SourceHasTransparency = false;
     //! Exif orientation of the source as stored (1..8); 1 when it has none.
     int SourceOrientation = 1;
     //! The bitmaps hold the source turned upright from SourceOrientation, so an output that

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
+#include <utility>
 
 namespace tessoly {
 
@@ -48,36 +50,74 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-} // namespace
+//! One folder's identity, so a folder reached again through a link is recognised.
+struct FolderId {
+    dev_t device;
+    ino_t inode;
+    bool operator<(const FolderId& other) const {
+        return device != other.device ? device < other.device : inode < other.inode;
+    }
+};
 
-std::vector<std::string> CollectFolderImages(const std::string& folder) {
-    std::vector<std::string> result;
-    if (folder.empty())
-        return result;
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+//! Appends the images of the folder whose text, ending in "/", is prefix; then, when recursive,
+//! those of its sub-folders not in visited.
+void ScanFolder(const std::string& prefix, const FolderScanOptions& options, std::set<FolderId>& visited,
+                std::vector<std::string>& result) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(prefix.c_str()));
     if (!dir)
-        return result;
-    const std::string prefix = folder + (folder.back() == '/' ? "" : "/");
-
+        return;
     std::array<std::vector<std::string>, ImageExtensions.size()> groups;
+    std::vector<std::pair<std::string, FolderId>> folders;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
         if (name.empty() || name[0] == '.')
             continue; // hidden, and "." / ".."
         const int group = ExtensionIndex(name);
-        if (group < 0)
+        const bool mayBeFolder = options.recursive && (entry->d_type == DT_DIR || entry->d_type == DT_LNK ||
+                                                       entry->d_type == DT_UNKNOWN);
+        if (group < 0 && !mayBeFolder)
             continue;
         struct stat info {};
-        // A link counts as what it points to: a folder (or a dangling link) is left out.
-        if (::stat((prefix + name).c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        // A link counts as what it points to; a dangling link is left out.
+        if (::stat((prefix + name).c_str(), &info) != 0)
             continue;
-        groups[static_cast<std::size_t>(group)].push_back(name);
+        if (S_ISDIR(info.st_mode)) {
+            if (options.recursive)
+                folders.emplace_back(name, FolderId{info.st_dev, info.st_ino});
+        } else if (group >= 0) {
+            groups[static_cast<std::size_t>(group)].push_back(name);
+        }
     }
+    dir.reset(); // one open folder per level is enough
     for (auto& names : groups) {
         std::sort(names.begin(), names.end(), NameLess);
         for (const std::string& name : names)
             result.push_back(prefix + name);
     }
+    // The sub-folders of one level are claimed together, in name order, before any is entered: a
+    // folder reached twice goes under its first name here, whatever order the listing gave.
+    std::sort(folders.begin(), folders.end(),
+              [](const auto& a, const auto& b) { return NameLess(a.first, b.first); });
+    std::vector<std::string> claimed;
+    for (const auto& [name, id] : folders) {
+        if (visited.insert(id).second)
+            claimed.push_back(name);
+    }
+    for (const std::string& name : claimed)
+        ScanFolder(prefix + name + "/", options, visited, result);
+}
+
+} // namespace
+
+std::vector<std::string> CollectFolderImages(const std::string& folder, const FolderScanOptions& options) {
+    std::vector<std::string> result;
+    if (folder.empty())
+        return result;
+    std::set<FolderId> visited;
+    struct stat info {};
+    if (options.recursive && ::stat(folder.c_str(), &info) == 0)
+        visited.insert(FolderId{info.st_dev, info.st_ino});
+    ScanFolder(folder + (folder.back() == '/' ? "" : "/"), options, visited, result);
     return result;
 }
 

@@ -147,7 +147,10 @@ void TPreviewPane::LoadPreviewImage(const std::string& path) {
         // fills the source alone and the render gives the preview its only copy.
         const DecodeTargets targets =
             host_.BatchRunning() ? DecodeTargets::SourceOnly : DecodeTargets::PreviewAndSource;
-        if (!DecodeSourceImage(image_, path, targets, host_.ApplyExifOrientation()))
+        PaletteAlphaRule keepPaletteAlpha;
+        if (host_.BatchRunning())
+            keepPaletteAlpha = [this](int format) { return host_.OutputKeepsTransparency(format); };
+        if (!DecodeSourceImage(image_, path, targets, host_.ApplyExifOrientation(), keepPaletteAlpha))
             throw RenderError(path);
         UpdatePreviewName();
         host_.RenderPreview();

@@ -30,6 +30,9 @@ public:
     virtual bool BatchRunning() const = 0;
     //! The "Show guide lines" check mark.
     virtual bool GuideLinesShown() const = 0;
+    //! During a batch: does the output of a source of this format keep its transparency, so
+    //! that a palette's transparent entries must be decoded as alpha?
+    virtual bool OutputKeepsTransparency(int /*sourceFormat*/) const { return false; }
     //! The "Apply Exif orientation" check mark: decode sources upright.
     virtual bool ApplyExifOrientation() const { return true; }
 };

@@ -37,9 +37,13 @@ int ParseScalePercent(const std::string& text);
 //! oriented's master alpha is set to 255. Throws RenderError when the result would be too large.
 void ScalePicture(TBitmap32& oriented, int percent, int alpha, TBitmap32& final);
 
+//! The same stretch to an exact size [pixels]; 0 on either side gives an empty picture.
+void ScalePictureToSize(TBitmap32& oriented, int width, int height, int alpha, TBitmap32& final);
 //! Orientation, transparent edges and scaling of a decoded picture (draw mode dmBlend, master
-//! alpha alpha), giving the final picture. Throws RenderError when the scale text is not a number.
+//! alpha alpha), giving the final picture. A scale in percent of the image sizes the picture's
+//! width to that share of imageWidth [pixels]. Throws RenderError when the scale text is not a
+//! number.
 void PrepareWatermarkPicture(const TBitmap32& decoded, const WatermarkSettings& settings, int alpha,
-                             TBitmap32& oriented, TBitmap32& final);
+                             TBitmap32& oriented, TBitmap32& final, int imageWidth = 0);
 
 } // namespace tessoly

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "render/ImageWatermark.h"
+#include "render/RelativeSize.h"
 #include "render/RenderError.h"
 
 namespace tessoly {
@@ -80,8 +81,16 @@ void ScalePicture(TBitmap32& oriented, int percent, int alpha, TBitmap32& final)
         throw RenderError("The picture is too large to draw at a scale of " + std::to_string(percent) +
                           " %.");
     }
+    ScalePictureToSize(oriented, w > 0 && h > 0 ? static_cast<int>(w) : 0, w > 0 && h > 0 ? static_cast<int>(h) : 0,
+                       alpha, final);
+}
+
+void ScalePictureToSize(TBitmap32& oriented, int width, int height, int alpha, TBitmap32& final) {
+    if (width > 0 && height > 0 && static_cast<double>(width) * height > static_cast<double>(TBitmap32::kMaxPixels))
+        throw RenderError("The picture is too large to draw at " + std::to_string(width) + " x " +
+                          std::to_string(height) + " pixels.");
     final.SetSize(0, 0); // a new bitmap: every pixel starts transparent black
-    final.SetSize(w > 0 && h > 0 ? static_cast<int>(w) : 0, w > 0 && h > 0 ? static_cast<int>(h) : 0);
+    final.SetSize(width > 0 && height > 0 ? width : 0, width > 0 && height > 0 ? height : 0);
     final.DrawMode = dmBlend;
     final.MasterAlpha = alpha;
     oriented.MasterAlpha = 255;
@@ -89,11 +98,23 @@ void ScalePicture(TBitmap32& oriented, int percent, int alpha, TBitmap32& final)
 }
 
 void PrepareWatermarkPicture(const TBitmap32& decoded, const WatermarkSettings& settings, int alpha,
-                             TBitmap32& oriented, TBitmap32& final) {
+                             TBitmap32& oriented, TBitmap32& final, int imageWidth) {
     OrientPicture(decoded, settings.imageRotationPosition, alpha, oriented);
     if (settings.transparentEdges)
         KeyTransparentEdges(oriented);
-    ScalePicture(oriented, ParseScalePercent(settings.imageScaleText), alpha, final);
+    const int percent = ParseScalePercent(settings.imageScaleText);
+    if (settings.imageScaleUnit != SizeUnit::PercentOfImage) {
+        ScalePicture(oriented, percent, alpha, final);
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    PictureSizeFor(percent, imageWidth, oriented.Width(), oriented.Height(), width, height);
+    if (width == oriented.Width() && height == oriented.Height()) {
+        final.Assign(oriented); // already at size: no resampling, soft edges kept
+        return;
+    }
+    ScalePictureToSize(oriented, width, height, alpha, final);
 }
 
 } // namespace tessoly

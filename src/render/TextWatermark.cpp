@@ -27,19 +27,9 @@ constexpr double kOutlineWidth = 1.8;
 
 } // namespace
 
-void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings& settings, int alpha,
-                       TTrueTypeFont& font) {
-    if (dst.Empty() || settings.caption.empty())
-        return;
+std::vector<TPolyPolygon> PlaceCaption(float X, float Y, const WatermarkSettings& settings, TTrueTypeFont& font) {
     TText32 text;
     text.SetAngle(settings.textAngle);
-
-    const TColor32 fill = SetAlpha(settings.textColour, alpha);
-    const TColor32 outline = SetAlpha(0xFF000000u, alpha);
-    const TColor32 light = SetAlpha(0xFFFFFFFFu, alpha);
-    const TColor32 dark = outline;
-    const TColor32 shadow = outline;
-
     text.SetPen(std::nearbyint(X), std::nearbyint(Y));
     std::vector<TPolyPolygon> glyphs;
     glyphs.reserve(settings.caption.size());
@@ -50,6 +40,18 @@ void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings
         glyphs.push_back(text.Place(GlyphContours(record)));
         text.Advance(record.cellIncX, record.cellIncY);
     }
+    return glyphs;
+}
+
+void DrawPlacedCaption(TBitmap32& dst, std::vector<TPolyPolygon> glyphs, const WatermarkSettings& settings,
+                       int alpha) {
+    if (dst.Empty())
+        return;
+    const TColor32 fill = SetAlpha(settings.textColour, alpha);
+    const TColor32 outline = SetAlpha(0xFF000000u, alpha);
+    const TColor32 light = SetAlpha(0xFFFFFFFFu, alpha);
+    const TColor32 dark = outline;
+    const TColor32 shadow = outline;
 
     for (const TPolyPolygon& glyph : glyphs) {
         if (!glyph.empty())
@@ -70,6 +72,13 @@ void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings
         Emboss3D(dst, all, kTrailOffset, kTrailOffset, light, dark);
         ShadowTrail(dst, all, kTrailOffset, kTrailOffset, shadow);
     }
+}
+
+void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings& settings, int alpha,
+                       TTrueTypeFont& font) {
+    if (dst.Empty() || settings.caption.empty())
+        return;
+    DrawPlacedCaption(dst, PlaceCaption(X, Y, settings, font), settings, alpha);
 }
 
 } // namespace tessoly

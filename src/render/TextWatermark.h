@@ -3,8 +3,10 @@
 // outline, emboss and drop shadow from flattened glyph outlines.
 
 #include <string>
+#include <vector>
 
 #include "render/Bitmap32.h"
+#include "render/FixedPoint.h"
 #include "render/TrueTypeFont.h"
 #include "render/WatermarkSettings.h"
 
@@ -33,5 +35,12 @@ TextBoxGeometry TextBox(double W, double H, int textAngle);
 //! font object, so only on the thread that owns it. Throws RenderError on unreadable outlines.
 void DrawTextWatermark(TBitmap32& dst, float X, float Y, const WatermarkSettings& settings, int alpha,
                        TTrueTypeFont& font);
+
+//! The caption's glyph contours placed with the pen origin at (X, Y), rounded to whole pixels:
+//! the geometry DrawTextWatermark draws. Throws RenderError on unreadable outlines.
+std::vector<TPolyPolygon> PlaceCaption(float X, float Y, const WatermarkSettings& settings, TTrueTypeFont& font);
+//! Fill, outline, emboss and shadow of placed glyphs, as DrawTextWatermark draws them.
+void DrawPlacedCaption(TBitmap32& dst, std::vector<TPolyPolygon> glyphs, const WatermarkSettings& settings,
+                       int alpha);
 
 } // namespace tessoly

@@ -93,12 +93,7 @@ void TTrueTypeFont::ApplyFontSettings(const std::string& fontName, int fontSize,
             f.faceName = fontName;
     }
 
-    const int pixelHeight = ClampPixelHeight(FontPixelHeight(fontSize, screenDpi));
-    if (pixelHeight != f.pixelHeight) {
-        f.pixelHeight = pixelHeight;
-        if (f.face != nullptr)
-            FT_Set_Pixel_Sizes(f.face, 0, static_cast<FT_UInt>(pixelHeight));
-    }
+    SetPixelHeight(FontPixelHeight(fontSize, screenDpi));
 
     if (bold != f.bold || italic != f.italic) {
         f.bold = bold;
@@ -110,6 +105,16 @@ void TTrueTypeFont::ApplyFontSettings(const std::string& fontName, int fontSize,
             f.file.syntheticBold = bold && !faceBold;
             f.file.syntheticItalic = italic && !faceItalic;
         }
+    }
+}
+
+void TTrueTypeFont::SetPixelHeight(int pixels) {
+    Impl& f = *impl_;
+    const int pixelHeight = ClampPixelHeight(pixels);
+    if (pixelHeight != f.pixelHeight) {
+        f.pixelHeight = pixelHeight;
+        if (f.face != nullptr)
+            FT_Set_Pixel_Sizes(f.face, 0, static_cast<FT_UInt>(pixelHeight));
     }
 }
 

@@ -26,6 +26,9 @@ public:
     void ApplyFontSettings(const std::string& fontName, int fontSize, bool bold, bool italic,
                            int screenDpi = 96);
 
+    //! Sets the em height [pixels] directly, clamped to 1..kMaxPixelHeight; for sizes that come
+    //! from the image rather than from points.
+    void SetPixelHeight(int pixels);
     const std::string& FaceName() const;
     //! Em height [pixels], 1..kMaxPixelHeight.
     int PixelHeight() const;

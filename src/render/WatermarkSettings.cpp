@@ -32,6 +32,26 @@ constexpr std::array<const char*, 9> kPositionNames = {"TopLeft", "TopCenter", "
                                                       "Right",   "BottomLeft", "Bottom",     "BottomRight"};
 }
 
+const char* SizeUnitName(SizeUnit unit) { return unit == SizeUnit::PercentOfImage ? "percent" : "pixels"; }
+
+bool ParseSizeUnit(const std::string& name, SizeUnit& unit) {
+    if (name == "pixels") {
+        unit = SizeUnit::Pixels;
+    } else if (name == "percent") {
+        unit = SizeUnit::PercentOfImage;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool UsesRelativeSizes(const WatermarkSettings& settings) {
+    const bool text = settings.mode == kModeText;
+    return (text && settings.fontSizeUnit == SizeUnit::PercentOfImage) ||
+           (!text && settings.imageScaleUnit == SizeUnit::PercentOfImage) ||
+           settings.hMarginUnit == SizeUnit::PercentOfImage || settings.vMarginUnit == SizeUnit::PercentOfImage;
+}
+
 const char* WatermarkPositionName(WatermarkPosition position) {
     return kPositionNames[static_cast<std::size_t>(position)];
 }

@@ -93,6 +93,12 @@ TEST(MainWindowStartup, ControlsStartWithTheirValues) {
     EXPECT_EQ(read.showGuideLines, defaults.showGuideLines);
     EXPECT_EQ(read.guideColour, defaults.guideColour);
     EXPECT_EQ(read.screenDpi, 96);
+    EXPECT_EQ(read.fontSizeUnit, defaults.fontSizeUnit);
+    EXPECT_EQ(read.hMarginUnit, defaults.hMarginUnit);
+    EXPECT_EQ(read.vMarginUnit, defaults.vMarginUnit);
+    EXPECT_EQ(read.imageScaleUnit, defaults.imageScaleUnit);
+    EXPECT_EQ(read.tile, defaults.tile);
+    EXPECT_EQ(read.tileSpacing, defaults.tileSpacing);
 
     const OutputSettings output = f.form->ReadOutputSettings();
     const OutputSettings outputDefaults;
@@ -117,7 +123,9 @@ TEST(MainWindowStartup, MenusHoldTheirItemsInOrder) {
         std::vector<QString> items; // "-" is a separator
     };
     const std::vector<Expected> menus = {
-        {"FileMenu", {"Add image", "Add folder", "-", "Start conversion", "-", "Exit"}},
+        {"FileMenu",
+         {"Add image", "Add folder", "-", "Open preset\u2026", "Save preset as\u2026", "-", "Start conversion", "-",
+          "Exit"}},
         {"EditMenu",
          {"Select all", "Deselect all", "Inverse selection", "Select for status", "-", "Remove duplications",
           "Remove selected", "-", "Show list grid", "Guide lines"}},
@@ -152,7 +160,7 @@ TEST(MainWindowStartup, PreviewAreaHasItsDefaultSize) {
     EXPECT_EQ(area->size(), QSize(416, 255));
     EXPECT_EQ(f.Find<QWidget>("sStatusBar1")->height(), 24);
     EXPECT_EQ(f.Find<QWidget>("sPanel1")->width(), 420);
-    EXPECT_EQ(f.Find<QWidget>("sPageControl1")->size(), QSize(412, 196));
+    EXPECT_EQ(f.Find<QWidget>("sPageControl1")->size(), QSize(412, 238));
 }
 
 struct FactsCase {

@@ -40,6 +40,7 @@ struct ParityCase {
 };
 
 class WindowCoreParityTest : public ListWindowTest, public testing::WithParamInterface<ParityCase> {};
+class WindowTransparencyTest : public ListWindowTest {};
 
 //! Names of the files in folder, sorted.
 std::vector<std::string> FileNames(const fs::path& folder) {
@@ -183,6 +184,60 @@ TEST_F(ListWindowTest, WindowBatchGivesTheFilesAndStatusesOfTheCommandLine) {
             EXPECT_TRUE(test::ReadFileBytes(scratch.path() / out / name) ==
                         test::ReadFileBytes(scratch.path() / "one-by-one" / name))
                 << out << "/" << name << " differs";
+        }
+    }
+}
+
+//! A GIF whose left half is its transparent colour.
+void SaveTransparentGif(const std::string& path) {
+    FIBITMAP* dib = FreeImage_Allocate(90, 60, 8);
+    FreeImage_GetPalette(dib)[1] = RGBQUAD{40, 160, 220, 0};
+    for (unsigned y = 0; y < 60; ++y) {
+        for (unsigned x = 0; x < 90; ++x) {
+            BYTE index = x < 45 ? 0 : 1;
+            FreeImage_SetPixelIndex(dib, x, y, &index);
+        }
+    }
+    FreeImage_SetTransparentIndex(dib, 0);
+    ASSERT_TRUE(FreeImage_Save(FIF_GIF, dib, path.c_str(), 0));
+    FreeImage_Unload(dib);
+}
+
+// Transparency follows the output format the same way on both paths: a PNG keeps the GIF's
+// transparent colour as alpha, a JPEG is opaque.
+TEST_F(WindowTransparencyTest, AGifsTransparencyReachesThePngOfBothPaths) {
+    const fs::path in = scratch.path() / "in";
+    fs::create_directories(in);
+    const std::string gif = (in / "logo.gif").string();
+    SaveTransparentGif(gif);
+    AddRows(QStringList{QString::fromStdString(gif)});
+    ASSERT_EQ(Model().Count(), 1);
+    for (const char* format : {"PNG", "JPEG"}) {
+        const fs::path windowOut = scratch.path() / (std::string("window-") + format);
+        const fs::path coreOut = scratch.path() / (std::string("core-") + format);
+        fs::create_directories(windowOut);
+        fs::create_directories(coreOut);
+        form->sComboBoxImageFormat->setCurrentText(QString::fromUtf8(format));
+        form->sDirectoryEditOutput->setText(QString::fromStdString(windowOut.string()));
+        form->sBitBtnStart->click();
+        ASSERT_TRUE(WaitIdle());
+        OutputSettings output = form->ReadOutputSettings();
+        output.outputFolder = coreOut.string();
+        WorkingImage image;
+        TTrueTypeFont font;
+        PipelineOptions options;
+        options.showInPreview = false;
+        ASSERT_EQ(ProcessImage(gif, form->ReadSettings(), output, image, font, options).status,
+                  ItemStatus::Successful);
+        const std::vector<std::string> names = FileNames(coreOut);
+        ASSERT_EQ(names.size(), 1u);
+        ASSERT_EQ(FileNames(windowOut), names);
+        EXPECT_TRUE(test::ReadFileBytes(windowOut / names[0]) == test::ReadFileBytes(coreOut / names[0])) << format;
+        if (std::string(format) == "PNG") {
+            FIBITMAP* png = FreeImage_Load(FIF_PNG, (coreOut / names[0]).string().c_str(), 0);
+            ASSERT_NE(png, nullptr);
+            EXPECT_EQ(FreeImage_GetBPP(png), 32u);
+            FreeImage_Unload(png);
         }
     }
 }

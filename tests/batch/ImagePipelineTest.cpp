@@ -106,6 +106,44 @@ TEST_F(PipelineFixture, WithoutAPreviewTheOutputsAreTheSameAndThePreviewIsLeftAl
     EXPECT_EQ(image.PreviewBitmap.Pixel(2, 1), 0xFF445566u);
 }
 
+// A GIF's transparent colour: kept as alpha by a PNG output (a logo keeps its see-through
+// background), while a JPEG output is what it always was: the decode of an opaque picture.
+TEST_F(PipelineFixture, AGifsTransparentColourReachesAPngOutputAndLeavesAJpegAsItWas) {
+    {
+        const FreeImagePtr gif(FreeImage_Allocate(80, 60, 8));
+        RGBQUAD* palette = FreeImage_GetPalette(gif.get());
+        palette[1] = RGBQUAD{200, 100, 50, 0};
+        for (unsigned y = 0; y < 60; ++y) {
+            for (unsigned x = 0; x < 80; ++x) {
+                BYTE index = x < 40 ? 0 : 1;
+                FreeImage_SetPixelIndex(gif.get(), x, y, &index);
+            }
+        }
+        FreeImage_SetTransparentIndex(gif.get(), 0);
+        ASSERT_TRUE(FreeImage_Save(FIF_GIF, gif.get(), dir.file("logo.gif").c_str(), 0));
+    }
+    watermark.caption = u"";
+    std::filesystem::create_directory(dir.path() / "out");
+    output.outputFolder = dir.file("out");
+    output.formatChoice = "PNG";
+    ASSERT_EQ(ProcessImage(dir.file("logo.gif"), watermark, output, image, font).status, ItemStatus::Successful);
+    const FreeImagePtr png(FreeImage_Load(FIF_PNG, dir.file("out/logo.png").c_str(), 0));
+    ASSERT_TRUE(png);
+    ASSERT_EQ(FreeImage_GetBPP(png.get()), 32u);
+    EXPECT_EQ(FreeImage_GetScanLine(png.get(), 30)[4 * 10 + FI_RGBA_ALPHA], 0);
+    EXPECT_EQ(FreeImage_GetScanLine(png.get(), 30)[4 * 60 + FI_RGBA_ALPHA], 255);
+
+    output.formatChoice = "JPEG";
+    ASSERT_EQ(ProcessImage(dir.file("logo.gif"), watermark, output, image, font).status, ItemStatus::Successful);
+    // The same picture decoded without its transparency, as every output did before.
+    const FreeImagePtr opaque(FreeImage_ConvertTo24Bits(FreeImagePtr(FreeImage_Load(FIF_GIF, dir.file("logo.gif").c_str(), 0)).get()));
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, opaque.get(), dir.file("opaque.png").c_str(), 0));
+    output.outputFolder = dir.file("out/ref");
+    std::filesystem::create_directory(dir.path() / "out/ref");
+    ASSERT_EQ(ProcessImage(dir.file("opaque.png"), watermark, output, image, font).status, ItemStatus::Successful);
+    EXPECT_EQ(test::ReadFileBytes(dir.file("out/logo.jpg")), test::ReadFileBytes(dir.file("out/ref/opaque.jpg")));
+}
+
 TEST_F(PipelineFixture, EveryKindOfFailureIsUnsuccessfulWithItsStageAndReason) {
     WritePng(dir.file("good.png"), 64, 48);
     test::WriteFileBytes(dir.file("text.jpg"), "this is not a picture");

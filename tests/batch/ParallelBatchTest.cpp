@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <stdexcept>
 
 #include <FreeImage.h>
 
@@ -45,6 +46,22 @@ TEST(ParallelBatchTest, ItemsThatShareAPathFamilyWaitForTheEarlierOnes) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ItemDependencies(c.sources, *c.output), c.expected) << c.name;
+}
+
+TEST(ParallelBatchTest, ItemsWithTheirOwnOutputFoldersMeetOnlyInTheSameFolder) {
+    test::ScratchDir dir;
+    const std::string a = dir.file("in/a"), b = dir.file("in/b"), out = dir.file("out");
+    const std::vector<std::string> sources = {a + "/x.png", b + "/x.png", b + "/x.jpg", a + "/y.png"};
+    // Mirrored folders: the two x.png never meet; x.jpg meets the x.png of its own folder.
+    EXPECT_EQ(ItemDependencies(sources, {out + "/a", out + "/b", out + "/b", out + "/a"}),
+              (Deps{{}, {}, {1}, {}}));
+    // One folder for all: the same as the plain form.
+    OutputSettings intoOut;
+    intoOut.outputFolder = out;
+    EXPECT_EQ(ItemDependencies(sources, std::vector<std::string>(4, out)),
+              ItemDependencies(sources, intoOut));
+    EXPECT_THROW(RunParallelBatch(sources, {out}, WatermarkSettings{}, intoOut, 1, {}),
+                 std::invalid_argument);
 }
 
 void WriteUniformPng(const std::string& path, int width, int height) {

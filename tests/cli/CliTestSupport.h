@@ -3,11 +3,15 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
+#include <FreeImage.h>
+
+#include "imageio/FreeImageHandle.h"
 #include "support/TestSupport.h"
 
 namespace tessoly::test {
@@ -35,13 +39,19 @@ struct RunResult {
     std::string err;
 };
 
-//! Runs the built tool with args; stdout and stderr go to files in scratch (not a terminal).
-inline RunResult RunCli(const ScratchDir& scratch, const std::vector<std::string>& args) {
-    const std::string outPath = scratch.file("stdout.txt"), errPath = scratch.file("stderr.txt");
+//! Runs the built tool with args and input on stdin; stdout and stderr go to files in scratch
+//! (not a terminal).
+inline RunResult RunCli(const ScratchDir& scratch, const std::vector<std::string>& args,
+                        const std::string& input = "") {
+    const std::string outPath = scratch.file("stdout.txt"), errPath = scratch.file("stderr.txt"),
+                      inPath = scratch.file("stdin.txt");
+    WriteFileBytes(inPath, input);
     const pid_t child = ::fork();
     if (child == 0) {
+        const int in = ::open(inPath.c_str(), O_RDONLY);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
         ExecCli(args);
@@ -53,6 +63,19 @@ inline RunResult RunCli(const ScratchDir& scratch, const std::vector<std::string
     result.out = ReadFileBytes(outPath);
     result.err = ReadFileBytes(errPath);
     return result;
+}
+
+//! A plain picture of one colour.
+inline void WritePicture(const std::string& path, FREE_IMAGE_FORMAT format, int width, int height) {
+    const FreeImagePtr image(FreeImage_Allocate(width, height, 24));
+    RGBQUAD colour{90, 120, 150, 0};
+    FreeImage_FillBackground(image.get(), &colour);
+    ASSERT_TRUE(FreeImage_Save(format, image.get(), path.c_str(), 0)) << path;
+}
+
+//! A status line as the tool prints it.
+inline std::string Line(const char* status, const std::string& source, const std::string& target) {
+    return std::string(status) + "\t" + source + "\t" + target + "\n";
 }
 
 } // namespace tessoly::test

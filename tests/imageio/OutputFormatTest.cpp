@@ -1,6 +1,9 @@
 #include "imageio/OutputFormat.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include <FreeImage.h>
 
@@ -33,6 +36,21 @@ TEST(OutputFormatTest, FormatTableIsExactAndCaseSensitiveWithJpegForAnythingElse
     EXPECT_EQ(SelectOutputFormat("JPEG", 37).flags, 37);
     EXPECT_EQ(SelectOutputFormat("PNG", 37).flags, 0);
     EXPECT_EQ(SelectOutputFormat("JPEG-2000", 1).flags, 26);
+}
+
+TEST(OutputFormatTest, EveryListedFormatHasItsOwnRowAndExtension) {
+    std::vector<std::string> extensions;
+    for (const char* name : OutputFormatChoices) {
+        if (std::string(name) == "Unchanged")
+            continue;
+        const OutputFormat f = SelectOutputFormat(name, 80);
+        // Only JPEG itself may land on the JPEG row, which anything unknown falls back to.
+        EXPECT_TRUE(std::string(name) == "JPEG" || f.code != FIF_JPEG) << name;
+        extensions.push_back(f.extension);
+    }
+    std::sort(extensions.begin(), extensions.end());
+    EXPECT_EQ(std::adjacent_find(extensions.begin(), extensions.end()), extensions.end());
+    EXPECT_STREQ(OutputFormatChoices.front(), "Unchanged");
 }
 
 TEST(OutputFormatTest, UnchangedTakesTheNameFromTheSourceAndOtherChoicesAreTrimmed) {

@@ -1,8 +1,11 @@
+#include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "OutputMetadataReadBack.h"
 #include "OutputTestImages.h"
 #include "imageio/OutputWriter.h"
 #include "support/TestSupport.h"
@@ -10,54 +13,7 @@
 namespace tessoly {
 namespace {
 
-void Put16(std::vector<BYTE>& b, unsigned v) {
-    b.push_back(static_cast<BYTE>(v));
-    b.push_back(static_cast<BYTE>(v >> 8));
-}
-void Put32(std::vector<BYTE>& b, unsigned v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
-
-//! An APP1 Exif block as a camera writes it: IFD0 with Make and Model.
-std::vector<BYTE> CameraExif() {
-    std::vector<BYTE> b = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 0x2A, 0};
-    Put32(b, 8);      // IFD0 offset
-    Put16(b, 2);      // entries
-    Put16(b, 0x010F); // Make, ASCII, 11 bytes at offset 38
-    Put16(b, 2);
-    Put32(b, 11);
-    Put32(b, 38);
-    Put16(b, 0x0110); // Model, ASCII, 4 bytes inline
-    Put16(b, 2);
-    Put32(b, 4);
-    b.insert(b.end(), {'T', '-', '1', 0});
-    Put32(b, 0); // no next IFD
-    const char make[] = "TessolyCam";
-    b.insert(b.end(), make, make + sizeof make);
-    return b;
-}
-
-void SetTag(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, WORD id, FREE_IMAGE_MDTYPE type,
-            const void* value, DWORD length) {
-    FITAG* tag = FreeImage_CreateTag();
-    FreeImage_SetTagKey(tag, key);
-    FreeImage_SetTagID(tag, id);
-    FreeImage_SetTagType(tag, type);
-    FreeImage_SetTagCount(tag, length);
-    FreeImage_SetTagLength(tag, length);
-    FreeImage_SetTagValue(tag, value);
-    FreeImage_SetMetadata(model, image, key, tag);
-    FreeImage_DeleteTag(tag);
-}
-
-std::string TagText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key) {
-    FITAG* tag = nullptr;
-    if (!FreeImage_GetMetadata(model, image, key, &tag) || tag == nullptr)
-        return "";
-    const char* value = static_cast<const char*>(FreeImage_GetTagValue(tag));
-    return std::string(value, strnlen(value, FreeImage_GetTagLength(tag)));
-}
+using namespace test;
 
 //! Writes a camera-style JPEG with Exif, IPTC and 240 DPI, and loads it as the decoder does.
 FIBITMAP* LoadCameraJpeg(const std::string& path) {
@@ -108,6 +64,78 @@ TEST(OutputMetadataTest, ExifIptcAndResolutionOfACameraJpegAreCarriedIntoTheOutp
     const FreeImagePtr without = test::LoadOutput(out.file("cam.jpg"));
     EXPECT_EQ(TagText(without.get(), FIMD_EXIF_MAIN, "Make"), "");
     EXPECT_EQ(TagText(without.get(), FIMD_IPTC, "Caption-Abstract"), "");
+}
+
+TEST(OutputMetadataTest, AMalformedExifBlockIsDroppedNotWrittenBroken) {
+    test::ScratchDir dir;
+    WorkingImage image;
+    test::PrepareWorkingImage(image, 16, 16, dir.file("s.jpg"));
+    std::vector<BYTE> exif = CameraExif();
+    exif[10] = 0xF0; // IFD0 far past the block's end
+    SetTag(image.SourceImage, FIMD_EXIF_RAW, "ExifRaw", 0, FIDT_BYTE, exif.data(), static_cast<DWORD>(exif.size()));
+    for (const auto& [format, file] : {std::pair{"JPEG", "s.jpg"}, std::pair{"PNG", "s.png"}}) {
+        OutputSettings settings;
+        settings.formatChoice = format;
+        settings.existingFilePolicy = ExistingFilePolicy::Overwrite;
+        ASSERT_FALSE(SaveOutputImage(image, settings).OutputFailed);
+        const std::string bytes = test::ReadFileBytes(dir.file(file));
+        EXPECT_EQ(bytes.find(std::string("Exif\0\0", 6)), std::string::npos) << format;
+        EXPECT_EQ(bytes.find("eXIf"), std::string::npos) << format;
+    }
+}
+
+TEST(OutputMetadataTest, KeywordsKeepTheirOrder) {
+    test::ScratchDir src;
+    test::ScratchDir out;
+    // Keywords recorded as three IPTC records in this order, as a photo manager writes them.
+    const std::string jpeg = src.file("k.jpg");
+    {
+        const FreeImagePtr picture(FreeImage_Allocate(8, 8, 24));
+        // The library's writer stores a list in reverse: given reversed, the file has the order.
+        const char reversed[] = "harbour;dawn;boats";
+        SetTag(picture.get(), FIMD_IPTC, "Keywords", 0x0219, FIDT_ASCII, reversed, sizeof reversed);
+        ASSERT_TRUE(FreeImage_Save(FIF_JPEG, picture.get(), jpeg.c_str(), 90));
+    }
+    const std::string bytes = test::ReadFileBytes(jpeg);
+    ASSERT_LT(bytes.find("boats"), bytes.find("dawn"));
+    ASSERT_LT(bytes.find("dawn"), bytes.find("harbour"));
+    WorkingImage image;
+    image.SourceImage = FreeImage_Load(FIF_JPEG, jpeg.c_str(), 0);
+    image.SourceFormat = FIF_JPEG;
+    image.CurrentImagePath = jpeg;
+    test::FillPattern(image.ComposedBitmap, 8, 8);
+    for (const auto& [format, file] :
+         {std::pair{"JPEG", "k.jpg"}, std::pair{"TIFF", "k.tif"}, std::pair{"PNG", "k.png"}}) {
+        OutputSettings settings;
+        settings.outputFolder = out.path().string();
+        settings.formatChoice = format;
+        ASSERT_FALSE(SaveOutputImage(image, settings).OutputFailed);
+        std::string written = test::ReadFileBytes(out.file(file));
+        if (std::string(format) == "PNG")
+            written = PngRawIptc(written);
+        EXPECT_NE(written.find("boats"), std::string::npos) << format;
+        EXPECT_LT(written.find("boats"), written.find("dawn")) << format;
+        EXPECT_LT(written.find("dawn"), written.find("harbour")) << format;
+    }
+}
+
+TEST(OutputMetadataTest, AJpegWithoutMetadataStatesTheSourceResolutionOr72Dpi) {
+    test::ScratchDir dir;
+    for (const auto& [sourceDpm, expectedDpi] : {std::pair{11811u, 300}, std::pair{0u, 72}}) {
+        WorkingImage image;
+        test::PrepareWorkingImage(image, 16, 16, dir.file("s.png"), FIF_PNG, sourceDpm);
+        OutputSettings settings;
+        settings.formatChoice = "JPEG";
+        settings.keepMetadata = false;
+        settings.existingFilePolicy = ExistingFilePolicy::Overwrite;
+        ASSERT_FALSE(SaveOutputImage(image, settings).OutputFailed);
+        // The JFIF header: units 1 (dots per inch), then the horizontal and vertical density.
+        const std::string bytes = test::ReadFileBytes(dir.file("s.jpg"));
+        ASSERT_EQ(bytes.compare(6, 5, std::string("JFIF\0", 5)), 0);
+        EXPECT_EQ(bytes[13], 1);
+        EXPECT_EQ((static_cast<BYTE>(bytes[14]) << 8) | static_cast<BYTE>(bytes[15]), expectedDpi);
+        EXPECT_EQ((static_cast<BYTE>(bytes[16]) << 8) | static_cast<BYTE>(bytes[17]), expectedDpi);
+    }
 }
 
 } // namespace

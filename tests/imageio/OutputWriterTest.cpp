@@ -71,9 +71,10 @@ TEST(OutputWriterTest, ResolutionComesAfterTheMetadataCopy) {
         bool keepMetadata;
         std::uint32_t expected;
     };
-    // The source declares 72 DPI (2835 dots per metre).
+    // The source declares 72 DPI (2835 dots per metre). Without the metadata copy "Src" still
+    // states the source's resolution.
     const Case cases[] = {{"300", true, 11811}, {"300", false, 11811}, {"Src", true, 2835},
-                          {"Src", false, 0},    {"96", true, 3780},    {"0", true, 0}};
+                          {"Src", false, 2835}, {"96", true, 3780},    {"0", true, 0}};
     for (const auto& c : cases) {
         test::ScratchDir dir;
         WorkingImage image;

@@ -51,6 +51,39 @@ TEST(FolderScanTest, MissingOrEmptyFoldersGiveNothing) {
     EXPECT_TRUE(CollectFolderImages("").empty());
 }
 
+TEST(FolderScanTest, RecursiveScanTakesSubFoldersInNameOrderAndLeavesOutHiddenOnes) {
+    test::ScratchDir dir;
+    const std::filesystem::path root = dir.path();
+    for (const char* name : {"b.png", "a.jpg", "sub/z.bmp", "sub/y.png", "Sub2/x.gif", "sub/deeper/w.tif",
+                             ".hidden/v.png", "sub/.hidden2/u.png", "d.jpg/inner.png"}) {
+        std::filesystem::create_directories((root / name).parent_path());
+        test::WriteFileBytes(root / name, "x");
+    }
+    const std::string f = root.string();
+    const std::vector<std::string> expected = {f + "/a.jpg",     f + "/b.png",     f + "/d.jpg/inner.png",
+                                               f + "/sub/z.bmp", f + "/sub/y.png", f + "/sub/deeper/w.tif",
+                                               f + "/Sub2/x.gif"};
+    EXPECT_EQ(CollectFolderImages(f, FolderScanOptions{true}), expected);
+    // Without the option the scan stays where it was.
+    EXPECT_EQ(CollectFolderImages(f), (std::vector<std::string>{f + "/a.jpg", f + "/b.png"}));
+}
+
+TEST(FolderScanTest, RecursiveScanNeverFollowsALinkLoopAndScansALinkedFolderOnce) {
+    test::ScratchDir dir;
+    const std::filesystem::path root = dir.path() / "root";
+    std::filesystem::create_directories(root / "a" / "b");
+    test::WriteFileBytes(root / "a" / "b" / "p.png", "x");
+    std::filesystem::create_directory_symlink(root, root / "a" / "b" / "loop"); // back to the top
+    std::filesystem::create_directory_symlink(root / "a", root / "c-again");    // a second way in
+    std::filesystem::create_directories(dir.path() / "elsewhere");
+    test::WriteFileBytes(dir.path() / "elsewhere" / "q.png", "x");
+    std::filesystem::create_directory_symlink(dir.path() / "elsewhere", root / "linked");
+    std::filesystem::create_symlink(root / "missing", root / "dangling.png");
+    const std::string f = root.string();
+    EXPECT_EQ(CollectFolderImages(f, FolderScanOptions{true}),
+              (std::vector<std::string>{f + "/a/b/p.png", f + "/linked/q.png"}));
+}
+
 TEST(FolderScanTest, ExtensionTestOfSingleFiles) {
     const std::pair<const char*, bool> cases[] = {
         {"/a/photo.JPG", true}, {"/a/notes.txt", false}, {"/a/x.tiff", true},     {"/a/x.jp2", true},

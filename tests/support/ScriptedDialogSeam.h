@@ -49,6 +49,14 @@ public:
         openFileAnswers.pop_front();
         return answer;
     }
+    QString GetSaveFileName(QWidget*, const OpenFileRequest& request) override {
+        saveFileRequests.push_back(request);
+        if (saveFileAnswers.empty())
+            return {};
+        QString answer = saveFileAnswers.front();
+        saveFileAnswers.pop_front();
+        return answer;
+    }
     QString GetExistingDirectory(QWidget*, const QString& title, const QString& initialFolder) override {
         directoryRequests.push_back({title, initialFolder});
         if (directoryAnswers.empty())
@@ -71,11 +79,13 @@ public:
     std::deque<MessageAnswer> messageAnswers;
     std::deque<QStringList> openFileAnswers;
     std::deque<QString> directoryAnswers;
+    std::deque<QString> saveFileAnswers;
     //! std::nullopt cancels the colour dialog.
     std::deque<std::optional<QColor>> colourAnswers;
 
     std::vector<Message> messages;
     std::vector<OpenFileRequest> openFileRequests;
+    std::vector<OpenFileRequest> saveFileRequests;
     std::vector<DirectoryRequest> directoryRequests;
     std::vector<QColor> colourRequests;
     std::vector<QString> shellTargets;

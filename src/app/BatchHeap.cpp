@@ -16,6 +16,15 @@ namespace {
 constexpr int kDefaultMmapMax = 65536;
 constexpr int kDefaultTrimThreshold = 128 * 1024;
 
+// One heap for every thread, as tessoly-cli has: a worker's own arena would map each full-size
+// frame afresh whatever the settings below say. glibc fixes the number of arenas when a second
+// thread first allocates, so this has to happen before any thread starts: at static
+// initialisation of the program.
+[[maybe_unused]] const bool kOneArena = [] {
+    mallopt(M_ARENA_MAX, 1);
+    return true;
+}();
+
 } // namespace
 
 void EnterBatchHeap() {
@@ -26,11 +35,15 @@ void EnterBatchHeap() {
 void LeaveBatchHeap() {
     mallopt(M_MMAP_MAX, kDefaultMmapMax);
     mallopt(M_TRIM_THRESHOLD, kDefaultTrimThreshold);
+}
+
+void TrimFreeHeap() {
     malloc_trim(0);
 }
 #else
 void EnterBatchHeap() {}
 void LeaveBatchHeap() {}
+void TrimFreeHeap() {}
 #endif
 
 } // namespace tessoly

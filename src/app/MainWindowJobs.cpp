@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
+#include <QThreadPool>
 #include <QToolButton>
 
 #include "app/BatchHeap.h"
@@ -22,8 +23,8 @@
 #include "app/MainWindow.h"
 #include "app/MainWindowList.h"
 #include "app/SpinEdit.h"
-#include "batch/InPlaceMark.h"
 #include "batch/ProgressPercent.h"
+#include "preview/PreviewImageWidget.h"
 #include "preview/StatusPath.h"
 
 namespace tessoly {
@@ -255,9 +256,13 @@ void TImageListSide::StartBatch() {
     form_.Jobs->BatchRunning.store(true);
     form_.BatchOutputs.Clear();
     EnterBatchHeap();
-    auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this);
+    auto* job = new TWatermarkProcess(gate_, form_.Jobs, *this, BatchThreads);
     connect(job, &QThread::finished, job, &QObject::deleteLater);
-    connect(job, &QThread::finished, this, [] { LeaveBatchHeap(); });
+    connect(job, &QThread::finished, this, [] {
+        LeaveBatchHeap();
+        // Returning a batch's free frames to the kernel takes a while; the window need not wait.
+        QThreadPool::globalInstance()->start([] { TrimFreeHeap(); });
+    });
     batchJob_ = job;
     job->start();
 }
@@ -330,54 +335,54 @@ void TImageListSide::ShowProgress(const QString& path, int percent) {
     form_.sGaugeProcess->setValue(percent);
 }
 
-ItemStatus TImageListSide::ProcessImage(const QString& path) {
+BatchSettings TImageListSide::ReadBatchSettings() {
+    return {form_.ReadSettings(), form_.ReadOutputSettings()};
+}
+
+void TImageListSide::ShowItemResult(int row, const PipelineResult& result, BatchPicture* picture) {
+    (void)row;
     TMainForm& f = form_;
-    const std::string source = path.toStdString();
-    f.Image().CurrentImagePath = source;
-    f.LastOutput = OutputOutcome{};
-    f.LastLoadError.clear();
-    pendingReason_.clear();
-    pendingNotice_.clear();
-    const OutputSettings settings = f.ReadOutputSettings();
-    if (settings.losslessJpeg) {
-        // Marked in place without a whole decode, so the preview keeps showing the last image.
-        InPlaceOutcome inPlace;
-        try {
-            inPlace = MarkInPlace(source, f.ReadSettings(), settings, f.Font(), &f.BatchOutputs);
-        } catch (const std::exception& error) {
-            f.Seam().ShowMessage(&f, MessageKind::Error, QString::fromStdString(error.what()), MessageButtons::Ok);
-            pendingReason_ = QString::fromStdString(error.what());
-            return ItemStatus::Unsuccessful;
-        }
-        if (inPlace.handled) {
-            f.LastOutput = inPlace.output;
-            pendingReason_ = QString::fromStdString(f.LastOutput.reason);
-            return f.LastOutput.OutputSkipped  ? ItemStatus::Skipped
-                   : f.LastOutput.OutputFailed ? ItemStatus::Unsuccessful
-                                               : ItemStatus::Successful;
-        }
-        pendingNotice_ = QString::fromStdString(inPlace.notApplied);
+    TPreviewPane& preview = f.Preview();
+    WorkingImage& image = f.Image();
+    // As the one-by-one run did: the name follows the image in hand, even one that cannot be
+    // decoded, while the pictures keep the last image that could.
+    image.CurrentImagePath = result.sourcePath;
+    if (picture != nullptr) {
+        // The preview takes the worker's picture whole; its old storage goes back to the workers.
+        SwapBitmapPixels(image.PreviewBitmap, picture->bitmap);
+        preview.UpdatePreviewName();
+        preview.imagePreview->update();
     }
-    f.LoadPreviewImage(source);
-    const OutputOutcome& output = f.LastOutput;
-    // The box of an undecodable file names only its path, which the hint shows already.
-    pendingReason_ = !output.reason.empty()    ? QString::fromStdString(output.reason)
-                     : f.LastLoadError == path ? QString()
-                                               : f.LastLoadError;
-    // A row written with part of its source left out says so too.
-    if (!output.notice.empty()) {
-        const QString notice = QString::fromStdString(output.notice);
-        pendingNotice_ = pendingNotice_.isEmpty() ? notice : pendingNotice_ + QLatin1Char('\n') + notice;
+    // The row's hint says why it was not written; the box of an undecodable file names only its
+    // path, which the hint shows already.
+    const bool undecodable = result.failedStage == PipelineStage::Decode;
+    pendingReason_ = undecodable ? QString() : QString::fromStdString(result.reason);
+    // A row written the ordinary way instead of in place, or with part of its source left out,
+    // says so too.
+    pendingNotice_ = QString::fromStdString(result.notice);
+    // A file that cannot be decoded, a failed compose and an error in the output settings are the
+    // pipeline's errors, each shown in its box; a failed write or a skip only marks the row.
+    const bool errorBox = undecodable || result.failedStage == PipelineStage::Render || result.settingsError;
+    if (errorBox) {
+        preview.sLabelProperties->clear();
+        preview.sLabelScale->clear();
+        f.ShowLoadError(QString::fromStdString(result.reason));
+        return;
     }
-    if (output.OutputSkipped) {
-        return ItemStatus::Skipped;
+    if (picture != nullptr) {
+        preview.sLabelProperties->setText(QString::fromStdString(picture->properties));
+        preview.imagePreview->setVisible(true);
+        preview.PreviewResize();
     }
-    if (output.OutputFailed) {
-        return ItemStatus::Unsuccessful;
-    }
-    // A written output always names its file. Without one the row never reached the output stage:
-    // it could not be decoded or its processing raised an error, whose box has been shown.
-    return output.targetPath.empty() ? ItemStatus::Unsuccessful : ItemStatus::Successful;
+}
+
+void TImageListSide::RestoreSource(WorkingImage& decoded) {
+    WorkingImage& image = form_.Image();
+    SwapBitmapPixels(image.SourceBitmap, decoded.SourceBitmap);
+    image.SourceFormat = decoded.SourceFormat;
+    image.SourceBitsPerPixel = decoded.SourceBitsPerPixel;
+    image.SourceOrientation = decoded.SourceOrientation;
+    image.OrientationApplied = decoded.OrientationApplied;
 }
 
 void TImageListSide::ReportErrors(const QString& message) {

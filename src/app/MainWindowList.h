@@ -9,9 +9,9 @@
 // Shutdown: the window owns this object as its last member, so it goes first, while the window's
 // controls, working image and image library are all still there. Its destructor closes the gate
 // (no job step runs after that), asks both jobs to stop and waits for their threads: the batch
-// worker only ever waits on steps and ends at once; the reading worker finishes the file it is
-// decoding. Only then do the window and the image library go. An image is only ever written
-// inside a step, so nothing is left half-written.
+// finishes the images its workers have in hand (each output is written whole or not at all) and
+// takes no new one; the reading workers finish the files they are reading. Only then do the
+// window and the image library go, so nothing is left half-written.
 
 #include <array>
 #include <memory>
@@ -47,6 +47,8 @@ public:
     //! The running jobs, or null; for the Start button and for tests.
     TReadingImagesProcess* ReadingJob() const { return readingJob_; }
     TWatermarkProcess* BatchJob() const { return batchJob_; }
+    //! Worker threads of the next batch: 0 for one per core (the program's choice); tests pin it.
+    int BatchThreads = 0;
 
     // --- The list (MainWindowList.cpp) ---
     //! The counter label: "checked / all", placed at the right end of its bar.
@@ -94,7 +96,9 @@ public:
     void SetItemStatus(int row, ItemStatus status) override;
     void RevealItem(int row) override;
     void ShowProgress(const QString& path, int percent) override;
-    ItemStatus ProcessImage(const QString& path) override;
+    BatchSettings ReadBatchSettings() override;
+    void ShowItemResult(int row, const PipelineResult& result, BatchPicture* picture) override;
+    void RestoreSource(WorkingImage& decoded) override;
     void ReportErrors(const QString& message) override;
     void OpenOutputFolder() override;
     void RerenderWithGuideLines() override;

@@ -164,7 +164,9 @@ void TMainForm::RenderPreview() {
 }
 
 void TMainForm::RenderFromHandler() {
-    if (handlerDepth_ > 1)
+    // During a batch the preview shows the run's pictures and the source bitmap is not theirs: a
+    // handler reached anyway (a menu shortcut) must neither draw nor write.
+    if (handlerDepth_ > 1 || Jobs->BatchRunning)
         return;
     try {
         RenderPreview();

@@ -54,6 +54,7 @@ void TakeOutputOutcome(const OutputOutcome& outcome, PipelineResult& result) {
         result.reason = outcome.reason;
     } else if (outcome.OutputFailed) {
         Fail(result, PipelineStage::Output, outcome.reason);
+        result.settingsError = outcome.errorRaised;
     }
 }
 
@@ -68,6 +69,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
     image.CurrentImagePath = sourcePath;
     SourceImageGuard release(image);
     PipelineStage stage = PipelineStage::Decode;
+    bool decoded = false;
     try {
         if (output.losslessJpeg) {
             stage = PipelineStage::Render;
@@ -89,6 +91,7 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
             throw RenderError(sourcePath);
         if (image.SourceBitmap.Empty())
             throw RenderError(sourcePath);
+        decoded = true;
 
         stage = PipelineStage::Render;
         ComposeOptions compose;
@@ -115,6 +118,8 @@ PipelineResult ProcessImage(const std::string& sourcePath, const WatermarkSettin
         Fail(result, stage, error.what());
     }
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (decoded && options.onDone)
+        options.onDone(image, result);
     return result;
 }
 

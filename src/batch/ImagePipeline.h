@@ -3,6 +3,7 @@
 // compose the watermark (never with guide lines), write the output, release the library image.
 // Any failure on the way is that item's failure, never a success.
 
+#include <functional>
 #include <string>
 
 #include "batch/ItemStatus.h"
@@ -31,6 +32,9 @@ struct PipelineResult {
     //! asked for did not apply (written the ordinary way), or what part of the source was left out
     //! (only the first frame of an animation written); empty otherwise.
     std::string notice;
+    //! The output stage stopped on an error in the settings (a resolution or size that is not a
+    //! number) rather than on the write; the window shows it in its error box.
+    bool settingsError = false;
     //! Time the item took, decoding to writing [seconds].
     double seconds = 0.0;
 };
@@ -43,6 +47,11 @@ struct PipelineOptions {
     //! The run's written files: a target among them is skipped, and each file written joins
     //! them. Null: no such rule (a single image).
     WrittenOutputs* writtenThisRun = nullptr;
+    //! Called once an item that was decoded is done (written, skipped, or failed while composing
+    //! or writing), on the calling thread, before the library image is released: the picture in
+    //! ComposedBitmap (the unmarked source after a failed compose) may be taken from image here.
+    //! May be empty.
+    std::function<void(WorkingImage& image, const PipelineResult& result)> onDone;
 };
 
 //! Processes one source file into its output. Uses the bitmaps of image, which keep their storage

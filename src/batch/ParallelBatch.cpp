@@ -111,12 +111,19 @@ std::size_t RunBatch(const std::vector<std::string>& sources, const std::vector<
                     return;
                 }
                 item = nextItem++;
+                if (callbacks.onStarted)
+                    changed.notify_all();
                 changed.wait(lock, [&] {
                     return std::all_of(dependencies[item].begin(), dependencies[item].end(),
                                        [&](std::size_t d) { return results[d].has_value(); });
                 });
             }
             PipelineResult result;
+            if (callbacks.onItemDone) {
+                options.onDone = [&callbacks, item](WorkingImage& done, const PipelineResult& r) {
+                    callbacks.onItemDone(item, done, r);
+                };
+            }
             if (setupError.empty()) {
                 itemOutput.outputFolder = folders[item];
                 result = ProcessImage(sources[item], watermark, itemOutput, *image, *font, options);
@@ -144,12 +151,17 @@ std::size_t RunBatch(const std::vector<std::string>& sources, const std::vector<
 
     std::size_t reported = 0;
     std::size_t progressShown = 0;
+    std::size_t startedShown = 0;
+    const bool reportStarts = static_cast<bool>(callbacks.onStarted);
     bool stopped = false;
     while (reported < total && !stopped) {
         std::unique_lock lock(mutex);
-        changed.wait(
-            lock, [&] { return results[reported].has_value() || finished != progressShown || running == 0; });
+        changed.wait(lock, [&] {
+            return results[reported].has_value() || finished != progressShown || running == 0 ||
+                   (reportStarts && nextItem != startedShown);
+        });
         const std::size_t finishedNow = finished;
+        const std::size_t takenNow = nextItem;
         std::vector<std::pair<std::size_t, PipelineResult>> ready;
         while (reported < total && results[reported].has_value()) {
             ready.emplace_back(reported, *results[reported]);
@@ -159,7 +171,12 @@ std::size_t RunBatch(const std::vector<std::string>& sources, const std::vector<
         // reported yet was never taken.
         stopped = running == 0;
         lock.unlock();
-        // Callbacks run unlocked so a slow terminal never holds up the workers.
+        // Callbacks run unlocked so a slow terminal never holds up the workers. An item is taken
+        // before it finishes, so its start is always handed on before its result.
+        if (reportStarts) {
+            for (; startedShown < takenNow; ++startedShown)
+                callbacks.onStarted(startedShown);
+        }
         for (const auto& [index, result] : ready) {
             if (callbacks.onResult)
                 callbacks.onResult(index, result);

@@ -36,6 +36,13 @@ struct ParallelBatchCallbacks {
     //! Asked on the worker threads before each item is taken; true ends the run once the items
     //! already taken are done (an interrupted run). May be empty; must be thread-safe.
     std::function<bool()> stopRequested;
+    //! Each item once, in list order, on the calling thread, after a worker has taken it and before
+    //! its onResult. May be empty.
+    std::function<void(std::size_t index)> onStarted;
+    //! On the worker that processed item index, once a decoded item is done and before its library
+    //! image is released (PipelineOptions::onDone): the callee may take the composed picture from
+    //! image. May be empty; must be thread-safe.
+    std::function<void(std::size_t index, WorkingImage& image, const PipelineResult& result)> onItemDone;
 };
 
 //! Processes every source with `jobs` worker threads (at least 1), each with its own working

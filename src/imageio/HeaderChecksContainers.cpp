@@ -77,7 +77,7 @@ bool SkipSubBlocks(ByteReader& r) {
 
 // The first image of the file is what FreeImage loads by default: its descriptor must describe a
 // real picture and its LZW code size must fit FreeImage's 12-bit string table.
-HeaderCheck CheckGif(ByteReader& r) {
+HeaderCheck CheckGif(ByteReader& r, HeaderPictureSize* size) {
     std::uint8_t h[13];
     if (!r.ReadAt(0, h, sizeof h))
         return HeaderCheck::Refused;
@@ -98,6 +98,8 @@ HeaderCheck CheckGif(ByteReader& r) {
                 return HeaderCheck::Refused;
             if (!PlausiblePictureSize(Le16(d + 4), Le16(d + 6)))
                 return HeaderCheck::Refused;
+            if (size != nullptr)
+                *size = {Le16(d + 4), Le16(d + 6)};
             std::uint64_t next = r.Position() + sizeof d;
             if (d[8] & 0x80)
                 next += 3u << ((d[8] & 7) + 1);
@@ -212,7 +214,7 @@ HeaderCheck CheckTiff(ByteReader& r) {
 // --- JPEG-2000 ---------------------------------------------------------------------------------
 
 // The SIZ segment that opens every code stream: the reference grid, its offset and components.
-HeaderCheck CheckCodeStream(ByteReader& r, std::uint64_t at) {
+HeaderCheck CheckCodeStream(ByteReader& r, std::uint64_t at, HeaderPictureSize* size) {
     std::uint8_t s[42];
     if (!r.ReadAt(at, s, sizeof s))
         return HeaderCheck::Refused;
@@ -226,12 +228,14 @@ HeaderCheck CheckCodeStream(ByteReader& r, std::uint64_t at) {
         return HeaderCheck::Refused;
     if (components < 1 || components > 16384 || Be16(s + 4) != 38 + 3 * components)
         return HeaderCheck::Refused;
+    if (size != nullptr)
+        *size = {xSize - xOffset, ySize - yOffset};
     return Verdict(PlausiblePictureSize(xSize - xOffset, ySize - yOffset));
 }
 
 // A JP2 file is a list of boxes; the header box holds the image header, the code stream box the
 // code stream. Both must be there and agree with the caps.
-HeaderCheck CheckJp2(ByteReader& r) {
+HeaderCheck CheckJp2(ByteReader& r, HeaderPictureSize* size) {
     constexpr int kMaxBoxes = 4096;
     bool sawHeader = false;
     std::uint64_t position = 0, end = r.Size();
@@ -269,7 +273,7 @@ HeaderCheck CheckJp2(ByteReader& r) {
         } else if (std::memcmp(b + 4, "jp2c", 4) == 0) {
             if (!sawHeader)
                 return HeaderCheck::Refused;
-            return CheckCodeStream(r, content);
+            return CheckCodeStream(r, content, size);
         }
         position += length;
     }

@@ -101,8 +101,9 @@ bool ExifBlockIsSound(const std::uint8_t* t, std::size_t n) {
 
 // Walks the marker structure from SOI to EOI the way libjpeg does (garbage between segments is
 // skipped, as libjpeg skips it with a warning). A file that ends before its EOI marker is cut
-// short: libjpeg would fill the missing rows with grey and call it a success.
-HeaderCheck CheckJpeg(ByteReader& r) {
+// short: libjpeg would fill the missing rows with grey and call it a success. With stopAtFirstScan
+// the walk ends at the first scan header, as libjpeg's jpeg_read_header does.
+HeaderCheck CheckJpeg(ByteReader& r, bool stopAtFirstScan) {
     r.Seek(0);
     if (r.Get() != 0xFF || r.Get() != 0xD8)
         return HeaderCheck::Refused;
@@ -174,6 +175,9 @@ HeaderCheck CheckJpeg(ByteReader& r) {
             if (count < 1 || count > 4 || bodyLength != 4u + 2u * count)
                 return HeaderCheck::Refused;
             sawScan = true;
+            // A header-only load stops here: the scan data is the pixels' business.
+            if (stopAtFirstScan)
+                return HeaderCheck::Plausible;
         }
         r.Seek(body + bodyLength);
     }

@@ -20,14 +20,15 @@ bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height) {
            width * height <= kMaxSourcePixels;
 }
 
-HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode) {
+HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope,
+                              HeaderPictureSize* size) {
     if (!reader.Ok())
         return HeaderCheck::Refused;
     switch (formatCode) {
     case FIF_BMP:
         return CheckBmp(reader);
     case FIF_JPEG:
-        return CheckJpeg(reader);
+        return CheckJpeg(reader, scope == HeaderScope::HeaderOnly);
     case FIF_PCX:
         return CheckPcx(reader);
     case FIF_PNG:
@@ -39,11 +40,11 @@ HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode) {
     case FIF_PSD:
         return CheckPsd(reader);
     case FIF_GIF:
-        return CheckGif(reader);
+        return CheckGif(reader, size);
     case FIF_JP2:
-        return CheckJp2(reader);
+        return CheckJp2(reader, size);
     case FIF_J2K:
-        return CheckCodeStream(reader, 0);
+        return CheckCodeStream(reader, 0, size);
     case FIF_WEBP:
         return CheckWebp(reader);
     case kFormatHeif:
@@ -54,17 +55,17 @@ HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode) {
     }
 }
 
-bool SourceHeaderIsPlausible(const std::string& path, int formatCode) {
+bool SourceHeaderIsPlausible(const std::string& path, int formatCode, HeaderScope scope) {
     {
         ByteReader reader(path);
-        const HeaderCheck check = CheckSourceHeader(reader, formatCode);
+        const HeaderCheck check = CheckSourceHeader(reader, formatCode, scope);
         if (check == HeaderCheck::Refused)
             return false;
         // The HEIF family states its size in nested boxes that libheif reads for us.
         if (IsHeifFamily(formatCode))
             return CheckHeifFile(path) == HeaderCheck::Plausible;
-        if (check == HeaderCheck::Plausible)
-            return true;
+        if (check != HeaderCheck::NotChecked)
+            return check == HeaderCheck::Plausible;
     }
     const auto format = static_cast<FREE_IMAGE_FORMAT>(formatCode);
     // Formats without a reader here: the plugin's own header-only load tells the size, where it has

@@ -23,6 +23,20 @@ enum class HeaderCheck {
     NotChecked, //!< no reader here for this format or variant
 };
 
+//! How much of a file a check covers.
+enum class HeaderScope {
+    //! Everything the full decoder will read (JPEG: the marker structure to its end marker).
+    WholeFile,
+    //! What a header-only load reads (JPEG: the segments before the first scan); for the facts.
+    HeaderOnly,
+};
+
+//! The picture size a header states [pixels]; 0 x 0 where the reader does not say.
+struct HeaderPictureSize {
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+};
+
 //! True when width x height [pixels] lies inside the caps (both at least 1).
 bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 
@@ -31,11 +45,15 @@ bool PlausiblePictureSize(std::uint64_t width, std::uint64_t height);
 //! FreeImage parses), JPEG-2000 (JP2 and code streams), PCX, PNG, PSD, TARGA, TIFF, WebP and the
 //! box structure of HEIF and AVIF (kFormatHeif, kFormatAvif). Where FreeImage would fill a
 //! cut-short file and report success (JPEG, PCX, PSD, RLE TARGA), the data is walked to its end.
-HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode);
+//! When size is given, the readers of formats whose picture size the decoder takes straight from
+//! the header and whose library plugin has no header-only load (GIF, JPEG-2000) put it there.
+HeaderCheck CheckSourceHeader(ByteReader& reader, int formatCode, HeaderScope scope = HeaderScope::WholeFile,
+                              HeaderPictureSize* size = nullptr);
 
 //! CheckSourceHeader on the file at path, then for HEIF and AVIF libheif's reading of the boxes
 //! (CheckHeifFile); for formats it does not cover, a header-only FreeImage
 //! load (where the plugin has one) checks the size. Safe to call from several threads at once.
-bool SourceHeaderIsPlausible(const std::string& path, int formatCode);
+bool SourceHeaderIsPlausible(const std::string& path, int formatCode,
+                             HeaderScope scope = HeaderScope::WholeFile);
 
 } // namespace tessoly

@@ -211,12 +211,16 @@ void ReleaseSourceImage(WorkingImage& image) {
 }
 
 std::string PropertiesText(const WorkingImage& image) {
+    return PropertiesText(image, image.PreviewBitmap);
+}
+
+std::string PropertiesText(const WorkingImage& image, const TBitmap32& picture) {
     int dpi = image.SourceImage ? DpiFromDotsPerMetre(FreeImage_GetDotsPerMeterX(image.SourceImage)) : 0;
     if (dpi == 0)
         dpi = 72;
-    return " " + std::to_string(image.PreviewBitmap.Width()) + " x " +
-           std::to_string(image.PreviewBitmap.Height()) + "  |  " + std::to_string(image.SourceBitsPerPixel) +
-           " BPP  |  " + std::to_string(dpi) + " DPI  |  " + FormatDisplayName(image.SourceFormat);
+    return " " + std::to_string(picture.Width()) + " x " + std::to_string(picture.Height()) + "  |  " +
+           std::to_string(image.SourceBitsPerPixel) + " BPP  |  " + std::to_string(dpi) + " DPI  |  " +
+           FormatDisplayName(image.SourceFormat);
 }
 
 } // namespace tessoly

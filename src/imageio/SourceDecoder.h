@@ -34,5 +34,8 @@ bool DecodeSourceImage(WorkingImage& image, const std::string& path,
 void ReleaseSourceImage(WorkingImage& image);
 //! " W x H  |  B BPP  |  D DPI  |  FORMAT" of the last image decoded with its preview.
 std::string PropertiesText(const WorkingImage& image);
+//! The same for the last image decoded, shown as picture (a batch's composed picture, whose size is
+//! the source's); reads the open library image's resolution, so call it before the release.
+std::string PropertiesText(const WorkingImage& image, const TBitmap32& picture);
 
 } // namespace tessoly

@@ -1,14 +1,15 @@
 #pragma once
 // TReadingImagesProcess: the background job that turns a list of paths into image-list rows.
 //
-// The worker thread measures, identifies and decodes each file (ReadImageFacts); every change to
-// the window is a step of the ReadingHost run on the user-interface thread through the
-// HandOffGate while the worker waits, in this order: BeginReading, hold the list's repainting,
-// per file ShowReadingProgress then AddReadItem, resume repainting, EndReading,
-// UpdatePreviewPlaceholder. A stop request is tested before each file: the file being read
-// finishes and its row is added, the remaining paths are passed over, and the end steps always
-// run, so the window always leaves its busy state. Once the gate is closed (the window is gone)
-// no step runs and the job ends after the file in hand.
+// Reader threads, one per core, measure and identify the files and read their facts from the
+// headers (ReadImageFacts), taking the paths in order; the job's thread adds the rows in the order
+// of the paths. Every change to the window is a step of the ReadingHost run on the user-interface
+// thread through the HandOffGate while the job's thread waits, in this order: BeginReading, hold
+// the list's repainting, per file ShowReadingProgress then AddReadItem (one step), resume
+// repainting, EndReading, UpdatePreviewPlaceholder. A stop request is tested before each row: the
+// row being shown is added, the remaining paths are passed over (the readers finish only the files
+// in hand), and the end steps always run, so the window always leaves its busy state. Once the
+// gate is closed (the window is gone) no step runs and the job ends after the files in hand.
 
 #include <memory>
 

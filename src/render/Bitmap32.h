@@ -90,6 +90,15 @@ private:
     std::vector<TColor32, DefaultInitAllocator<TColor32>> pixels_;
 };
 
+//! Swaps the pixels (and sizes) of two bitmaps without a copy; each keeps its own draw mode,
+//! combine mode and master alpha.
+inline void SwapBitmapPixels(TBitmap32& a, TBitmap32& b) noexcept {
+    std::swap(a, b);
+    std::swap(a.DrawMode, b.DrawMode);
+    std::swap(a.CombineMode, b.CombineMode);
+    std::swap(a.MasterAlpha, b.MasterAlpha);
+}
+
 //! dst becomes height x width; src (x, y) goes to dst (height - 1 - y, x): a clockwise quarter turn.
 void Rotate90(const TBitmap32& src, TBitmap32& dst);
 //! dst becomes width x height; pixel i goes to index width * height - 1 - i.

@@ -13,10 +13,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include "app/ListWindowFixture.h"
 #include "batch/ImagePipeline.h"
+#include "batch/ParallelBatch.h"
 #include "render/TrueTypeFont.h"
 
 namespace tessoly {
@@ -101,6 +103,88 @@ TEST_P(WindowCoreParityTest, WindowBatchWritesTheBytesOfTheCorePipeline) {
         const std::string windowBytes = test::ReadFileBytes(windowOut / name);
         ASSERT_FALSE(windowBytes.empty()) << name;
         EXPECT_TRUE(windowBytes == test::ReadFileBytes(coreOut / name)) << name << " differs";
+    }
+}
+
+// A mixed list through the window's batch, through the parallel batch as tessoly-cli runs it (two
+// workers) and one by one: the same statuses and the same bytes in every output folder. Two
+// sources share one output name (the second is skipped under Skip), one output exists already,
+// one file is no picture and one is gone.
+TEST_F(ListWindowTest, WindowBatchGivesTheFilesAndStatusesOfTheCommandLine) {
+    const fs::path in = scratch.path() / "in";
+    fs::create_directories(in);
+    SavePicture((in / "a.png").string(), FIF_PNG, 300, 200);
+    SavePicture((in / "a.bmp").string(), FIF_BMP, 120, 90);
+    SavePicture((in / "b.jpg").string(), FIF_JPEG, 257, 311);
+    test::WriteFileBytes(in / "notes.jpg", "no picture at all");
+    SavePicture((in / "c.png").string(), FIF_PNG, 64, 64);
+    SavePicture((in / "d.tif").string(), FIF_TIFF, 200, 150);
+    const std::vector<std::string> sources = {(in / "a.png").string(), (in / "b.jpg").string(),
+                                              (in / "a.bmp").string(), (in / "notes.jpg").string(),
+                                              (in / "c.png").string(), (in / "gone.png").string(),
+                                              (in / "d.tif").string()};
+    const std::vector<std::string> outputs = {"window", "cli", "one-by-one"};
+    for (const std::string& out : outputs) {
+        fs::create_directories(scratch.path() / out);
+        test::WriteFileBytes(scratch.path() / out / "c.png", "an older output");
+    }
+    QStringList paths;
+    for (const std::string& source : sources)
+        paths << QString::fromStdString(source);
+    AddRows(paths);
+    ASSERT_EQ(Model().Count(), static_cast<int>(sources.size()));
+
+    form->sEditTextCaption->setText(QStringLiteral("Mixed"));
+    form->sComboBoxImageFormat->setCurrentText(QStringLiteral("PNG"));
+    form->sRadioButtonSkip->setChecked(true);
+    form->sDirectoryEditOutput->setText(QString::fromStdString((scratch.path() / "window").string()));
+    form->sSpeedButtonOpenFolder->click(); // nothing to open
+    form->sBitBtnStart->click();
+    ASSERT_TRUE(WaitIdle());
+    std::vector<ItemStatus> windowStatuses;
+    for (int i = 0; i < Model().Count(); ++i)
+        windowStatuses.push_back(Model().Item(i).status);
+
+    const WatermarkSettings watermark = form->ReadSettings();
+    OutputSettings output = form->ReadOutputSettings();
+    output.outputFolder = (scratch.path() / "cli").string();
+    std::vector<ItemStatus> cliStatuses(sources.size(), ItemStatus::Waiting);
+    ParallelBatchCallbacks callbacks;
+    callbacks.onResult = [&](std::size_t index, const PipelineResult& result) {
+        cliStatuses[index] = result.status;
+    };
+    ASSERT_EQ(RunParallelBatch(sources, watermark, output, 2, callbacks), sources.size());
+
+    output.outputFolder = (scratch.path() / "one-by-one").string();
+    std::vector<ItemStatus> sequentialStatuses;
+    WorkingImage image;
+    TTrueTypeFont font;
+    PipelineOptions options;
+    options.showInPreview = false;
+    for (const std::string& source : sources)
+        sequentialStatuses.push_back(ProcessImage(source, watermark, output, image, font, options).status);
+
+    const std::vector<ItemStatus> expected = {
+        ItemStatus::Successful, ItemStatus::Successful,   ItemStatus::Skipped,   ItemStatus::Unsuccessful,
+        ItemStatus::Skipped,    ItemStatus::Unsuccessful, ItemStatus::Successful};
+    EXPECT_EQ(sequentialStatuses, expected);
+    EXPECT_EQ(cliStatuses, sequentialStatuses);
+    EXPECT_EQ(windowStatuses, sequentialStatuses);
+    // The two undecodable rows' boxes in list order, then the summary of four.
+    EXPECT_EQ(MessageTexts(),
+              (QStringList{QString::fromStdString(sources[3]), QString::fromStdString(sources[5]),
+                           "4 error(s) occurred during the watermarking process!\r\n"
+                           "Probably disk write error or skipped image."}));
+
+    const std::vector<std::string> names = FileNames(scratch.path() / "one-by-one");
+    EXPECT_EQ(names, (std::vector<std::string>{"a.png", "b.png", "c.png", "d.png"}));
+    for (const std::string& out : {std::string("window"), std::string("cli")}) {
+        ASSERT_EQ(FileNames(scratch.path() / out), names) << out;
+        for (const std::string& name : names) {
+            EXPECT_TRUE(test::ReadFileBytes(scratch.path() / out / name) ==
+                        test::ReadFileBytes(scratch.path() / "one-by-one" / name))
+                << out << "/" << name << " differs";
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <stdexcept>
 
 #include <FreeImage.h>
@@ -150,6 +151,54 @@ TEST(ParallelBatchTest, AStopEndsTheRunAfterTheItemsTaken) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path() / "out"))
         ++written;
     EXPECT_EQ(written, 4u);
+}
+
+// The window's view of a run: each item's start in list order before its result, and the composed
+// picture of every item that was decoded, on the worker that made it, before its result.
+TEST(ParallelBatchTest, StartsComeInListOrderAndPicturesBeforeResults) {
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir.path() / "out");
+    std::vector<std::string> sources;
+    for (int i = 0; i < 8; ++i) {
+        sources.push_back(dir.file("s" + std::to_string(i) + ".png"));
+        WriteUniformPng(sources.back(), 30 + 10 * (i % 3), 20);
+    }
+    sources[5] = dir.file("missing.png");
+    OutputSettings output;
+    output.formatChoice = "BMP";
+    output.outputFolder = dir.file("out");
+
+    std::mutex mutex;
+    std::vector<int> pictureWidth(sources.size(), -1);
+    std::vector<std::string> events;
+    ParallelBatchCallbacks callbacks;
+    callbacks.onStarted = [&](std::size_t index) { events.push_back("start " + std::to_string(index)); };
+    callbacks.onItemDone = [&](std::size_t index, WorkingImage& image, const PipelineResult& result) {
+        EXPECT_NE(image.SourceImage, nullptr); // not released yet
+        EXPECT_EQ(result.status, ItemStatus::Successful);
+        std::lock_guard lock(mutex);
+        pictureWidth[index] = image.ComposedBitmap.Width();
+    };
+    callbacks.onResult = [&](std::size_t index, const PipelineResult&) {
+        std::lock_guard lock(mutex);
+        const int expected = index == 5 ? -1 : 30 + 10 * int(index % 3);
+        EXPECT_EQ(pictureWidth[index], expected) << index;
+        events.push_back("result " + std::to_string(index));
+    };
+    EXPECT_EQ(RunParallelBatch(sources, WatermarkSettings{}, output, 3, callbacks), sources.size());
+
+    std::size_t nextStart = 0, nextResult = 0;
+    for (const std::string& event : events) {
+        const std::size_t index = std::stoul(event.substr(event.find(' ') + 1));
+        if (event.rfind("start", 0) == 0) {
+            EXPECT_EQ(index, nextStart++);
+        } else {
+            EXPECT_EQ(index, nextResult++);
+            EXPECT_LT(index, nextStart) << "a result before its start";
+        }
+    }
+    EXPECT_EQ(nextStart, sources.size());
+    EXPECT_EQ(nextResult, sources.size());
 }
 
 } // namespace

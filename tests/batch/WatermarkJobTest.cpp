@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -7,14 +8,19 @@
 
 #include <QThread>
 
+#include <FreeImage.h>
+
 #include "batch/ProgressPercent.h"
 #include "batch/WatermarkProcess.h"
+#include "imageio/FreeImageHandle.h"
+#include "imageio/FreeImageLibrary.h"
 #include "support/JobTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace tessoly {
 namespace {
 
-//! A list of rows and a record of every step the job asked for, in order.
+//! A list of rows over real files and a record of every step the job asked for, in order.
 class FakeBatchHost : public WatermarkHost {
 public:
     explicit FakeBatchHost(std::shared_ptr<JobFlags> flags) : flags_(std::move(flags)) {}
@@ -36,17 +42,28 @@ public:
     }
     void RevealItem(int row) override { Record("reveal " + std::to_string(row)); }
     void ShowProgress(const QString& path, int percent) override {
-        Record("progress " + path.toStdString() + " " + std::to_string(percent));
+        Record("progress " + std::filesystem::path(path.toStdString()).filename().string() + " " +
+               std::to_string(percent));
         gauge.push_back(percent);
-    }
-    ItemStatus ProcessImage(const QString& path) override {
-        Record("process " + path.toStdString());
-        processRunning.push_back(flags_->BatchRunning.load());
-        if (onProcess) {
-            onProcess(path);
+        if (onProgress) {
+            onProgress(path);
         }
-        const auto found = outcomes.find(path.toStdString());
-        return found == outcomes.end() ? ItemStatus::Successful : found->second;
+    }
+    BatchSettings ReadBatchSettings() override { return settings; }
+    void ShowItemResult(int row, const PipelineResult& result, BatchPicture* picture) override {
+        Record("result " + std::to_string(row));
+        processRunning.push_back(flags_->BatchRunning.load());
+        reasons.push_back(result.reason);
+        pictureSizes.push_back(picture ? std::to_string(picture->bitmap.Width()) + " x " +
+                                             std::to_string(picture->bitmap.Height())
+                                       : "none");
+        if (picture && !picture->properties.empty()) {
+            properties.push_back(picture->properties);
+        }
+    }
+    void RestoreSource(WorkingImage& decoded) override {
+        Record("restore");
+        restoredWidth = decoded.SourceBitmap.Width();
     }
     void ReportErrors(const QString& message) override {
         Record("errors");
@@ -64,14 +81,18 @@ public:
         ItemStatus status = ItemStatus::Waiting;
     };
     std::vector<Row> rows;
-    std::map<std::string, ItemStatus> outcomes;
-    std::function<void(const QString&)> onProcess;
+    BatchSettings settings;
+    std::function<void(const QString&)> onProgress;
 
     std::vector<std::string> steps;
     std::vector<int> gauge;
     std::vector<std::string> messages;
     std::vector<bool> processRunning;
     std::vector<bool> rerenderRunning;
+    std::vector<std::string> reasons;
+    std::vector<std::string> pictureSizes;
+    std::vector<std::string> properties;
+    int restoredWidth = -1;
     bool allOnUiThread = true;
 
     bool Saw(const std::string& step) const {
@@ -90,29 +111,47 @@ class WatermarkJobTest : public testing::Test {
 protected:
     void SetUp() override {
         test::EnsureQtApp();
+        static FreeImageLibrary library;
         gate = std::make_shared<HandOffGate>();
         flags = std::make_shared<JobFlags>();
-        host = std::make_unique<FakeBatchHost>(flags);
+        std::filesystem::create_directories(dir.path() / "in");
+        std::filesystem::create_directories(dir.path() / "out");
+        NewHost();
     }
     void TearDown() override { gate->Close(); }
 
+    void NewHost() {
+        host = std::make_unique<FakeBatchHost>(flags);
+        host->settings.watermark.caption = u"Job";
+        host->settings.output.formatChoice = "BMP";
+        host->settings.output.outputFolder = dir.file("out");
+    }
+    //! in/<i>.png, w x h, uniform.
+    std::string Picture(int i, int width = 40, int height = 30) {
+        const std::string path = dir.file("in/" + std::to_string(i) + ".png");
+        const FreeImagePtr image(FreeImage_Allocate(width, height, 24));
+        EXPECT_TRUE(FreeImage_Save(FIF_PNG, image.get(), path.c_str(), 0));
+        return path;
+    }
+    //! count rows over in/0.png ...; the unchecked ones are listed.
     void AddRows(int count, const std::vector<int>& unchecked = {}) {
         for (int i = 0; i < count; ++i) {
             FakeBatchHost::Row row;
-            row.path = QString("/in/%1.jpg").arg(i);
+            row.path = QString::fromStdString(Picture(i));
             row.checked = std::find(unchecked.begin(), unchecked.end(), i) == unchecked.end();
             host->rows.push_back(row);
         }
     }
 
-    void Run() {
-        TWatermarkProcess job(gate, flags, *host);
+    void Run(int threads = 2) {
+        TWatermarkProcess job(gate, flags, *host, threads);
         job.start();
         ASSERT_TRUE(test::RunUntilFinished(job));
         errorCount = job.ErrorCount();
         processedCount = job.ProcessedCount();
     }
 
+    test::ScratchDir dir;
     std::shared_ptr<HandOffGate> gate;
     std::shared_ptr<JobFlags> flags;
     std::unique_ptr<FakeBatchHost> host;
@@ -125,10 +164,16 @@ TEST_F(WatermarkJobTest, EachRowGoesThroughItsStepsInOrder) {
     Run();
     EXPECT_EQ(host->steps,
               (std::vector<std::string>{"rows", "placeholder", "busy", "status 0 InProgress", "reveal 0",
-                                        "progress /in/0.jpg 100", "process /in/0.jpg", "status 0 Successful",
+                                        "progress 0.png 100", "result 0", "status 0 Successful", "restore",
                                         "open folder", "unbusy", "rerender", "placeholder"}));
     EXPECT_TRUE(host->allOnUiThread);
     EXPECT_EQ(host->processRunning, std::vector<bool>{true});
+    // The composed picture reaches the window with its properties line, and its source after the run.
+    EXPECT_EQ(host->pictureSizes, std::vector<std::string>{"40 x 30"});
+    ASSERT_EQ(host->properties.size(), 1u);
+    EXPECT_EQ(host->properties[0].rfind(" 40 x 30  |  24 BPP  |  ", 0), 0u) << host->properties[0];
+    EXPECT_EQ(host->restoredWidth, 40);
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "out/0.bmp"));
     // The re-render after the run draws the guide lines again: the batch flag is already down.
     EXPECT_EQ(host->rerenderRunning, std::vector<bool>{false});
     EXPECT_FALSE(flags->BatchRunning.load());
@@ -148,7 +193,8 @@ TEST_F(WatermarkJobTest, GaugeCountsCheckedRowsOnly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows);
-        host = std::make_unique<FakeBatchHost>(flags);
+        NewHost();
+        host->settings.output.existingFilePolicy = ExistingFilePolicy::Overwrite;
         AddRows(c.rows, c.unchecked);
         Run();
         EXPECT_EQ(host->gauge, c.gauge);
@@ -176,8 +222,8 @@ TEST(ProgressPercent, HalvesGoToTheEvenNeighbour) {
 TEST_F(WatermarkJobTest, SkippedAndFailedRowsAreCountedWithTheExactSummary) {
     AddRows(5);
     host->rows[4].status = ItemStatus::Skipped; // from an earlier run: gets its new status
-    host->outcomes["/in/1.jpg"] = ItemStatus::Skipped;
-    host->outcomes["/in/3.jpg"] = ItemStatus::Skipped;
+    test::WriteFileBytes(dir.path() / "out/1.bmp", "older");
+    test::WriteFileBytes(dir.path() / "out/3.bmp", "older");
     Run();
     ASSERT_EQ(host->messages.size(), 1u);
     EXPECT_EQ(host->messages[0], "2 error(s) occurred during the watermarking process!\r\n"
@@ -189,6 +235,15 @@ TEST_F(WatermarkJobTest, SkippedAndFailedRowsAreCountedWithTheExactSummary) {
         EXPECT_EQ(host->rows[i].status, expected[i]) << i;
     }
     EXPECT_EQ(errorCount, 2);
+    EXPECT_EQ(test::ReadFileBytes(dir.path() / "out/1.bmp"), "older");
+    // Statuses are set in list order, each after its row's result.
+    std::vector<std::string> finals;
+    for (const std::string& step : host->steps) {
+        if (step.rfind("status ", 0) == 0 && step.find("InProgress") == std::string::npos) {
+            finals.push_back(step.substr(7, 1));
+        }
+    }
+    EXPECT_EQ(finals, (std::vector<std::string>{"0", "1", "2", "3", "4"}));
     // The box comes before the folder is opened and the window is given back.
     const auto at = [&](const std::string& s) {
         return std::find(host->steps.begin(), host->steps.end(), s);
@@ -199,22 +254,28 @@ TEST_F(WatermarkJobTest, SkippedAndFailedRowsAreCountedWithTheExactSummary) {
 
 TEST_F(WatermarkJobTest, RowsThatCannotBeProcessedAreUnsuccessfulAndCounted) {
     AddRows(3);
-    host->outcomes["/in/0.jpg"] = ItemStatus::Unsuccessful; // cannot be decoded
+    std::filesystem::remove(host->rows[0].path.toStdString()); // cannot be decoded
     Run();
     EXPECT_EQ(host->rows[0].status, ItemStatus::Unsuccessful);
     EXPECT_EQ(errorCount, 1);
+    // The window is told why (its error box shows the path) and gets no picture for it.
+    ASSERT_EQ(host->reasons.size(), 3u);
+    EXPECT_EQ(host->reasons[0], host->rows[0].path.toStdString());
+    EXPECT_EQ(host->pictureSizes[0], "none");
     ASSERT_EQ(host->messages.size(), 1u);
     EXPECT_EQ(host->messages[0].rfind("1 error(s) occurred", 0), 0u);
 }
 
 TEST_F(WatermarkJobTest, CancelDuringTheSecondOfFiveRows) {
     AddRows(5);
+    // Row 2 takes long enough that the stop raised as it begins is seen before anything else starts.
+    host->rows[1].path = QString::fromStdString(Picture(1, 2400, 1600));
     host->rows[3].status = ItemStatus::Unsuccessful;
-    host->outcomes["/in/1.jpg"] = ItemStatus::Skipped;
-    TWatermarkProcess job(gate, flags, *host);
+    test::WriteFileBytes(dir.path() / "out/1.bmp", "older");
+    TWatermarkProcess job(gate, flags, *host, 1);
     // "Stop" answered Yes while row 2 is being processed.
-    host->onProcess = [&](const QString& path) {
-        if (path == "/in/1.jpg") {
+    host->onProgress = [&](const QString& path) {
+        if (path == host->rows[1].path) {
             job.Terminate();
         }
     };
@@ -229,10 +290,35 @@ TEST_F(WatermarkJobTest, CancelDuringTheSecondOfFiveRows) {
     EXPECT_TRUE(host->messages.empty());
     EXPECT_FALSE(host->Saw("open folder"));
     EXPECT_FALSE(host->Saw("rerender"));
-    EXPECT_FALSE(host->Saw("process /in/2.jpg"));
+    EXPECT_FALSE(host->Saw("result 2"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out/2.bmp"));
     const std::vector<std::string> tail(host->steps.end() - 2, host->steps.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"unbusy", "placeholder"}));
     EXPECT_FALSE(flags->BatchRunning.load());
+}
+
+// A slow first image while the other worker races ahead: the pictures waiting for their turn are
+// bounded (the earliest give way, as the rows after them supersede them as soon as they are shown),
+// but every picture that reaches the window is its own row's, and the last row's always does.
+TEST_F(WatermarkJobTest, PicturesReachTheWindowWithTheirOwnRows) {
+    constexpr int kRows = 12;
+    for (int i = 0; i < kRows; ++i) {
+        FakeBatchHost::Row row;
+        row.path = QString::fromStdString(i == 0 ? Picture(i, 2000, 1500) : Picture(i, 20 + i, 10 + i));
+        host->rows.push_back(row);
+    }
+    Run(2);
+    ASSERT_EQ(host->pictureSizes.size(), std::size_t(kRows));
+    for (int i = 0; i < kRows; ++i) {
+        const std::string own =
+            i == 0 ? "2000 x 1500" : std::to_string(20 + i) + " x " + std::to_string(10 + i);
+        const std::string& got = host->pictureSizes[std::size_t(i)];
+        EXPECT_TRUE(got == own || got == "none") << i << ": " << got;
+    }
+    EXPECT_EQ(host->pictureSizes.back(),
+              std::to_string(20 + kRows - 1) + " x " + std::to_string(10 + kRows - 1));
+    EXPECT_EQ(host->restoredWidth, 20 + kRows - 1);
+    EXPECT_EQ(errorCount, 0);
 }
 
 TEST_F(WatermarkJobTest, NothingCheckedStillGivesTheWindowBack) {
@@ -244,29 +330,29 @@ TEST_F(WatermarkJobTest, NothingCheckedStillGivesTheWindowBack) {
 
 TEST_F(WatermarkJobTest, NoStepRunsAfterTheWindowHasGone) {
     AddRows(6);
-    host->onProcess = [&](const QString& path) {
-        if (path == "/in/2.jpg") {
+    host->onProgress = [&](const QString& path) {
+        if (path == host->rows[2].path) {
             // The window closes between two hand-offs.
             QMetaObject::invokeMethod(
                 &test::EnsureQtApp(), [this] { gate->Close(); }, Qt::QueuedConnection);
         }
     };
-    Run();
-    EXPECT_EQ(host->steps.back(), "process /in/2.jpg");
-    EXPECT_FALSE(host->Saw("process /in/3.jpg"));
+    Run(1);
+    EXPECT_EQ(host->steps.back(), "progress 2.png 50");
+    EXPECT_FALSE(host->Saw("status 3 InProgress"));
     EXPECT_FALSE(host->Saw("unbusy"));
     EXPECT_FALSE(flags->BatchRunning.load());
 }
 
 TEST_F(WatermarkJobTest, ClosingTheWindowInsideAStepLetsOnlyThatStepFinish) {
     AddRows(3);
-    host->onProcess = [&](const QString& path) {
-        if (path == "/in/1.jpg") {
+    host->onProgress = [&](const QString& path) {
+        if (path == host->rows[1].path) {
             gate->Close();
         }
     };
     Run();
-    EXPECT_EQ(host->steps.back(), "process /in/1.jpg");
+    EXPECT_EQ(host->steps.back(), "progress 1.png 67");
     EXPECT_FALSE(flags->BatchRunning.load());
 }
 

@@ -6,6 +6,7 @@
 #include "imageio/DecodeFixtures.h"
 #include "imageio/ImageFacts.h"
 #include "imageio/SourceDecoder.h"
+#include "imageio/SourceFacts.h"
 
 namespace tessoly::test {
 namespace {
@@ -79,6 +80,22 @@ TEST_P(DecodeDepths, GivesTheExactPixelsAndPropertiesLine) {
     ExpectPixels(image_.PreviewBitmap, expected);
     ReleaseSourceImage(image_);
     EXPECT_EQ(image_.SourceImage, nullptr);
+}
+
+// The list's facts come from the header where it can tell them; they must be those of the decode.
+TEST_P(DecodeDepths, HeaderFactsAreThoseOfTheFullDecode) {
+    const DepthCase& c = GetParam();
+    const std::string path = dir_.file(c.name);
+    Picture expected;
+    c.make(path, expected);
+    const SourceFacts header = ReadSourceFacts(path);
+    const SourceFacts decoded = DecodeSourceFacts(path);
+    ASSERT_NE(decoded.width, 0u);
+    EXPECT_EQ(header.format, decoded.format);
+    EXPECT_EQ(header.width, decoded.width);
+    EXPECT_EQ(header.height, decoded.height);
+    EXPECT_EQ(header.dotsPerMetreX, decoded.dotsPerMetreX);
+    EXPECT_EQ(header.dotsPerMetreY, decoded.dotsPerMetreY);
 }
 
 const DepthCase kDepthCases[] = {

@@ -11,6 +11,7 @@
 #include "imageio/DecodeFixtures.h"
 #include "imageio/HeaderSanity.h"
 #include "imageio/SourceDecoder.h"
+#include "imageio/SourceFacts.h"
 
 namespace tessoly::test {
 namespace {
@@ -414,6 +415,25 @@ TEST_P(DecodeFailures, FailsAndKeepsThePreviousImage) {
         ByteReader reader(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         EXPECT_EQ(CheckSourceHeader(reader, c.format), HeaderCheck::Refused);
     }
+}
+
+// A file that cannot be decoded keeps its format in the list. Its size comes from the header when
+// that is sound (the pixels fail later, at preview or batch time); a refused header reads 0 x 0.
+TEST_P(DecodeFailures, HeaderFactsKeepTheFormatAndNeverMore) {
+    const FailureCase& c = GetParam();
+    const std::string path = dir_.file(c.name);
+    if (c.bytes)
+        WriteFileBytes(path, c.bytes());
+    const SourceFacts decoded = DecodeSourceFacts(path);
+    const SourceFacts header = ReadSourceFacts(path);
+    EXPECT_EQ(decoded.width, 0u);
+    EXPECT_EQ(header.format, decoded.format);
+    const std::string name = c.name;
+    // Cut short in the pixel data, with the whole header there: the 64 x 48 of ValidFile.
+    const bool soundHeader =
+        name == "truncated-scan.jpg" || name == "no-end-marker.jpg" || name == "truncated.png";
+    EXPECT_EQ(header.width, soundHeader ? 64u : 0u);
+    EXPECT_EQ(header.height, soundHeader ? 48u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corrupt, DecodeFailures, ::testing::ValuesIn(kFailureCases),

@@ -107,7 +107,8 @@ TEST(ReadImageFacts, DimensionsAreThoseViewersShowUnlessOrientationIsOff) {
         const std::string path = dir.file("o" + std::to_string(orientation) + ".jpg");
         test::WriteOrientedJpeg(path, picture.get(), orientation);
         const QString file = QString::fromStdString(path);
-        EXPECT_EQ(ReadImageFacts(file).dimensionsText, orientation >= 5 ? "30 x 40" : "40 x 30") << orientation;
+        EXPECT_EQ(ReadImageFacts(file).dimensionsText, orientation >= 5 ? "30 x 40" : "40 x 30")
+            << orientation;
         EXPECT_EQ(ReadImageFacts(file, false).dimensionsText, "40 x 30") << orientation;
     }
 }
@@ -193,6 +194,60 @@ TEST(ReadImageFacts, ATruncatedImageKeepsItsFormatButNoSize) {
     EXPECT_EQ(item.dimensionsText, "0 x 0");
     EXPECT_EQ(item.dpiText, "72");
     EXPECT_EQ(item.fileSizeText, "60");
+}
+
+// The header read sees the Exif orientation a full decode sees, with the setting on and off.
+TEST(ReadImageFacts, HeaderTextsOfOrientedPhotosAreThoseOfAFullDecode) {
+    EnsureFreeImage();
+    test::ScratchDir dir;
+    const FreeImagePtr picture = test::CornerPicture(40, 30, 8);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string path = dir.file("oriented" + std::to_string(orientation) + ".jpg");
+        test::WriteOrientedJpeg(path, picture.get(), orientation);
+        const QString file = QString::fromStdString(path);
+        for (const bool apply : {true, false}) {
+            SCOPED_TRACE(testing::Message() << orientation << (apply ? " applied" : " as stored"));
+            const ImageListItem header = ReadImageFacts(file, apply);
+            const ImageListItem decoded = ReadImageFactsByDecoding(file, apply);
+            EXPECT_EQ(header.dimensionsText, decoded.dimensionsText);
+            EXPECT_EQ(header.dpiText, decoded.dpiText);
+            EXPECT_EQ(header.formatText, decoded.formatText);
+        }
+    }
+}
+
+// The list's texts from the header read are those of a full decode, format by format.
+TEST(ReadImageFacts, HeaderTextsAreThoseOfAFullDecode) {
+    test::ScratchDir dir;
+    struct Case {
+        const char* name;
+        FREE_IMAGE_FORMAT format;
+        unsigned dotsX, dotsY;
+    };
+    const std::vector<Case> cases = {
+        {"a.png", FIF_PNG, 3780, 3780},    {"b.jpg", FIF_JPEG, 2835, 3780}, {"c.bmp", FIF_BMP, 0, 0},
+        {"d.tif", FIF_TIFF, 11811, 11811}, {"e.tga", FIF_TARGA, 0, 0},      {"f.gif", FIF_GIF, 0, 0},
+        {"g.jp2", FIF_JP2, 3780, 3780},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = c.format == FIF_GIF
+                                     ? dir.file(c.name)
+                                     : SavePicture(dir, c.name, c.format, 61, 37, c.dotsX, c.dotsY);
+        if (c.format == FIF_GIF) {
+            FIBITMAP* dib = FreeImage_Allocate(61, 37, 8);
+            EXPECT_TRUE(FreeImage_Save(FIF_GIF, dib, path.c_str(), 0));
+            FreeImage_Unload(dib);
+        }
+        const QString qpath = QString::fromStdString(path);
+        const ImageListItem header = ReadImageFacts(qpath);
+        const ImageListItem decoded = ReadImageFactsByDecoding(qpath);
+        EXPECT_EQ(header.dimensionsText, "61 x 37");
+        EXPECT_EQ(header.formatText, decoded.formatText);
+        EXPECT_EQ(header.dimensionsText, decoded.dimensionsText);
+        EXPECT_EQ(header.dpiText, decoded.dpiText);
+        EXPECT_EQ(header.fileSizeText, decoded.fileSizeText);
+    }
 }
 
 } // namespace

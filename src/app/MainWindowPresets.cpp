@@ -146,6 +146,10 @@ void TMainForm::ApplySettings(const WatermarkSettings& w, const OutputSettings& 
         sCheckBoxExif->setChecked(o.keepMetadata);
         sCheckBoxAutoOrient->setChecked(o.applyExifOrientation);
         sCheckBoxLosslessJpeg->setChecked(o.losslessJpeg);
+        for (QAction* action : sActionJPEGSubsampling)
+            action->setChecked(action->data().toString().toStdString() == o.jpegSubsampling);
+        sActionJPEGProgressive->setChecked(o.jpegProgressive);
+        sActionWebPLossless->setChecked(o.webpLossless);
         sComboBoxRotate->setCurrentText(QString::fromStdString(o.rotation));
         sCheckBoxProportional->setChecked(o.proportional);
         ResizeGuard = false;

@@ -50,6 +50,10 @@ PresetSettings Designed(const std::string& picture) {
     o.jpegQuality = 91;
     o.keepMetadata = false;
     o.applyExifOrientation = false;
+    o.losslessJpeg = true;
+    o.jpegSubsampling = "4:4:4";
+    o.jpegProgressive = true;
+    o.webpLossless = true;
     o.rotation = kRotation90CCW;
     o.resize = true;
     o.widthText = "0";

@@ -10,6 +10,7 @@
 #include "imageio/JpegBand.h"
 #include "imageio/JpegLib.h"
 #include "imageio/OutputFormat.h"
+#include "imageio/OutputWriter.h"
 #include "imageio/SafeFileWrite.h"
 #include "imageio/StoredOrientation.h"
 #include "render/RenderError.h"
@@ -244,20 +245,8 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
 
     const std::string base = OutputBasePath(sourcePath, settings.outputFolder);
     const PolicyDecision decision = ApplyExistingFilePolicy(base, ".jpg", settings.existingFilePolicy);
-    if (writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath)) {
+    if (SkipsTarget(decision, writtenThisRun, outcome.output)) {
         outcome.handled = true;
-        outcome.output.targetPath = decision.targetPath;
-        outcome.output.OutputSkipped = true;
-        outcome.output.OutputFailed = true;
-        outcome.output.reason = AlreadyWrittenReason(decision.targetPath);
-        return outcome;
-    }
-    if (decision.skip) {
-        outcome.handled = true;
-        outcome.output.targetPath = decision.targetPath;
-        outcome.output.OutputSkipped = true;
-        outcome.output.OutputFailed = true;
-        outcome.output.reason = decision.targetPath + " already exists";
         return outcome;
     }
 

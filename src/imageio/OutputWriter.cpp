@@ -46,6 +46,18 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
 
 } // namespace
 
+bool SkipsTarget(const PolicyDecision& decision, const WrittenOutputs* writtenThisRun, OutputOutcome& outcome) {
+    outcome.targetPath = decision.targetPath;
+    // Checked before the policy's own skip, so that a file this run wrote is named as such.
+    const bool ownOutput = writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath);
+    if (!ownOutput && !decision.skip)
+        return false;
+    outcome.OutputSkipped = true;
+    outcome.OutputFailed = true;
+    outcome.reason = ownOutput ? AlreadyWrittenReason(decision.targetPath) : decision.targetPath + " already exists";
+    return true;
+}
+
 OutputFormat OutputFormatFor(const WorkingImage& image, const OutputSettings& settings) {
     return SelectOutputFormat(FormatNameForChoice(settings.formatChoice, image.SourceFormat), settings);
 }
@@ -62,19 +74,8 @@ OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& 
         const OutputFormat format = OutputFormatFor(image, settings);
         const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
         const PolicyDecision decision = ApplyExistingFilePolicy(base, format.extension, settings.existingFilePolicy);
-        outcome.targetPath = decision.targetPath;
-        if (writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath)) {
-            outcome.OutputSkipped = true;
-            outcome.OutputFailed = true;
-            outcome.reason = AlreadyWrittenReason(decision.targetPath);
+        if (SkipsTarget(decision, writtenThisRun, outcome))
             return outcome;
-        }
-        if (decision.skip) {
-            outcome.OutputSkipped = true;
-            outcome.OutputFailed = true;
-            outcome.reason = decision.targetPath + " already exists";
-            return outcome;
-        }
         OutputPagesFile pages(format.code);
         for (int i = 0; i < frameCount; ++i) {
             const OutputFrame next = frame(i);
@@ -119,20 +120,8 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
         const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
         const PolicyDecision decision =
             ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);
-        outcome.targetPath = decision.targetPath;
-        // Checked before the policy's own skip, so that a file this run wrote is named as such.
-        if (writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath)) {
-            outcome.OutputSkipped = true;
-            outcome.OutputFailed = true;
-            outcome.reason = AlreadyWrittenReason(decision.targetPath);
+        if (SkipsTarget(decision, writtenThisRun, outcome))
             return outcome;
-        }
-        if (decision.skip) {
-            outcome.OutputSkipped = true;
-            outcome.OutputFailed = true;
-            outcome.reason = decision.targetPath + " already exists";
-            return outcome;
-        }
         if (!converted.image)
             throw RenderError(converted.lostReason);
         EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath, converted);

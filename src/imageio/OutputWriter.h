@@ -45,6 +45,11 @@ using OutputFrameSupplier = std::function<OutputFrame(int index)>;
 //! Sees the converted frame index before it is added (to set its animation tags).
 using OutputFrameFinisher = std::function<void(int index, FIBITMAP* converted)>;
 
+//! Whether the target the policy chose must not be written: a file this run wrote itself
+//! (writtenThisRun may be null), or an existing file under Skip. Fills outcome's target, and for
+//! a skip its flags and reason.
+bool SkipsTarget(const PolicyDecision& decision, const WrittenOutputs* writtenThisRun, OutputOutcome& outcome);
+
 //! Writes the output of image (its ComposedBitmap, with metadata from its SourceImage, the format
 //! of SourceFormat for "Unchanged", named after CurrentImagePath). Never throws for bad settings
 //! or a failed write: those are an OutputFailed outcome with its reason. Thread-safe for distinct

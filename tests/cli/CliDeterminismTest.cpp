@@ -16,6 +16,7 @@
 #include "CliTestSupport.h"
 #include "imageio/DecodeFixtures.h"
 #include "imageio/FreeImageHandle.h"
+#include "support/HeifFixtures.h"
 #include "support/TestSupport.h"
 
 namespace tessoly {
@@ -82,7 +83,7 @@ TEST_F(CliDeterminismTest, EveryOutputFormatIsTheSameWhateverTheHeapHeld) {
         sources.push_back(dir_.file("s" + std::to_string(width) + "x" + std::to_string(height) + ".png"));
         test::SaveDib(test::MakeDib32(Varied(width, height)), FIF_PNG, sources.back());
     }
-    for (const char* format : {"BMP", "GIF", "JPEG", "JPEG-2000", "PNG", "TIFF", "TGA"}) {
+    for (const char* format : {"BMP", "GIF", "JPEG", "JPEG-2000", "PNG", "TIFF", "TGA", "WebP", "AVIF"}) {
         for (const std::string& source : sources) {
             SCOPED_TRACE(std::string(format) + " " + source);
             std::vector<fs::path> folders;
@@ -123,6 +124,15 @@ TEST_F(CliDeterminismTest, ParallelRunWritesTheBytesOfAOneByOneRunForEverySource
         dir_.file("s-pcx.pcx"),
         test::MakePcx8(48, 36, indices, {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFFFFFFFF}, 96));
     test::WriteFileBytes(dir_.file("s-psd.psd"), test::MakePsdRgb(picture));
+    test::SaveDib(converted(to24), FIF_WEBP, dir_.file("s-webp.webp"));
+    for (const bool av1 : {false, true}) {
+        test::HeifFixture heif;
+        heif.width = picture.width;
+        heif.height = picture.height;
+        heif.pixels.assign(picture.pixels.begin(), picture.pixels.end());
+        heif.av1 = av1;
+        ASSERT_TRUE(test::WriteHeifFixture(dir_.file(av1 ? "s-avif.avif" : "s-heic.heic"), heif));
+    }
 
     // Each source in its own format ("Unchanged"), then all of them as TIFF.
     for (const char* format : {"Unchanged", "TIFF"}) {
@@ -137,7 +147,7 @@ TEST_F(CliDeterminismTest, ParallelRunWritesTheBytesOfAOneByOneRunForEverySource
                       0);
             folders.push_back(out);
         }
-        ExpectSameFolders(folders[0], folders[1], 9);
+        ExpectSameFolders(folders[0], folders[1], 12);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The last touch on an encoded file, for what its library writer cannot store: into a PNG go
 // the Exif block as an eXIf chunk and the IPTC records as a "Raw profile type iptc" text chunk,
-// both before the first image data chunk (where the PNG specification's extensions and their
+// both before the first image data chunk (where the PNG standard's extensions and their
 // readers look); a TIFF gets its Exif and IPTC as TiffMetadata.h says. Every other file passes
 // through unchanged.
 

@@ -4,10 +4,10 @@
 #include <new>
 #include <vector>
 
-#include "imageio/HeifCodec.h"
-#include "imageio/EncodedFinish.h"
-#include "imageio/MemoryOutputStream.h"
 #include "imageio/DeepCompose.h"
+#include "imageio/EncodedFinish.h"
+#include "imageio/HeifCodec.h"
+#include "imageio/MemoryOutputStream.h"
 #include "imageio/OutputConversion.h"
 #include "imageio/OutputPages.h"
 #include "imageio/SafeFileWrite.h"
@@ -25,9 +25,10 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
         // These encoders carry the profile, Exif and XMP themselves.
         std::vector<std::uint8_t> bytes;
         std::string error;
-        const bool encoded = format.code == kFormatAvif
-                                 ? EncodeAvif(image, format.flags, bytes, error)
-                                 : EncodeWebp(image, format.flags & 0x7F, (format.flags & WEBP_LOSSLESS) != 0, bytes, error);
+        const bool encoded =
+            format.code == kFormatAvif
+                ? EncodeAvif(image, format.flags, bytes, error)
+                : EncodeWebp(image, format.flags & 0x7F, (format.flags & WEBP_LOSSLESS) != 0, bytes, error);
         if (!encoded)
             throw RenderError("The image could not be encoded for " + targetPath + " (" + error + ")");
         WriteFileSafely(targetPath, bytes.data(), bytes.size());
@@ -44,9 +45,27 @@ void EncodeAndWrite(FIBITMAP* image, const OutputFormat& format, const std::stri
     WriteFileSafely(targetPath, file.data(), file.size());
 }
 
+//! Runs one output route, whose errors become a failed outcome with the user's reason, and
+//! records the target as written by this run when the route wrote it.
+template <typename Route> OutputOutcome RunOutputRoute(WrittenOutputs* writtenThisRun, Route route) {
+    OutputOutcome outcome;
+    try {
+        if (route(outcome) && writtenThisRun != nullptr)
+            writtenThisRun->Record(outcome.targetPath);
+    } catch (const RenderError& error) {
+        outcome.OutputFailed = true;
+        outcome.reason = error.what();
+    } catch (const std::bad_alloc&) {
+        outcome.OutputFailed = true;
+        outcome.reason = "Not enough memory to write the output image";
+    }
+    return outcome;
+}
+
 } // namespace
 
-bool SkipsTarget(const PolicyDecision& decision, const WrittenOutputs* writtenThisRun, OutputOutcome& outcome) {
+bool SkipsTarget(const PolicyDecision& decision, const WrittenOutputs* writtenThisRun,
+                 OutputOutcome& outcome) {
     outcome.targetPath = decision.targetPath;
     // Checked before the policy's own skip, so that a file this run wrote is named as such.
     const bool ownOutput = writtenThisRun != nullptr && writtenThisRun->Contains(decision.targetPath);
@@ -54,7 +73,8 @@ bool SkipsTarget(const PolicyDecision& decision, const WrittenOutputs* writtenTh
         return false;
     outcome.OutputSkipped = true;
     outcome.OutputFailed = true;
-    outcome.reason = ownOutput ? AlreadyWrittenReason(decision.targetPath) : decision.targetPath + " already exists";
+    outcome.reason =
+        ownOutput ? AlreadyWrittenReason(decision.targetPath) : decision.targetPath + " already exists";
     return true;
 }
 
@@ -69,13 +89,13 @@ bool FormatHoldsFrames(const OutputFormat& format) {
 OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& settings, int frameCount,
                                const OutputFrameSupplier& frame, const OutputFrameFinisher& finish,
                                WrittenOutputs* writtenThisRun) {
-    OutputOutcome outcome;
-    try {
+    return RunOutputRoute(writtenThisRun, [&](OutputOutcome& outcome) {
         const OutputFormat format = OutputFormatFor(image, settings);
         const std::string base = OutputBasePath(image.CurrentImagePath, settings.outputFolder);
-        const PolicyDecision decision = ApplyExistingFilePolicy(base, format.extension, settings.existingFilePolicy);
+        const PolicyDecision decision =
+            ApplyExistingFilePolicy(base, format.extension, settings.existingFilePolicy);
         if (SkipsTarget(decision, writtenThisRun, outcome))
-            return outcome;
+            return false;
         OutputPagesFile pages(format.code);
         for (int i = 0; i < frameCount; ++i) {
             const OutputFrame next = frame(i);
@@ -87,16 +107,8 @@ OutputOutcome SaveOutputFrames(const WorkingImage& image, const OutputSettings& 
             pages.Append(converted.image.get());
         }
         pages.WriteTo(decision.targetPath, format.flags);
-        if (writtenThisRun != nullptr)
-            writtenThisRun->Record(decision.targetPath);
-    } catch (const RenderError& error) {
-        outcome.OutputFailed = true;
-        outcome.reason = error.what();
-    } catch (const std::bad_alloc&) {
-        outcome.OutputFailed = true;
-        outcome.reason = "Not enough memory to write the output image";
-    }
-    return outcome;
+        return true;
+    });
 }
 
 namespace {
@@ -105,8 +117,7 @@ namespace {
 template <typename Convert>
 OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& settings,
                             WrittenOutputs* writtenThisRun, Convert convert) {
-    OutputOutcome outcome;
-    try {
+    return RunOutputRoute(writtenThisRun, [&](OutputOutcome& outcome) {
         SourceTraits traits;
         traits.hasTransparency = image.SourceHasTransparency;
         traits.orientationApplied = image.OrientationApplied;
@@ -121,20 +132,12 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
         const PolicyDecision decision =
             ApplyExistingFilePolicy(base, converted.format.extension, settings.existingFilePolicy);
         if (SkipsTarget(decision, writtenThisRun, outcome))
-            return outcome;
+            return false;
         if (!converted.image)
             throw RenderError(converted.lostReason);
         EncodeAndWrite(converted.image.get(), converted.format, decision.targetPath, converted);
-        if (writtenThisRun != nullptr)
-            writtenThisRun->Record(decision.targetPath);
-    } catch (const RenderError& error) {
-        outcome.OutputFailed = true;
-        outcome.reason = error.what();
-    } catch (const std::bad_alloc&) {
-        outcome.OutputFailed = true;
-        outcome.reason = "Not enough memory to write the output image";
-    }
-    return outcome;
+        return true;
+    });
 }
 
 } // namespace
@@ -142,7 +145,8 @@ OutputOutcome SaveConverted(const WorkingImage& image, const OutputSettings& set
 OutputOutcome SaveOutputImage(const WorkingImage& image, const OutputSettings& settings,
                               WrittenOutputs* writtenThisRun) {
     return SaveConverted(image, settings, writtenThisRun, [&](const SourceTraits& traits) {
-        return ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings, 24, traits);
+        return ConvertForOutput(image.ComposedBitmap, image.SourceImage, image.SourceFormat, settings, 24,
+                                traits);
     });
 }
 

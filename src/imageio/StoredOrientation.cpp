@@ -4,13 +4,14 @@
 #include <cstring>
 
 #include "imageio/ByteReader.h"
+#include "imageio/TiffDirectory.h"
 
 namespace tessoly {
 
 namespace {
 
-constexpr std::uint16_t kOrientationTag = 0x0112;
-constexpr std::uint16_t kTypeShort = 3;
+constexpr unsigned kOrientationTag = 0x0112;
+constexpr unsigned kTypeShort = 3;
 
 } // namespace
 
@@ -22,25 +23,20 @@ int ExifOrientationOfApp1(const std::uint8_t* data, std::size_t size) {
     const bool little = tiff[0] == 'I' && tiff[1] == 'I';
     if (!little && !(tiff[0] == 'M' && tiff[1] == 'M'))
         return 1;
-    auto u16 = [&](std::size_t at) { return little ? Le16(tiff + at) : Be16(tiff + at); };
-    auto u32 = [&](std::size_t at) { return little ? Le32(tiff + at) : Be32(tiff + at); };
-    const std::uint64_t ifd = u32(4);
-    if (ifd + 2 > tiffSize)
-        return 1;
-    const unsigned count = u16(static_cast<std::size_t>(ifd));
-    for (unsigned i = 0; i < count; ++i) {
-        const std::uint64_t entry = ifd + 2 + 12ull * i;
-        if (entry + 12 > tiffSize)
-            return 1;
-        const auto at = static_cast<std::size_t>(entry);
-        if (u16(at) != kOrientationTag)
-            continue;
-        if (u16(at + 2) != kTypeShort || u32(at + 4) != 1)
-            return 1;
-        const int value = u16(at + 8);
-        return value >= 1 && value <= 8 ? value : 1;
-    }
-    return 1;
+    int orientation = 1;
+    std::size_t count = 0;
+    // The walk stops at the tag: what follows it does not matter here.
+    WalkDirectory(tiff, tiffSize, little ? Le32(tiff + 4) : Be32(tiff + 4), little, count,
+                  [&](const DirectoryEntry& entry) {
+                      if (entry.tag != kOrientationTag)
+                          return true;
+                      if (entry.type == kTypeShort && entry.bytes == 2) {
+                          const int value = little ? Le16(entry.inlineValue) : Be16(entry.inlineValue);
+                          orientation = value >= 1 && value <= 8 ? value : 1;
+                      }
+                      return false;
+                  });
+    return orientation;
 }
 
 void StoredOrientation::ToViewed(int x, int y, int& vx, int& vy) const {

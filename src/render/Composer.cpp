@@ -101,7 +101,9 @@ void ComposeText(const WatermarkSettings& settings, int alpha, TBitmap32& compos
     DrawTiledCaption(composed, glyphs, settings, alpha, copies);
 }
 
-void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& composed) {
+//! The watermark picture read from its file, turned, keyed and scaled for an image imageWidth
+//! pixels wide, drawn with alpha.
+void LoadWatermarkPicture(const WatermarkSettings& settings, int alpha, int imageWidth, TBitmap32& picture) {
     QFile file(QString::fromStdString(settings.picturePath));
     if (!file.open(QIODevice::ReadOnly)) {
         throw RenderError("Cannot open file \"" + settings.picturePath + "\". " +
@@ -110,12 +112,15 @@ void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& com
     TBitmap32 decoded;
     DecodeWatermarkPicture(file, decoded);
     file.close();
-
     decoded.DrawMode = dmBlend;
     decoded.MasterAlpha = alpha;
     TBitmap32 oriented;
+    PrepareWatermarkPicture(decoded, settings, alpha, oriented, picture, imageWidth);
+}
+
+void ComposePicture(const WatermarkSettings& settings, int alpha, TBitmap32& composed) {
     TBitmap32 picture;
-    PrepareWatermarkPicture(decoded, settings, alpha, oriented, picture, composed.Width());
+    LoadWatermarkPicture(settings, alpha, composed.Width(), picture);
     const PicturePosition at =
         PicturePlacement(settings.position, composed.Width(), composed.Height(), picture.Width(),
                          picture.Height(), settings.hMargin, settings.vMargin);
@@ -165,19 +170,8 @@ void PlaceText(const WatermarkSettings& settings, int width, int height, TTrueTy
 
 //! The picture of ComposePicture, prepared and placed, for a single (not tiled) picture.
 void PlacePicture(const WatermarkSettings& settings, int width, int height, PlacedWatermark& placed) {
-    QFile file(QString::fromStdString(settings.picturePath));
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw RenderError("Cannot open file \"" + settings.picturePath + "\". " +
-                          file.errorString().toStdString());
-    }
-    TBitmap32 decoded;
-    DecodeWatermarkPicture(file, decoded);
-    file.close();
-    decoded.DrawMode = dmBlend;
-    decoded.MasterAlpha = placed.alpha;
-    TBitmap32 oriented;
     placed.picture = std::make_shared<TBitmap32>();
-    PrepareWatermarkPicture(decoded, settings, placed.alpha, oriented, *placed.picture, width);
+    LoadWatermarkPicture(settings, placed.alpha, width, *placed.picture);
     const PicturePosition at = PicturePlacement(settings.position, width, height, placed.picture->Width(),
                                                 placed.picture->Height(), settings.hMargin, settings.vMargin);
     placed.pictureX = at.X;

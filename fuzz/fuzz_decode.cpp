@@ -6,24 +6,17 @@
 #include <string>
 #include <unistd.h>
 
+#include "FuzzInputFile.h"
 #include "imageio/FreeImageLibrary.h"
 #include "imageio/SourceDecoder.h"
 #include "imageio/WorkingImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static tessoly::FreeImageLibrary library;
-    static const std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        return std::string(tmp && *tmp ? tmp : "/tmp") + "/tessoly-fuzz-decode-" + std::to_string(::getpid());
-    }();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
+    static const std::string path = tessoly::fuzz::FuzzTempPath("decode");
+    const tessoly::fuzz::FuzzInputFile input(path, data, size);
+    if (!input.Ok())
         return 0;
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(path.c_str());
-        return 0;
-    }
     tessoly::WorkingImage image;
     const bool decoded = tessoly::DecodeSourceImage(image, path);
     if (decoded) {
@@ -36,6 +29,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "%s\n", decoded ? tessoly::PropertiesText(image).c_str() : "refused");
     }
     tessoly::ReleaseSourceImage(image);
-    std::remove(path.c_str());
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include <FreeImage.h>
 
+#include "FuzzInputFile.h"
 #include "imageio/FreeImageLibrary.h"
 #include "imageio/HeaderSanity.h"
 #include "imageio/HeifCodec.h"
@@ -16,18 +17,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static tessoly::FreeImageLibrary library;
-    static const std::string path = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        return std::string(tmp && *tmp ? tmp : "/tmp") + "/tessoly-fuzz-heif-" + std::to_string(::getpid());
-    }();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
+    static const std::string path = tessoly::fuzz::FuzzTempPath("heif");
+    const tessoly::fuzz::FuzzInputFile input(path, data, size);
+    if (!input.Ok())
         return 0;
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(path.c_str());
-        return 0;
-    }
     const bool plausible = tessoly::SourceHeaderIsPlausible(path, tessoly::kFormatHeif);
     unsigned width = 0, height = 0;
     const bool sized = tessoly::ReadHeifSize(path, width, height);
@@ -48,6 +41,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (std::getenv("TESSOLY_FUZZ_VERBOSE"))
         std::fprintf(stderr, "%s\n", verdict);
-    std::remove(path.c_str());
     return 0;
 }

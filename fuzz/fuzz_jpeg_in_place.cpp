@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "FuzzInputFile.h"
 #include "imageio/JpegCoefficientMark.h"
 #include "imageio/JpegLib.h"
 
@@ -28,29 +29,14 @@ public:
     }
 };
 
-std::string TempName(const char* what) {
-    const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp && *tmp ? tmp : "/tmp") + "/tessoly-fuzz-inplace-" + what + "-" +
-           std::to_string(::getpid()) + ".jpg";
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string source = TempName("in");
-    static const std::string folder = [] {
-        std::string name = TempName("out");
-        name.resize(name.size() - 4);
-        return name;
-    }();
-    std::FILE* file = std::fopen(source.c_str(), "wb");
-    if (!file)
+    static const std::string source = tessoly::fuzz::FuzzTempPath("inplace-in", ".jpg");
+    static const std::string folder = tessoly::fuzz::FuzzTempPath("inplace-out");
+    const tessoly::fuzz::FuzzInputFile input(source, data, size);
+    if (!input.Ok())
         return 0;
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(source.c_str());
-        return 0;
-    }
     ::mkdir(folder.c_str(), 0700);
     tessoly::OutputSettings settings;
     settings.losslessJpeg = true;
@@ -76,7 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (std::getenv("TESSOLY_FUZZ_VERBOSE"))
         std::fprintf(stderr, "%s\n", outcome.handled ? "marked in place" : outcome.notApplied.c_str());
-    std::remove(source.c_str());
     ::rmdir(folder.c_str());
     return 0;
 }

@@ -54,14 +54,6 @@ protected:
     }
 };
 
-std::vector<std::string> FileNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_F(PresetWindowTest, ASavedPresetGivesTessolyCliTheWindowsBytes) {
     const fs::path in = scratch.path() / "in";
     const fs::path windowOut = scratch.path() / "window-out";
@@ -96,9 +88,9 @@ TEST_F(PresetWindowTest, ASavedPresetGivesTessolyCliTheWindowsBytes) {
     ASSERT_TRUE(cli.waitForFinished(60000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
 
-    const std::vector<std::string> names = FileNames(cliOut);
+    const std::vector<std::string> names = test::FolderNames(cliOut);
     ASSERT_EQ(names.size(), 2u);
-    ASSERT_EQ(FileNames(windowOut), names);
+    ASSERT_EQ(test::FolderNames(windowOut), names);
     for (const std::string& name : names) {
         const std::string windowBytes = test::ReadFileBytes(windowOut / name);
         ASSERT_FALSE(windowBytes.empty()) << name;

@@ -42,15 +42,6 @@ struct ParityCase {
 class WindowCoreParityTest : public ListWindowTest, public testing::WithParamInterface<ParityCase> {};
 class WindowTransparencyTest : public ListWindowTest {};
 
-//! Names of the files in folder, sorted.
-std::vector<std::string> FileNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_P(WindowCoreParityTest, WindowBatchWritesTheBytesOfTheCorePipeline) {
     const ParityCase& c = GetParam();
     const fs::path in = scratch.path() / "in";
@@ -96,9 +87,9 @@ TEST_P(WindowCoreParityTest, WindowBatchWritesTheBytesOfTheCorePipeline) {
         ASSERT_EQ(result.status, ItemStatus::Successful) << source << ": " << result.reason;
     }
 
-    const std::vector<std::string> names = FileNames(coreOut);
+    const std::vector<std::string> names = test::FolderNames(coreOut);
     ASSERT_EQ(names.size(), 3u);
-    ASSERT_EQ(FileNames(windowOut), names);
+    ASSERT_EQ(test::FolderNames(windowOut), names);
     for (const std::string& name : names) {
         const std::string windowBytes = test::ReadFileBytes(windowOut / name);
         ASSERT_FALSE(windowBytes.empty()) << name;
@@ -176,10 +167,10 @@ TEST_F(ListWindowTest, WindowBatchGivesTheFilesAndStatusesOfTheCommandLine) {
                            "4 error(s) occurred during the watermarking process!\r\n"
                            "Probably disk write error or skipped image."}));
 
-    const std::vector<std::string> names = FileNames(scratch.path() / "one-by-one");
+    const std::vector<std::string> names = test::FolderNames(scratch.path() / "one-by-one");
     EXPECT_EQ(names, (std::vector<std::string>{"a.png", "b.png", "c.png", "d.png"}));
     for (const std::string& out : {std::string("window"), std::string("cli")}) {
-        ASSERT_EQ(FileNames(scratch.path() / out), names) << out;
+        ASSERT_EQ(test::FolderNames(scratch.path() / out), names) << out;
         for (const std::string& name : names) {
             EXPECT_TRUE(test::ReadFileBytes(scratch.path() / out / name) ==
                         test::ReadFileBytes(scratch.path() / "one-by-one" / name))
@@ -229,9 +220,9 @@ TEST_F(WindowTransparencyTest, AGifsTransparencyReachesThePngOfBothPaths) {
         options.showInPreview = false;
         ASSERT_EQ(ProcessImage(gif, form->ReadSettings(), output, image, font, options).status,
                   ItemStatus::Successful);
-        const std::vector<std::string> names = FileNames(coreOut);
+        const std::vector<std::string> names = test::FolderNames(coreOut);
         ASSERT_EQ(names.size(), 1u);
-        ASSERT_EQ(FileNames(windowOut), names);
+        ASSERT_EQ(test::FolderNames(windowOut), names);
         EXPECT_TRUE(test::ReadFileBytes(windowOut / names[0]) == test::ReadFileBytes(coreOut / names[0])) << format;
         if (std::string(format) == "PNG") {
             FIBITMAP* png = FreeImage_Load(FIF_PNG, (coreOut / names[0]).string().c_str(), 0);

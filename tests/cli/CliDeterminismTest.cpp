@@ -43,9 +43,8 @@ int RunCliWithPerturb(const std::vector<std::string>& args, const std::string& p
 //! Name → contents of every file in folder.
 std::vector<std::pair<std::string, std::string>> FolderFiles(const fs::path& folder) {
     std::vector<std::pair<std::string, std::string>> files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        files.emplace_back(entry.path().filename().string(), test::ReadFileBytes(entry.path()));
-    std::sort(files.begin(), files.end());
+    for (const std::string& name : test::FolderNames(folder))
+        files.emplace_back(name, test::ReadFileBytes(folder / name));
     return files;
 }
 

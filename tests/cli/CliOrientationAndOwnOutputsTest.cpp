@@ -122,14 +122,6 @@ unsigned WidthOf(const std::string& path) {
     return dib ? FreeImage_GetWidth(dib.get()) : 0u;
 }
 
-std::vector<std::string> FileNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_P(CliOwnOutputsTest, ALaterItemIsSkippedInsteadOfReplacingAnOutputOfTheRun) {
     const OwnOutputsCase& c = GetParam();
     test::ScratchDir dir;
@@ -149,7 +141,7 @@ TEST_P(CliOwnOutputsTest, ALaterItemIsSkippedInsteadOfReplacingAnOutputOfTheRun)
                   std::string::npos)
             << r.err;
         EXPECT_NE(r.err.find("1 of 3 images not written (1 skipped)"), std::string::npos) << r.err;
-        EXPECT_EQ(FileNames(out), (std::vector<std::string>{"DSC_0001.jpg", "DSC_0001_Renamed_by_TLY.jpg"}));
+        EXPECT_EQ(test::FolderNames(out), (std::vector<std::string>{"DSC_0001.jpg", "DSC_0001_Renamed_by_TLY.jpg"}));
         EXPECT_EQ(WidthOf(renamed), 50u);
     } else {
         EXPECT_EQ(r.out, Line("Successful", sources[0], plain) + Line("Skipped", sources[1], plain) +
@@ -160,7 +152,7 @@ TEST_P(CliOwnOutputsTest, ALaterItemIsSkippedInsteadOfReplacingAnOutputOfTheRun)
                 << r.err;
         }
         EXPECT_NE(r.err.find("2 of 3 images not written (2 skipped)"), std::string::npos) << r.err;
-        EXPECT_EQ(FileNames(out), std::vector<std::string>{"DSC_0001.jpg"});
+        EXPECT_EQ(test::FolderNames(out), std::vector<std::string>{"DSC_0001.jpg"});
     }
     EXPECT_EQ(WidthOf(plain), 40u);
 

@@ -63,13 +63,4 @@ inline std::uint32_t Pixel24(FIBITMAP* image, int x, int y) {
     return std::uint32_t(p[FI_RGBA_RED]) << 16 | std::uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
 }
 
-//! The names in folder, sorted: what an output run left there, temporary files included.
-inline std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace tessoly::test

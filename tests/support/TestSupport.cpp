@@ -1,10 +1,10 @@
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-
 #include <unistd.h>
 
 namespace tessoly::test {
@@ -31,9 +31,13 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string ScratchDir::file(const std::string& name) const { return (path_ / name).string(); }
+std::string ScratchDir::file(const std::string& name) const {
+    return (path_ / name).string();
+}
 
-std::filesystem::path DataDir() { return std::filesystem::path(TESSOLY_TEST_DATA); }
+std::filesystem::path DataDir() {
+    return std::filesystem::path(TESSOLY_TEST_DATA);
+}
 
 std::string ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,6 +47,14 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace tessoly::test

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tessoly::test {
 
@@ -23,6 +24,8 @@ private:
 
 //! The checked-in fixture folder tests/data.
 std::filesystem::path DataDir();
+//! The names in folder, sorted: what a run left there, temporary files included.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder);
 //! Whole file contents.
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imageio/JpegEntropyScan.h"
 #include "imageio/JpegLib.h"
 
 namespace tessoly {
@@ -53,11 +54,9 @@ std::vector<JOCTET> BandAsJpeg(const CoefficientSource& source, const TRect& ban
             static_cast<JDIMENSION>(comp.v_samp_factor));
     }
     out.info.mem->realize_virt_arrays(common);
-    j_common_ptr from = reinterpret_cast<j_common_ptr>(source.info);
     for (int c = 0; c < source.info->num_components; ++c) {
         for (int row = 0; row < blocks[c].height; ++row) {
-            const JBLOCKROW src = CoefficientRow(from, source.arrays[c],
-                                                 static_cast<JDIMENSION>(blocks[c].firstRow + row), false);
+            const JBLOCKROW src = source.Row(c, blocks[c].firstRow + row, false);
             JBLOCKROW dst = CoefficientRow(common, arrays[c], static_cast<JDIMENSION>(row), true);
             std::memcpy(dst, src + blocks[c].firstColumn,
                         sizeof(JBLOCK) * static_cast<std::size_t>(blocks[c].width));
@@ -79,6 +78,13 @@ bool CellChanged(const TBitmap32& a, const TBitmap32& b, int x0, int y0, int x1,
 }
 
 } // namespace
+
+JBLOCKROW CoefficientSource::Row(int component, int blockRow, bool writable) const {
+    if (heldRows != nullptr)
+        return heldRows->Row(component, blockRow);
+    return CoefficientRow(reinterpret_cast<j_common_ptr>(info), arrays[component], static_cast<JDIMENSION>(blockRow),
+                          writable);
+}
 
 TRect CoefficientSource::CellAligned(const TRect& rect) const {
     const int cw = CellWidth();
@@ -156,15 +162,13 @@ int ReplaceChangedCells(const CoefficientSource& source, const TRect& band, cons
     jpeg_read_header(&in.info, TRUE);
     jvirt_barray_ptr* encoded = jpeg_read_coefficients(&in.info);
     j_common_ptr from = reinterpret_cast<j_common_ptr>(&in.info);
-    j_common_ptr to = reinterpret_cast<j_common_ptr>(source.info);
     for (int c = 0; c < source.info->num_components; ++c) {
         const jpeg_component_info& comp = source.info->comp_info[c];
         const BandBlocks blocks = BlocksOf(source, band, c);
         for (int row = 0; row < blocks.height; ++row) {
             const int cy = row / comp.v_samp_factor;
             const JBLOCKROW src = CoefficientRow(from, encoded[c], static_cast<JDIMENSION>(row), false);
-            JBLOCKROW dst =
-                CoefficientRow(to, source.arrays[c], static_cast<JDIMENSION>(blocks.firstRow + row), true);
+            JBLOCKROW dst = source.Row(c, blocks.firstRow + row, true);
             for (int column = 0; column < blocks.width; ++column) {
                 if (changed[static_cast<std::size_t>(cy) * columns + column / comp.h_samp_factor])
                     std::memcpy(dst[blocks.firstColumn + column], src[column], sizeof(JBLOCK));

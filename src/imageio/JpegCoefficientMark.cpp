@@ -5,10 +5,11 @@
 #include <fstream>
 #include <vector>
 
-#include "imageio/ExifThumbnail.h"
 #include "imageio/HeaderSanity.h"
 #include "imageio/JpegBand.h"
+#include "imageio/JpegEntropyScan.h"
 #include "imageio/JpegLib.h"
+#include "imageio/JpegOutputMarkers.h"
 #include "imageio/OutputFormat.h"
 #include "imageio/OutputWriter.h"
 #include "imageio/SafeFileWrite.h"
@@ -20,8 +21,6 @@ namespace tessoly {
 namespace {
 
 constexpr int kFreeImageJpeg = 2;
-//! The markers of the metadata rules: Exif and XMP (APP1), ICC (APP2), IPTC (APP13), comments.
-constexpr int kKeptMarkers[] = {JPEG_APP0 + 1, JPEG_APP0 + 2, JPEG_APP0 + 13, JPEG_COM};
 //! Largest density a JFIF header holds [dots per inch].
 constexpr int kMaxJfifDensity = 65535;
 
@@ -76,12 +75,16 @@ std::string ColourRefusal(const jpeg_decompress_struct& info, const std::string&
     return Ordinary("the source is neither a YCbCr colour nor a greyscale JPEG");
 }
 
-//! Marks the source's coefficients in place.
-void MarkCoefficients(const CoefficientSource& source, const StoredOrientation& orientation,
-                      const TRect& viewedBounds, ViewedMark& mark) {
+//! The stored band [pixels, on the MCU grid] the mark's viewed box covers; empty for none.
+TRect StoredBand(const CoefficientSource& source, const StoredOrientation& orientation, const TRect& viewedBounds) {
     if (viewedBounds.Width() <= 0 || viewedBounds.Height() <= 0)
-        return;
-    const TRect band = source.CellAligned(orientation.StoredRect(viewedBounds));
+        return {};
+    return source.CellAligned(orientation.StoredRect(viewedBounds));
+}
+
+//! Marks the band of the source's coefficients.
+void MarkBand(const CoefficientSource& source, const StoredOrientation& orientation, const TRect& band,
+              ViewedMark& mark) {
     if (band.Width() <= 0 || band.Height() <= 0)
         return;
     TBitmap32 original;
@@ -100,25 +103,16 @@ void MarkCoefficients(const CoefficientSource& source, const StoredOrientation& 
     ReplaceChangedCells(source, band, original, composed);
 }
 
-void SetDensity(const jpeg_decompress_struct& source, const OutputSettings& settings,
-                jpeg_compress_struct& out) {
-    if (settings.resolutionChoice == "Src" && settings.keepMetadata) {
-        // jpeg_copy_critical_parameters took the source's JFIF density, if it had one.
-        out.write_JFIF_header = source.saw_JFIF_marker;
-        return;
+//! Reads all of the source's coefficients with libjpeg; the refusal when it cannot, or "".
+std::string ReadAllCoefficients(JpegDecompressor& in, CoefficientSource& source) {
+    try {
+        source.arrays = jpeg_read_coefficients(&in.info);
+    } catch (const JpegError& error) {
+        return Ordinary(std::string("libjpeg cannot read the source's coefficients (") + error.what() + ")");
     }
-    out.write_JFIF_header = TRUE;
-    const int dpi = settings.resolutionChoice == "Src" ? 0 : ParseWholeNumber(settings.resolutionChoice);
-    if (dpi <= 0) {
-        // No resolution: the header gives only the pixels' aspect ratio.
-        out.density_unit = 0;
-        out.X_density = 1;
-        out.Y_density = 1;
-        return;
-    }
-    out.density_unit = 1;
-    out.X_density = static_cast<UINT16>(dpi);
-    out.Y_density = static_cast<UINT16>(dpi);
+    if (in.error.num_warnings != 0)
+        return Ordinary("libjpeg found damaged data in the source");
+    return "";
 }
 
 //! The source's coefficients, as they now are, as a JPEG file with the kept markers.
@@ -133,24 +127,46 @@ std::vector<JOCTET> WriteCoefficients(const CoefficientSource& source, const Out
     // A source that names its colour transform in an Adobe marker keeps it, so readers that go
     // by that marker see the same colours.
     out.info.write_Adobe_marker = source.info->saw_Adobe_marker;
-    SetDensity(*source.info, settings, out.info);
+    const JfifHeader jfif = OutputJfifHeader(*source.info, settings);
+    out.info.write_JFIF_header = jfif.write ? TRUE : FALSE;
+    out.info.JFIF_major_version = jfif.majorVersion;
+    out.info.JFIF_minor_version = jfif.minorVersion;
+    out.info.density_unit = jfif.densityUnit;
+    out.info.X_density = jfif.xDensity;
+    out.info.Y_density = jfif.yDensity;
     out.ToMemory();
     jpeg_write_coefficients(&out.info, source.arrays);
-    for (jpeg_saved_marker_ptr m = source.info->marker_list; m != nullptr; m = m->next) {
-        const bool profile =
-            m->marker == JPEG_APP0 + 2 && m->data_length >= 12 && std::memcmp(m->data, "ICC_PROFILE", 12) == 0;
-        if (!settings.keepMetadata && !profile)
-            continue;
-        if (m->marker != JPEG_APP0 + 1) {
-            jpeg_write_marker(&out.info, m->marker, m->data, m->data_length);
-            continue;
-        }
-        std::vector<std::uint8_t> app1(m->data, m->data + m->data_length);
-        DropExifThumbnail(app1);
-        jpeg_write_marker(&out.info, m->marker, app1.data(), static_cast<unsigned>(app1.size()));
-    }
+    for (const SavedMarker& marker : KeptMarkers(*source.info, settings))
+        jpeg_write_marker(&out.info, marker.code, marker.payload.data(), static_cast<unsigned>(marker.payload.size()));
     jpeg_finish_compress(&out.info);
     return std::move(out.bytes);
+}
+
+//! A source whose scan is copied as it is but for the MCU rows under the mark: the head of its
+//! output and its scan, walked and holding those rows.
+struct SplicedSource {
+    std::vector<JOCTET> head;
+    std::unique_ptr<EntropyScan> scan;
+};
+
+//! Opens the source's scan for splicing the band in; false when it cannot be (the whole
+//! coefficients are read then).
+bool OpenSpliced(const std::vector<unsigned char>& file, const jpeg_decompress_struct& info,
+                 const OutputSettings& settings, const TRect& band, SplicedSource& spliced) {
+    for (int c = 0; c < info.num_components; ++c) {
+        const int table = info.comp_info[c].quant_tbl_no;
+        if (table < 0 || table >= NUM_QUANT_TBLS || info.quant_tbl_ptrs[table] == nullptr)
+            return false; // libjpeg names the fault
+    }
+    spliced.scan = EntropyScan::Open(file.data(), file.size(), info);
+    if (spliced.scan == nullptr)
+        return false;
+    spliced.head.reserve(file.size() + file.size() / 16);
+    if (!AppendHeadForCopiedScan(file.data(), spliced.scan->ScanStart(), info, settings, spliced.head))
+        return false;
+    const int rowHeight = spliced.scan->McuRowHeight();
+    const bool marks = band.Width() > 0 && band.Height() > 0;
+    return spliced.scan->Walk(marks ? band.top / rowHeight : 0, marks ? (band.bottom + rowHeight - 1) / rowHeight : 0);
 }
 
 } // namespace
@@ -180,7 +196,7 @@ std::string InPlaceSettingsRefusal(const OutputSettings& settings) {
 }
 
 InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings, ViewedMark& mark,
-                               WrittenOutputs* writtenThisRun) {
+                               WrittenOutputs* writtenThisRun, ScanRewrite rewrite) {
     InPlaceOutcome outcome;
     outcome.notApplied = InPlaceSettingsRefusal(settings);
     if (!outcome.notApplied.empty())
@@ -202,36 +218,24 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
     }
 
     JpegDecompressor in;
-    CoefficientSource source{&in.info, nullptr};
+    CoefficientSource source{&in.info};
     StoredOrientation orientation;
     try {
         jpeg_mem_src(&in.info, file.data(), static_cast<unsigned long>(file.size()));
-        // APP1 always: its Exif orientation decides where the mark goes; APP2 always: the
-        // colour profile is kept whether or not the other metadata is.
-        jpeg_save_markers(&in.info, JPEG_APP0 + 1, 0xFFFF);
-        jpeg_save_markers(&in.info, JPEG_APP0 + 2, 0xFFFF);
-        if (settings.keepMetadata) {
-            for (const int marker : kKeptMarkers)
-                jpeg_save_markers(&in.info, marker, 0xFFFF);
-        }
+        SaveMarkersToKeep(in.info, settings);
         jpeg_read_header(&in.info, TRUE);
-        if (!PlausiblePictureSize(in.info.image_width, in.info.image_height)) {
-            outcome.notApplied = Ordinary("the source is too large");
-            return outcome;
-        }
-        outcome.notApplied = ColourRefusal(in.info, settings.colourMode);
-        if (!outcome.notApplied.empty())
-            return outcome;
-        source.arrays = jpeg_read_coefficients(&in.info);
-        if (in.error.num_warnings != 0) {
-            outcome.notApplied = Ordinary("libjpeg found damaged data in the source");
-            return outcome;
-        }
     } catch (const JpegError& error) {
         outcome.notApplied =
             Ordinary(std::string("libjpeg cannot read the source's coefficients (") + error.what() + ")");
         return outcome;
     }
+    if (!PlausiblePictureSize(in.info.image_width, in.info.image_height)) {
+        outcome.notApplied = Ordinary("the source is too large");
+        return outcome;
+    }
+    outcome.notApplied = ColourRefusal(in.info, settings.colourMode);
+    if (!outcome.notApplied.empty())
+        return outcome;
     const int storedOrientation = OrientationOf(in.info);
     if (settings.applyExifOrientation && !settings.keepMetadata && storedOrientation != 1) {
         outcome.notApplied = Ordinary("the photo must be turned upright, and without its Exif data it cannot say so");
@@ -241,7 +245,18 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
     orientation.orientation = settings.applyExifOrientation ? storedOrientation : 1;
     orientation.storedWidth = static_cast<int>(in.info.image_width);
     orientation.storedHeight = static_cast<int>(in.info.image_height);
-    const TRect bounds = mark.Place(orientation.ViewedWidth(), orientation.ViewedHeight());
+    const TRect band = StoredBand(source, orientation, mark.Place(orientation.ViewedWidth(), orientation.ViewedHeight()));
+
+    // Copying the scan but for the band spares decoding and encoding the rest; sources it does
+    // not take (progressive, arithmetic-coded, several scans) have all their coefficients read.
+    SplicedSource spliced;
+    if (rewrite != ScanRewrite::Splice || !OpenSpliced(file, in.info, settings, band, spliced))
+        spliced.scan.reset();
+    if (spliced.scan == nullptr) {
+        outcome.notApplied = ReadAllCoefficients(in, source);
+        if (!outcome.notApplied.empty())
+            return outcome;
+    }
 
     const std::string base = OutputBasePath(sourcePath, settings.outputFolder);
     const PolicyDecision decision = ApplyExistingFilePolicy(base, ".jpg", settings.existingFilePolicy);
@@ -252,9 +267,25 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
 
     std::vector<JOCTET> written;
     try {
-        MarkCoefficients(source, orientation, bounds, mark);
-        // The output is about the source's size; reserving it spares the buffer's regrowth.
-        written = WriteCoefficients(source, settings, file.size() + file.size() / 8);
+        if (spliced.scan != nullptr) {
+            source.heldRows = &spliced.scan->Kept();
+            MarkBand(source, orientation, band, mark);
+            written = std::move(spliced.head);
+            if (!spliced.scan->Write(written)) {
+                // The file's Huffman tables have no code for some marked block: all of it is
+                // written again with tables of libjpeg's.
+                spliced.scan.reset();
+                source.heldRows = nullptr;
+                outcome.notApplied = ReadAllCoefficients(in, source);
+                if (!outcome.notApplied.empty())
+                    return outcome;
+            }
+        }
+        if (spliced.scan == nullptr) {
+            MarkBand(source, orientation, band, mark);
+            // The output is about the source's size; reserving it spares the buffer's regrowth.
+            written = WriteCoefficients(source, settings, file.size() + file.size() / 8);
+        }
     } catch (const JpegError& error) {
         outcome.notApplied =
             Ordinary(std::string("libjpeg cannot re-encode the source (") + error.what() + ")");

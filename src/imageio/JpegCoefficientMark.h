@@ -40,12 +40,20 @@ struct InPlaceOutcome {
 //! Why settings rule marking in place out whatever the source ("" when they allow it).
 std::string InPlaceSettingsRefusal(const OutputSettings& settings);
 
+//! How the entropy-coded data is written again. Splice copies the source's scan bit for bit but
+//! for the MCU rows the mark touches, which are re-encoded with the file's own Huffman tables;
+//! where it cannot (progressive or arithmetic-coded sources, several scans, tables lacking a code
+//! the mark needs) it does as Whole, which reads all the coefficients with libjpeg and writes
+//! them again with libjpeg's tables.
+enum class ScanRewrite { Splice, Whole };
+
 //! Marks sourcePath in place under settings (its output folder, existing-file policy, metadata,
 //! orientation and resolution choices) when that applies. With writtenThisRun, a target the run
 //! wrote already is skipped and a written target is recorded, as SaveOutputImage does.
 //! RenderError from mark passes through; nothing is written then. Thread-safe for distinct
 //! sources and marks.
 InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettings& settings, ViewedMark& mark,
-                               WrittenOutputs* writtenThisRun = nullptr);
+                               WrittenOutputs* writtenThisRun = nullptr,
+                               ScanRewrite rewrite = ScanRewrite::Splice);
 
 } // namespace tessoly

@@ -1,0 +1,348 @@
+#include "imageio/JpegEntropyScan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace tessoly {
+
+namespace {
+
+constexpr std::uint8_t kEndOfImage = 0xD9;
+constexpr std::uint8_t kFirstRestart = 0xD0;
+
+long long CeilDiv(long long a, long long b) {
+    return (a + b - 1) / b;
+}
+
+void AppendUnstuffed(const std::uint8_t* from, const std::uint8_t* to, std::vector<std::uint8_t>& out) {
+    while (from < to) {
+        const auto* mark = static_cast<const std::uint8_t*>(std::memchr(from, 0xFF, static_cast<std::size_t>(to - from)));
+        const std::uint8_t* runEnd = mark == nullptr ? to : mark + 1;
+        out.insert(out.end(), from, runEnd);
+        // The segments hold no 0xFF that is not followed by its stuffed 0x00.
+        from = mark == nullptr ? to : mark + 2;
+    }
+}
+
+} // namespace
+
+JBLOCK* McuRowBlocks::At(int component, int blockRow, int blockColumn) {
+    return const_cast<JBLOCK*>(std::as_const(*this).At(component, blockRow, blockColumn));
+}
+
+bool FindEntropySegments(const std::uint8_t* file, std::size_t size, std::size_t start,
+                         std::vector<EntropySegment>& segments, std::size_t& endMarker) {
+    segments.clear();
+    std::size_t begin = start;
+    std::size_t next = start;
+    while (next < size) {
+        const auto* mark = static_cast<const std::uint8_t*>(std::memchr(file + next, 0xFF, size - next));
+        if (mark == nullptr)
+            return false;
+        const auto at = static_cast<std::size_t>(mark - file);
+        std::size_t code = at + 1;
+        while (code < size && file[code] == 0xFF)
+            ++code; // fill bytes before a marker
+        if (code >= size)
+            return false;
+        if (file[code] == 0x00) {
+            if (code != at + 1)
+                return false;
+            next = code + 1;
+            continue;
+        }
+        segments.push_back({begin, at});
+        if (file[code] >= kFirstRestart && file[code] <= kFirstRestart + 7) {
+            if (file[code] != kFirstRestart + ((segments.size() - 1) & 7))
+                return false;
+            begin = next = code + 1;
+            continue;
+        }
+        endMarker = at;
+        return true;
+    }
+    return false;
+}
+
+const JBLOCK* McuRowBlocks::At(int component, int blockRow, int blockColumn) const {
+    const Component& c = components[static_cast<std::size_t>(component)];
+    const std::size_t block = static_cast<std::size_t>(blockRow - c.firstBlockRow) * static_cast<std::size_t>(c.blocksPerRow) +
+                              static_cast<std::size_t>(blockColumn);
+    return reinterpret_cast<const JBLOCK*>(c.coefficients.data() + block * DCTSIZE2);
+}
+
+std::unique_ptr<EntropyScan> EntropyScan::Open(const std::uint8_t* file, std::size_t size,
+                                               const jpeg_decompress_struct& info) {
+    if (info.progressive_mode || info.arith_code || info.data_precision != 8 ||
+        info.comps_in_scan != info.num_components || info.src == nullptr)
+        return nullptr;
+    if (info.src->next_input_byte < file || info.src->next_input_byte > file + size)
+        return nullptr;
+    std::unique_ptr<EntropyScan> scan(new EntropyScan);
+    scan->file_ = file;
+    scan->scanStart_ = static_cast<std::size_t>(info.src->next_input_byte - file);
+    if (!FindEntropySegments(file, size, scan->scanStart_, scan->segments_, scan->endMarker_))
+        return nullptr;
+    std::size_t code = scan->endMarker_;
+    while (file[code] == 0xFF)
+        ++code;
+    if (file[code] != kEndOfImage)
+        return nullptr; // a second scan, or a marker libjpeg would read on
+
+    const bool interleaved = info.comps_in_scan > 1;
+    const int cellWidth = 8 * info.max_h_samp_factor;
+    const int cellHeight = 8 * info.max_v_samp_factor;
+    const jpeg_component_info& first = *info.cur_comp_info[0];
+    if (interleaved) {
+        scan->mcusPerRow_ = static_cast<int>(CeilDiv(info.image_width, cellWidth));
+        scan->mcuRows_ = static_cast<int>(CeilDiv(info.image_height, cellHeight));
+        scan->mcuRowHeight_ = cellHeight;
+    } else {
+        scan->mcusPerRow_ = static_cast<int>(CeilDiv(static_cast<long long>(info.image_width) * first.h_samp_factor, cellWidth));
+        scan->mcuRows_ = static_cast<int>(CeilDiv(static_cast<long long>(info.image_height) * first.v_samp_factor, cellHeight));
+        scan->mcuRowHeight_ = cellHeight / first.v_samp_factor;
+    }
+    scan->restartInterval_ = static_cast<int>(info.restart_interval);
+    const std::size_t intervals =
+        scan->restartInterval_ == 0 ? 1 : static_cast<std::size_t>(CeilDiv(scan->TotalMcus(), scan->restartInterval_));
+    if (scan->segments_.size() != intervals)
+        return nullptr;
+
+    // Every table a component names, decoded and encoded; 0..3 DC, 4..7 AC.
+    scan->decodeTables_.reserve(8);
+    scan->encodeTables_.reserve(8);
+    int slot[8];
+    std::fill(std::begin(slot), std::end(slot), -1);
+    auto tableFor = [&](int number, bool ac) -> int {
+        if (number < 0 || number >= NUM_HUFF_TBLS)
+            return -1;
+        const JHUFF_TBL* table = ac ? info.ac_huff_tbl_ptrs[number] : info.dc_huff_tbl_ptrs[number];
+        if (table == nullptr)
+            return -1;
+        int& at = slot[number + (ac ? 4 : 0)];
+        if (at < 0) {
+            at = static_cast<int>(scan->decodeTables_.size());
+            scan->decodeTables_.emplace_back(*table);
+            scan->encodeTables_.emplace_back(*table);
+            if (!scan->decodeTables_.back().Valid())
+                return -1;
+        }
+        return at;
+    };
+    for (int i = 0; i < info.comps_in_scan; ++i) {
+        const jpeg_component_info& comp = *info.cur_comp_info[i];
+        const int dc = tableFor(comp.dc_tbl_no, false);
+        const int ac = tableFor(comp.ac_tbl_no, true);
+        if (dc < 0 || ac < 0)
+            return nullptr;
+        ScanComponent component;
+        component.index = comp.component_index;
+        component.mcuWidth = interleaved ? comp.h_samp_factor : 1;
+        component.mcuHeight = interleaved ? comp.v_samp_factor : 1;
+        scan->components_.push_back(component);
+    }
+    for (std::size_t i = 0; i < scan->components_.size(); ++i) {
+        const jpeg_component_info& comp = *info.cur_comp_info[i];
+        ScanComponent& component = scan->components_[i];
+        component.dcDecode = &scan->decodeTables_[static_cast<std::size_t>(slot[comp.dc_tbl_no])];
+        component.acDecode = &scan->decodeTables_[static_cast<std::size_t>(slot[comp.ac_tbl_no + 4])];
+        component.dcEncode = &scan->encodeTables_[static_cast<std::size_t>(slot[comp.dc_tbl_no])];
+        component.acEncode = &scan->encodeTables_[static_cast<std::size_t>(slot[comp.ac_tbl_no + 4])];
+    }
+    return scan;
+}
+
+bool EntropyScan::DecodeMcu(BitReader& reader, long long mcu, bool keep, Predictions& predictions) {
+    const int column = static_cast<int>(mcu % mcusPerRow_);
+    const int row = static_cast<int>(mcu / mcusPerRow_);
+    for (std::size_t i = 0; i < components_.size(); ++i) {
+        const ScanComponent& c = components_[i];
+        for (int y = 0; y < c.mcuHeight; ++y) {
+            for (int x = 0; x < c.mcuWidth; ++x) {
+                JCOEF* block =
+                    keep ? *kept_.At(c.index, row * c.mcuHeight + y, column * c.mcuWidth + x) : nullptr;
+                if (!DecodeBlock(reader, *c.dcDecode, *c.acDecode, predictions[i], block))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool EntropyScan::EncodeMcu(BitWriter& writer, long long mcu, Predictions& predictions) const {
+    const int column = static_cast<int>(mcu % mcusPerRow_);
+    const int row = static_cast<int>(mcu / mcusPerRow_);
+    for (std::size_t i = 0; i < components_.size(); ++i) {
+        const ScanComponent& c = components_[i];
+        for (int y = 0; y < c.mcuHeight; ++y) {
+            for (int x = 0; x < c.mcuWidth; ++x) {
+                const JCOEF* block = *kept_.At(c.index, row * c.mcuHeight + y, column * c.mcuWidth + x);
+                if (!EncodeBlock(writer, *c.dcEncode, *c.acEncode, predictions[i], block))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool EntropyScan::Walk(int firstRow, int endRow) {
+    const long long total = TotalMcus();
+    firstRow = std::clamp(firstRow, 0, mcuRows_);
+    endRow = std::clamp(endRow, firstRow, mcuRows_);
+    firstMcu_ = endMcu_ = 0;
+    if (endRow > firstRow) {
+        firstMcu_ = static_cast<long long>(firstRow) * mcusPerRow_;
+        endMcu_ = static_cast<long long>(endRow) * mcusPerRow_;
+        if (restartInterval_ == 0) {
+            // The next MCU follows on the range's last DC values; it is sent again with its own.
+            endMcu_ = std::min(endMcu_ + 1, total);
+        } else {
+            // Whole restart intervals: they start from fresh predictions and on a byte.
+            firstMcu_ = firstMcu_ / restartInterval_ * restartInterval_;
+            endMcu_ = std::min(CeilDiv(endMcu_, restartInterval_) * restartInterval_, total);
+        }
+    }
+    kept_ = McuRowBlocks{};
+    if (endMcu_ > firstMcu_) {
+        kept_.firstRow = static_cast<int>(firstMcu_ / mcusPerRow_);
+        kept_.rows = static_cast<int>(CeilDiv(endMcu_, mcusPerRow_)) - kept_.firstRow;
+    }
+    // The scan holds every component, so their indexes are 0 .. count - 1.
+    kept_.components.resize(components_.size());
+    for (const ScanComponent& c : components_) {
+        McuRowBlocks::Component& held = kept_.components[static_cast<std::size_t>(c.index)];
+        held.firstBlockRow = kept_.firstRow * c.mcuHeight;
+        held.blockRows = kept_.rows * c.mcuHeight;
+        held.blocksPerRow = mcusPerRow_ * c.mcuWidth;
+        held.coefficients.assign(
+            static_cast<std::size_t>(held.blockRows) * static_cast<std::size_t>(held.blocksPerRow) * DCTSIZE2, 0);
+    }
+
+    mcuBits_.clear();
+    unstuffed_.clear();
+    unstuffed_.reserve(endMarker_ - scanStart_ + BitReader::kReadPadding);
+    segmentBits_.clear();
+    std::vector<std::size_t> segmentEnds;
+    for (const EntropySegment& segment : segments_) {
+        segmentBits_.push_back(unstuffed_.size() * 8);
+        AppendUnstuffed(file_ + segment.begin, file_ + segment.end, unstuffed_);
+        segmentEnds.push_back(unstuffed_.size() * 8);
+    }
+    const std::size_t dataBytes = unstuffed_.size();
+    unstuffed_.resize(dataBytes + BitReader::kReadPadding, 0);
+
+    BitReader reader(unstuffed_.data(), dataBytes);
+    Predictions predictions(components_.size(), 0);
+    // A segment ends with its last MCU, padded to a byte; libjpeg warns of anything more.
+    auto segmentComplete = [&](std::size_t segment) {
+        return reader.Position() <= segmentEnds[segment] && segmentEnds[segment] - reader.Position() < 8;
+    };
+    std::size_t segment = 0;
+    long long untilRestart = restartInterval_;
+    for (long long mcu = 0; mcu < total; ++mcu) {
+        if (restartInterval_ != 0 && untilRestart-- == 0) {
+            if (!segmentComplete(segment))
+                return false;
+            reader.Seek(segmentBits_[++segment]);
+            std::fill(predictions.begin(), predictions.end(), 0);
+            untilRestart = restartInterval_ - 1;
+        }
+        const bool kept = mcu >= firstMcu_ && mcu < endMcu_;
+        if (mcu == firstMcu_)
+            firstPredictions_ = predictions;
+        if (kept || (mcu == endMcu_ && endMcu_ > firstMcu_))
+            mcuBits_.push_back(reader.Position());
+        if (!DecodeMcu(reader, mcu, kept, predictions) || reader.Overran())
+            return false;
+    }
+    dataEndBit_ = reader.Position();
+    if (endMcu_ == total)
+        mcuBits_.push_back(dataEndBit_);
+    original_ = kept_;
+    return segmentComplete(segment);
+}
+
+bool EntropyScan::McuUnchanged(long long mcu, Predictions& predictions) const {
+    const int column = static_cast<int>(mcu % mcusPerRow_);
+    const int row = static_cast<int>(mcu / mcusPerRow_);
+    bool same = true;
+    for (std::size_t i = 0; i < components_.size(); ++i) {
+        const ScanComponent& c = components_[i];
+        for (int y = 0; y < c.mcuHeight; ++y) {
+            for (int x = 0; x < c.mcuWidth; ++x) {
+                const int blockRow = row * c.mcuHeight + y;
+                const int blockColumn = column * c.mcuWidth + x;
+                const JCOEF* now = *kept_.At(c.index, blockRow, blockColumn);
+                const JCOEF* before = *original_.At(c.index, blockRow, blockColumn);
+                same = same && std::memcmp(now, before, sizeof(JBLOCK)) == 0;
+                predictions[i] = before[0];
+            }
+        }
+    }
+    return same;
+}
+
+bool EntropyScan::WriteRange(BitWriter& writer, long long begin, long long end, Predictions predictions) const {
+    // An MCU the mark left alone is copied as it was when the DC values it follows on are the
+    // source's too; every other one is encoded again.
+    Predictions source = predictions;
+    std::size_t copyFrom = 0;
+    std::size_t copyTo = 0;
+    for (long long mcu = begin; mcu < end; ++mcu) {
+        const auto at = static_cast<std::size_t>(mcu - firstMcu_);
+        const bool follows = predictions == source;
+        if (McuUnchanged(mcu, source) && follows) {
+            if (copyTo != mcuBits_[at]) {
+                writer.PutBits(unstuffed_.data(), copyFrom, copyTo);
+                copyFrom = mcuBits_[at];
+            }
+            copyTo = mcuBits_[at + 1];
+            predictions = source;
+            continue;
+        }
+        writer.PutBits(unstuffed_.data(), copyFrom, copyTo);
+        copyFrom = copyTo = 0;
+        if (!EncodeMcu(writer, mcu, predictions))
+            return false;
+    }
+    writer.PutBits(unstuffed_.data(), copyFrom, copyTo);
+    return true;
+}
+
+bool EntropyScan::Write(std::vector<std::uint8_t>& out) const {
+    BitWriter writer(out);
+    if (endMcu_ <= firstMcu_) {
+        writer.PutRaw(file_ + scanStart_, endMarker_ - scanStart_);
+    } else if (restartInterval_ == 0) {
+        writer.PutBits(unstuffed_.data(), 0, mcuBits_.front());
+        if (!WriteRange(writer, firstMcu_, endMcu_, firstPredictions_))
+            return false;
+        writer.PutBits(unstuffed_.data(), mcuBits_.back(), dataEndBit_);
+        writer.PadToByte();
+    } else {
+        const auto firstInterval = static_cast<std::size_t>(firstMcu_ / restartInterval_);
+        const auto endInterval = static_cast<std::size_t>(CeilDiv(endMcu_, restartInterval_));
+        // Up to and with the restart marker before the range, as it is.
+        writer.PutRaw(file_ + scanStart_, segments_[firstInterval].begin - scanStart_);
+        const Predictions fresh(components_.size(), 0);
+        for (std::size_t interval = firstInterval; interval < endInterval; ++interval) {
+            if (interval != firstInterval) {
+                const std::uint8_t marker[2] = {0xFF, static_cast<std::uint8_t>(kFirstRestart + ((interval - 1) & 7))};
+                writer.PutRaw(marker, 2);
+            }
+            const long long begin = static_cast<long long>(interval) * restartInterval_;
+            if (!WriteRange(writer, begin, std::min(begin + restartInterval_, endMcu_), fresh))
+                return false;
+            writer.PadToByte();
+        }
+        // From the restart marker after the range on, as it is.
+        const std::size_t tail = segments_[endInterval - 1].end;
+        writer.PutRaw(file_ + tail, endMarker_ - tail);
+    }
+    const std::uint8_t end[2] = {0xFF, kEndOfImage};
+    writer.PutRaw(end, 2);
+    return true;
+}
+
+} // namespace tessoly

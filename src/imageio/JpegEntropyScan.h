@@ -1,0 +1,129 @@
+#pragma once
+// The entropy-coded data of a sequential Huffman JPEG with one scan for all its components: where
+// it lies in the file, how its MCUs are laid out, and the two passes that rewrite a few rows of it.
+// Walk() steps over every MCU (checking the data as libjpeg's reader would), keeps the
+// coefficients of a range of MCUs and notes where that range starts and ends; Write() sends the
+// scan again with the MCUs of that range that were changed re-encoded from the kept coefficients
+// and every other bit copied.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include "imageio/JpegHuffman.h"
+
+namespace tessoly {
+
+//! The data between restart markers, as file offsets.
+struct EntropySegment {
+    std::size_t begin = 0;
+    //! Where the marker that closes it starts (its fill bytes included).
+    std::size_t end = 0;
+};
+
+//! Finds the segments of the entropy-coded data that starts at start, and the marker that ends
+//! it. False when the data has no ending marker, its restart markers are out of sequence, or a
+//! 0xFF byte is neither stuffed nor a marker.
+bool FindEntropySegments(const std::uint8_t* file, std::size_t size, std::size_t start,
+                         std::vector<EntropySegment>& segments, std::size_t& endMarker);
+
+//! The coefficients of whole MCU rows [firstRow, firstRow + rows) of every component, with the
+//! blocks past the picture's edge that complete the edge MCUs.
+struct McuRowBlocks {
+    struct Component {
+        int firstBlockRow = 0;
+        int blockRows = 0;
+        int blocksPerRow = 0;
+        //! DCTSIZE2 coefficients per block, row by row.
+        std::vector<JCOEF> coefficients;
+    };
+    int firstRow = 0;
+    int rows = 0;
+    std::vector<Component> components;
+
+    JBLOCK* At(int component, int blockRow, int blockColumn);
+    const JBLOCK* At(int component, int blockRow, int blockColumn) const;
+    //! Block row blockRow of a component, which must be held.
+    JBLOCKROW Row(int component, int blockRow) { return At(component, blockRow, 0); }
+};
+
+class EntropyScan {
+public:
+    //! The scan of a source read up to its first scan header (jpeg_read_header), or null when it
+    //! is not one sequential Huffman scan of all components ending the image (the caller then
+    //! reads it some other way).
+    static std::unique_ptr<EntropyScan> Open(const std::uint8_t* file, std::size_t size,
+                                             const jpeg_decompress_struct& info);
+
+    //! Where the entropy-coded data starts in the file.
+    std::size_t ScanStart() const { return scanStart_; }
+    int McusPerRow() const { return mcusPerRow_; }
+    int McuRows() const { return mcuRows_; }
+    //! Picture rows an MCU row covers.
+    int McuRowHeight() const { return mcuRowHeight_; }
+
+    //! Steps over the whole scan, keeping MCU rows [firstRow, endRow) (none when equal). False
+    //! for data libjpeg would find damaged or that this coder cannot take.
+    bool Walk(int firstRow, int endRow);
+    //! The rows Walk kept, to be changed in place before Write.
+    McuRowBlocks& Kept() { return kept_; }
+    //! Appends the scan's entropy-coded data, the kept rows re-encoded, and the image's end
+    //! marker. False when the file's tables have no code for a changed block.
+    bool Write(std::vector<std::uint8_t>& out) const;
+
+private:
+    struct ScanComponent {
+        int index = 0;
+        int mcuWidth = 1;
+        int mcuHeight = 1;
+        const HuffmanDecodeTable* dcDecode = nullptr;
+        const HuffmanDecodeTable* acDecode = nullptr;
+        const HuffmanEncodeTable* dcEncode = nullptr;
+        const HuffmanEncodeTable* acEncode = nullptr;
+    };
+    using Predictions = std::vector<int>;
+
+    EntropyScan() = default;
+    long long TotalMcus() const { return static_cast<long long>(mcusPerRow_) * mcuRows_; }
+    //! Codes one MCU; with keep its blocks go to kept_.
+    bool DecodeMcu(BitReader& reader, long long mcu, bool keep, Predictions& predictions);
+    bool EncodeMcu(BitWriter& writer, long long mcu, Predictions& predictions) const;
+    //! Whether the MCU's blocks are still the source's; sets predictions to the source's DC
+    //! values after it.
+    bool McuUnchanged(long long mcu, Predictions& predictions) const;
+    //! Writes MCUs [begin, end) of the kept range, which follow on predictions.
+    bool WriteRange(BitWriter& writer, long long begin, long long end, Predictions predictions) const;
+
+    const std::uint8_t* file_ = nullptr;
+    std::size_t scanStart_ = 0;
+    std::size_t endMarker_ = 0;
+    std::vector<EntropySegment> segments_;
+    std::vector<ScanComponent> components_;
+    std::vector<HuffmanDecodeTable> decodeTables_;
+    std::vector<HuffmanEncodeTable> encodeTables_;
+    int mcusPerRow_ = 0;
+    int mcuRows_ = 0;
+    int mcuRowHeight_ = 0;
+    int restartInterval_ = 0;
+
+    //! The data without stuffing or markers; each segment starts on a byte, at segmentBits_.
+    std::vector<std::uint8_t> unstuffed_;
+    std::vector<std::size_t> segmentBits_;
+    McuRowBlocks kept_;
+    //! The kept rows as the source has them.
+    McuRowBlocks original_;
+    //! The kept range [firstMcu_, endMcu_), where each of its MCUs and the one after it start in
+    //! unstuffed_, the DC predictions at its start, and where the data's last MCU ends.
+    long long firstMcu_ = 0;
+    long long endMcu_ = 0;
+    std::vector<std::size_t> mcuBits_;
+    std::size_t dataEndBit_ = 0;
+    Predictions firstPredictions_;
+};
+
+} // namespace tessoly

@@ -1,0 +1,314 @@
+#include "imageio/JpegHuffman.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace tessoly {
+
+namespace {
+
+//! The position in natural (row-major) order of each coefficient in zigzag order.
+constexpr std::uint8_t kNaturalOrder[64] = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+//! Largest magnitude category of an 8-bit JPEG's DC differences and AC coefficients.
+constexpr int kMaxDcCategory = 11;
+constexpr int kMaxAcCategory = 10;
+constexpr int kEndOfBlock = 0x00;
+constexpr int kZeroRun = 0xF0;
+
+//! The value of a category-s magnitude field (the standard's EXTEND).
+int Extend(std::uint32_t raw, int s) {
+    return raw < (1u << (s - 1)) ? static_cast<int>(raw) - (1 << s) + 1 : static_cast<int>(raw);
+}
+
+int Category(int magnitude) {
+    return magnitude == 0 ? 0 : 32 - __builtin_clz(static_cast<unsigned>(magnitude));
+}
+
+//! Calls visit(symbol, code, length) for every code of the table, in the standard's canonical
+//! order. False when the lengths overflow the code space (a table no decoder accepts).
+template <typename Visit>
+bool ForEachCode(const JHUFF_TBL& table, Visit visit) {
+    std::uint32_t code = 0;
+    int index = 0;
+    for (unsigned length = 1; length <= 16; ++length) {
+        for (int i = 0; i < table.bits[length]; ++i) {
+            if (index >= 256)
+                return false;
+            visit(table.huffval[index++], code++, length);
+        }
+        // As libjpeg: the all-ones code of a length is not a code.
+        if (code >= (1u << length))
+            return false;
+        code <<= 1;
+    }
+    return true;
+}
+
+//! The AC coefficients from the k-th on, symbol by symbol.
+template <bool Keep>
+bool CodeRest(BitReader& reader, const HuffmanDecodeTable& ac, int k, JCOEF* block) {
+    unsigned length = 0;
+    while (k < DCTSIZE2) {
+        const std::uint64_t bits = reader.Peek();
+        const int rs = ac.Decode(bits, length);
+        if (length == 0)
+            return false;
+        const int r = rs >> 4;
+        const int size = rs & 15;
+        if (size == 0) {
+            reader.Skip(length);
+            if (r != 15)
+                break; // end of block
+            k += 16;
+            continue;
+        }
+        k += r;
+        if (size > kMaxAcCategory || k >= DCTSIZE2)
+            return false;
+        if constexpr (Keep)
+            block[kNaturalOrder[k]] =
+                static_cast<JCOEF>(Extend(static_cast<std::uint32_t>((bits << length) >> (64 - size)), size));
+        reader.Skip(length + static_cast<unsigned>(size));
+        ++k;
+    }
+    return true;
+}
+
+template <bool Keep>
+bool CodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
+               JCOEF* block) {
+    std::uint64_t bits = reader.Peek();
+    unsigned length = 0;
+    const int s = dc.Decode(bits, length);
+    if (length == 0 || s > kMaxDcCategory)
+        return false;
+    if (s != 0)
+        prediction += Extend(static_cast<std::uint32_t>((bits << length) >> (64 - s)), s);
+    reader.Skip(length + static_cast<unsigned>(s));
+    if constexpr (Keep) {
+        std::memset(block, 0, sizeof(JCOEF) * DCTSIZE2);
+        block[0] = static_cast<JCOEF>(prediction);
+    }
+    if constexpr (!Keep) {
+        // Stepping over: one table look-up for a few symbols at a time, one per symbol near the
+        // block's end, and symbol by symbol for the rare long codes.
+        int k = 1;
+        while (k < DCTSIZE2) {
+            bits = reader.Peek();
+            const HuffmanDecodeTable::Run run = ac.ShortRun(bits);
+            if (run.bits != 0 && k + run.advance < DCTSIZE2) {
+                reader.Skip(run.bits);
+                if (run.ends)
+                    return true;
+                k += run.advance;
+                continue;
+            }
+            const HuffmanDecodeTable::Step step = ac.ShortStep(bits);
+            if (step.bits == 0)
+                break;
+            reader.Skip(step.bits);
+            if (step.advance == 0)
+                return true;
+            k += step.advance;
+        }
+        if (k > DCTSIZE2)
+            return false; // a coefficient past the block's last, or a run of zeros past it
+        if (k == DCTSIZE2)
+            return true;
+        return CodeRest<Keep>(reader, ac, k, block);
+    }
+    return CodeRest<Keep>(reader, ac, 1, block);
+}
+
+} // namespace
+
+void BitWriter::Put(std::uint32_t bits, unsigned count) {
+    if (count == 0)
+        return;
+    pending_ = (pending_ << count) | (bits & ((std::uint64_t{1} << count) - 1));
+    pendingBits_ += count;
+    while (pendingBits_ >= 8) {
+        pendingBits_ -= 8;
+        const auto byte = static_cast<std::uint8_t>(pending_ >> pendingBits_);
+        out_.push_back(byte);
+        if (byte == 0xFF)
+            out_.push_back(0x00);
+    }
+}
+
+void BitWriter::PutBits(const std::uint8_t* data, std::size_t from, std::size_t to) {
+    auto readBits = [data](std::size_t at, unsigned count) {
+        std::uint64_t word;
+        std::memcpy(&word, data + (at >> 3), sizeof word);
+        return static_cast<std::uint32_t>((__builtin_bswap64(word) << (at & 7)) >> (64 - count));
+    };
+    // First up to the writer's next byte boundary, then whole bytes, shifted when the source is
+    // not at a boundary of its own.
+    if (pendingBits_ != 0) {
+        const unsigned fill = std::min<std::size_t>(8 - pendingBits_, to - from);
+        if (fill != 0)
+            Put(readBits(from, fill), fill);
+        from += fill;
+    }
+    if (pendingBits_ != 0 || from == to)
+        return;
+    const std::size_t wholeBytes = (to - from) / 8;
+    const unsigned shift = from & 7;
+    if (shift == 0) {
+        PutStuffed(data + from / 8, wholeBytes);
+    } else {
+        std::uint8_t chunk[16384];
+        const std::uint8_t* source = data + from / 8;
+        for (std::size_t done = 0; done < wholeBytes;) {
+            const std::size_t count = std::min(sizeof chunk, wholeBytes - done);
+            for (std::size_t i = 0; i < count; ++i)
+                chunk[i] = static_cast<std::uint8_t>((source[done + i] << shift) | (source[done + i + 1] >> (8 - shift)));
+            PutStuffed(chunk, count);
+            done += count;
+        }
+    }
+    from += wholeBytes * 8;
+    if (from != to)
+        Put(readBits(from, static_cast<unsigned>(to - from)), static_cast<unsigned>(to - from));
+}
+
+void BitWriter::PadToByte() {
+    if (pendingBits_ != 0)
+        Put(0xFF, 8 - pendingBits_);
+}
+
+void BitWriter::PutRaw(const std::uint8_t* bytes, std::size_t count) {
+    out_.insert(out_.end(), bytes, bytes + count);
+}
+
+void BitWriter::PutStuffed(const std::uint8_t* bytes, std::size_t count) {
+    const std::uint8_t* end = bytes + count;
+    while (bytes < end) {
+        const auto* mark = static_cast<const std::uint8_t*>(std::memchr(bytes, 0xFF, static_cast<std::size_t>(end - bytes)));
+        const std::uint8_t* runEnd = mark == nullptr ? end : mark + 1;
+        out_.insert(out_.end(), bytes, runEnd);
+        if (mark != nullptr)
+            out_.push_back(0x00);
+        bytes = runEnd;
+    }
+}
+
+HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table) {
+    maxCode_.fill(-1);
+    int index = 0;
+    valid_ = ForEachCode(table, [&](std::uint8_t symbol, std::uint32_t code, unsigned length) {
+        values_[static_cast<std::size_t>(index)] = symbol;
+        if (maxCode_[length] < 0) {
+            firstCode_[length] = static_cast<std::int32_t>(code);
+            firstValue_[length] = index;
+        }
+        maxCode_[length] = static_cast<std::int32_t>(code);
+        ++index;
+        if (length <= kLookahead) {
+            const int run = symbol >> 4;
+            const int size = symbol & 15;
+            Step step;
+            if (size == 0) {
+                step = Step{static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(run == 15 ? 16 : 0)};
+            } else if (size <= kMaxAcCategory) {
+                step = Step{static_cast<std::uint8_t>(length + static_cast<unsigned>(size)),
+                            static_cast<std::uint8_t>(run + 1)};
+            }
+            const std::uint32_t first = code << (kLookahead - length);
+            for (std::uint32_t i = 0; i < (1u << (kLookahead - length)); ++i) {
+                fast_[first + i] = Entry{static_cast<std::uint8_t>(length), symbol};
+                steps_[first + i] = step;
+            }
+        }
+    });
+    if (!valid_)
+        return;
+    for (std::uint32_t pattern = 0; pattern < runs_.size(); ++pattern) {
+        Run run;
+        while (true) {
+            const unsigned left = kRunBits - run.bits;
+            const auto window = static_cast<std::uint32_t>((pattern << run.bits) & ((1u << kRunBits) - 1));
+            const Step step = steps_[window >> (kRunBits - kLookahead)];
+            if (step.bits == 0 || step.bits > left)
+                break;
+            run.bits = static_cast<std::uint8_t>(run.bits + step.bits);
+            if (step.advance == 0) {
+                run.ends = true;
+                break;
+            }
+            run.advance = static_cast<std::uint8_t>(run.advance + step.advance);
+        }
+        runs_[pattern] = run;
+    }
+}
+
+int HuffmanDecodeTable::DecodeLong(std::uint64_t bits, unsigned& length) const {
+    for (unsigned l = kLookahead + 1; l <= 16; ++l) {
+        const auto code = static_cast<std::int32_t>(bits >> (64 - l));
+        if (code <= maxCode_[l]) {
+            length = l;
+            return values_[static_cast<std::size_t>(firstValue_[l] + code - firstCode_[l])];
+        }
+    }
+    length = 0;
+    return 0;
+}
+
+HuffmanEncodeTable::HuffmanEncodeTable(const JHUFF_TBL& table) {
+    if (!ForEachCode(table, [&](std::uint8_t symbol, std::uint32_t code, unsigned length) {
+            code_[symbol] = static_cast<std::uint16_t>(code);
+            length_[symbol] = static_cast<std::uint8_t>(length);
+        }))
+        length_.fill(0);
+}
+
+bool DecodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
+                 JCOEF* block) {
+    return block != nullptr ? CodeBlock<true>(reader, dc, ac, prediction, block)
+                            : CodeBlock<false>(reader, dc, ac, prediction, nullptr);
+}
+
+bool EncodeBlock(BitWriter& writer, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac, int& prediction,
+                 const JCOEF* block) {
+    int difference = block[0] - prediction;
+    prediction = block[0];
+    int category = Category(std::abs(difference));
+    if (category > kMaxDcCategory || dc.Length(category) == 0)
+        return false;
+    writer.Put(dc.Code(category), dc.Length(category));
+    // A negative value is sent as its one's complement in category bits.
+    writer.Put(static_cast<std::uint32_t>(difference < 0 ? difference - 1 : difference), static_cast<unsigned>(category));
+    int run = 0;
+    for (int k = 1; k < DCTSIZE2; ++k) {
+        const int value = block[kNaturalOrder[k]];
+        if (value == 0) {
+            ++run;
+            continue;
+        }
+        for (; run > 15; run -= 16) {
+            if (ac.Length(kZeroRun) == 0)
+                return false;
+            writer.Put(ac.Code(kZeroRun), ac.Length(kZeroRun));
+        }
+        category = Category(std::abs(value));
+        const int symbol = (run << 4) + category;
+        if (category > kMaxAcCategory || ac.Length(symbol) == 0)
+            return false;
+        writer.Put(ac.Code(symbol), ac.Length(symbol));
+        writer.Put(static_cast<std::uint32_t>(value < 0 ? value - 1 : value), static_cast<unsigned>(category));
+        run = 0;
+    }
+    if (run > 0) {
+        if (ac.Length(kEndOfBlock) == 0)
+            return false;
+        writer.Put(ac.Code(kEndOfBlock), ac.Length(kEndOfBlock));
+    }
+    return true;
+}
+
+} // namespace tessoly

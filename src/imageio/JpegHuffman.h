@@ -1,0 +1,150 @@
+#pragma once
+// The Huffman coding of a sequential JPEG's blocks, in both directions, with the file's own
+// tables. libjpeg codes whole scans only; splicing a few re-encoded MCU rows into a scan that is
+// otherwise copied needs the coder at block level and the exact bit position of every MCU, which
+// its interface does not give.
+//
+// Bits are read from and written to the entropy-coded data with its byte stuffing and markers
+// taken out (see JpegEntropySegments.h): a 0xFF data byte is just a byte here.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace tessoly {
+
+//! Reads bits from unstuffed entropy-coded data. The data must be followed by kReadPadding
+//! readable bytes, so that a damaged block can run on past the end before the caller checks.
+class BitReader {
+public:
+    static constexpr std::size_t kReadPadding = 4096;
+
+    BitReader(const std::uint8_t* data, std::size_t bytes) : data_(data), bitEnd_(bytes * 8) {}
+
+    //! The next 57 bits or more, at the top of the word.
+    std::uint64_t Peek() const {
+        std::uint64_t word;
+        std::memcpy(&word, data_ + (position_ >> 3), sizeof word);
+        return __builtin_bswap64(word) << (position_ & 7);
+    }
+    void Skip(unsigned bits) { position_ += bits; }
+    std::size_t Position() const { return position_; }
+    void Seek(std::size_t bit) { position_ = bit; }
+    bool Overran() const { return position_ > bitEnd_; }
+    std::size_t End() const { return bitEnd_; }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t bitEnd_;
+    std::size_t position_ = 0;
+};
+
+//! Writes entropy-coded data with its byte stuffing: every 0xFF byte is followed by 0x00.
+class BitWriter {
+public:
+    explicit BitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+
+    //! Appends the low count bits of bits (count <= 32).
+    void Put(std::uint32_t bits, unsigned count);
+    //! Appends bits [from, to) of unstuffed data.
+    void PutBits(const std::uint8_t* data, std::size_t from, std::size_t to);
+    //! Completes the last byte with 1 bits, as the standard pads before a marker.
+    void PadToByte();
+    //! Appends bytes exactly as they are (already stuffed data, markers); the writer must be at a
+    //! byte boundary.
+    void PutRaw(const std::uint8_t* bytes, std::size_t count);
+
+private:
+    void PutStuffed(const std::uint8_t* bytes, std::size_t count);
+
+    std::vector<std::uint8_t>& out_;
+    std::uint64_t pending_ = 0;
+    unsigned pendingBits_ = 0;
+};
+
+//! One Huffman table of the file, for decoding. Valid() is false for a table no decoder accepts.
+class HuffmanDecodeTable {
+public:
+    explicit HuffmanDecodeTable(const JHUFF_TBL& table);
+    bool Valid() const { return valid_; }
+
+    //! Decodes the symbol at the top of bits; sets length to its code's length, 0 for no code.
+    int Decode(std::uint64_t bits, unsigned& length) const {
+        const Entry entry = fast_[static_cast<std::size_t>(bits >> (64 - kLookahead))];
+        if (entry.length == 0)
+            return DecodeLong(bits, length);
+        length = entry.length;
+        return entry.symbol;
+    }
+
+    //! An AC symbol with a short code and the magnitude bits after it, stepped over at once: the
+    //! bits they take (0 when the code is long or the symbol not a plain one) and how far they
+    //! move along the block (0 for the end of the block).
+    struct Step {
+        std::uint8_t bits = 0;
+        std::uint8_t advance = 0;
+    };
+    Step ShortStep(std::uint64_t bits) const { return steps_[static_cast<std::size_t>(bits >> (64 - kLookahead))]; }
+
+    //! As many short steps as the next kRunBits bits hold whole, up to and with an end of block:
+    //! their bits (0 for none), how far they move along the block, and whether the block ends.
+    //! Valid only while the block cannot end without an end-of-block symbol on the way, that is
+    //! while the position plus advance stays below 64.
+    struct Run {
+        std::uint8_t bits = 0;
+        std::uint8_t advance = 0;
+        bool ends = false;
+    };
+    Run ShortRun(std::uint64_t bits) const { return runs_[static_cast<std::size_t>(bits >> (64 - kRunBits))]; }
+
+private:
+    static constexpr unsigned kLookahead = 10;
+    static constexpr unsigned kRunBits = 12;
+    struct Entry {
+        std::uint8_t length = 0;
+        std::uint8_t symbol = 0;
+    };
+    int DecodeLong(std::uint64_t bits, unsigned& length) const;
+
+    std::array<Entry, 1u << kLookahead> fast_{};
+    std::array<Step, 1u << kLookahead> steps_{};
+    std::array<Run, 1u << kRunBits> runs_{};
+    //! Largest code of each length, -1 when none; the index of its first value.
+    std::array<std::int32_t, 18> maxCode_{};
+    std::array<std::int32_t, 17> firstCode_{};
+    std::array<std::int32_t, 17> firstValue_{};
+    std::array<std::uint8_t, 256> values_{};
+    bool valid_ = true;
+};
+
+//! One Huffman table of the file, for encoding: each symbol's code, length 0 when it has none.
+class HuffmanEncodeTable {
+public:
+    explicit HuffmanEncodeTable(const JHUFF_TBL& table);
+
+    std::uint16_t Code(int symbol) const { return code_[static_cast<std::size_t>(symbol)]; }
+    std::uint8_t Length(int symbol) const { return length_[static_cast<std::size_t>(symbol)]; }
+
+private:
+    std::array<std::uint16_t, 256> code_{};
+    std::array<std::uint8_t, 256> length_{};
+};
+
+//! Decodes one block: block gets its coefficients in natural order with the DC value absolute;
+//! prediction is the component's last DC value and is updated. With block null the coefficients
+//! are only stepped over. False for data no code matches or that runs past the 64th coefficient.
+bool DecodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
+                 JCOEF* block);
+
+//! Encodes one block (natural order, absolute DC). False when the tables have no code for a
+//! symbol the block needs, or a coefficient is out of the 8-bit range.
+bool EncodeBlock(BitWriter& writer, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac, int& prediction,
+                 const JCOEF* block);
+
+} // namespace tessoly

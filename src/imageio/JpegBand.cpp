@@ -56,9 +56,9 @@ std::vector<JOCTET> BandAsJpeg(const CoefficientSource& source, const TRect& ban
     out.info.mem->realize_virt_arrays(common);
     for (int c = 0; c < source.info->num_components; ++c) {
         for (int row = 0; row < blocks[c].height; ++row) {
-            const JBLOCKROW src = source.Row(c, blocks[c].firstRow + row, false);
+            const JBLOCKROW src = source.Blocks(c, blocks[c].firstRow + row, blocks[c].firstColumn, false);
             JBLOCKROW dst = CoefficientRow(common, arrays[c], static_cast<JDIMENSION>(row), true);
-            std::memcpy(dst, src + blocks[c].firstColumn,
+            std::memcpy(dst, src,
                         sizeof(JBLOCK) * static_cast<std::size_t>(blocks[c].width));
         }
     }
@@ -79,11 +79,12 @@ bool CellChanged(const TBitmap32& a, const TBitmap32& b, int x0, int y0, int x1,
 
 } // namespace
 
-JBLOCKROW CoefficientSource::Row(int component, int blockRow, bool writable) const {
+JBLOCKROW CoefficientSource::Blocks(int component, int blockRow, int blockColumn, bool writable) const {
     if (heldRows != nullptr)
-        return heldRows->Row(component, blockRow);
+        return heldRows->At(component, blockRow, blockColumn);
     return CoefficientRow(reinterpret_cast<j_common_ptr>(info), arrays[component], static_cast<JDIMENSION>(blockRow),
-                          writable);
+                          writable) +
+           blockColumn;
 }
 
 TRect CoefficientSource::CellAligned(const TRect& rect) const {
@@ -168,10 +169,10 @@ int ReplaceChangedCells(const CoefficientSource& source, const TRect& band, cons
         for (int row = 0; row < blocks.height; ++row) {
             const int cy = row / comp.v_samp_factor;
             const JBLOCKROW src = CoefficientRow(from, encoded[c], static_cast<JDIMENSION>(row), false);
-            JBLOCKROW dst = source.Row(c, blocks.firstRow + row, true);
+            JBLOCKROW dst = source.Blocks(c, blocks.firstRow + row, blocks.firstColumn, true);
             for (int column = 0; column < blocks.width; ++column) {
                 if (changed[static_cast<std::size_t>(cy) * columns + column / comp.h_samp_factor])
-                    std::memcpy(dst[blocks.firstColumn + column], src[column], sizeof(JBLOCK));
+                    std::memcpy(dst[column], src[column], sizeof(JBLOCK));
             }
         }
     }

@@ -17,15 +17,15 @@ namespace tessoly {
 
 struct McuRowBlocks;
 
-//! A source's coefficients: all of them read with jpeg_read_coefficients, or the MCU rows around
-//! the band held in memory.
+//! A source's coefficients: all of them read with jpeg_read_coefficients, or the MCUs around the
+//! band held in memory.
 struct CoefficientSource {
     jpeg_decompress_struct* info = nullptr;
     jvirt_barray_ptr* arrays = nullptr;
     McuRowBlocks* heldRows = nullptr;
 
-    //! Block row blockRow of a component.
-    JBLOCKROW Row(int component, int blockRow, bool writable) const;
+    //! The blocks of a component's block row from blockColumn on.
+    JBLOCKROW Blocks(int component, int blockRow, int blockColumn, bool writable) const;
 
     //! The MCU's size [pixels].
     int CellWidth() const { return 8 * info->max_h_samp_factor; }

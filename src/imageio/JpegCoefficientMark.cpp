@@ -164,9 +164,12 @@ bool OpenSpliced(const std::vector<unsigned char>& file, const jpeg_decompress_s
     spliced.head.reserve(file.size() + file.size() / 16);
     if (!AppendHeadForCopiedScan(file.data(), spliced.scan->ScanStart(), info, settings, spliced.head))
         return false;
-    const int rowHeight = spliced.scan->McuRowHeight();
-    const bool marks = band.Width() > 0 && band.Height() > 0;
-    return spliced.scan->Walk(marks ? band.top / rowHeight : 0, marks ? (band.bottom + rowHeight - 1) / rowHeight : 0);
+    if (band.Width() <= 0 || band.Height() <= 0)
+        return spliced.scan->Walk(0, 0, 0, 0);
+    const int height = spliced.scan->McuRowHeight();
+    const int width = spliced.scan->McuWidth();
+    return spliced.scan->Walk(band.top / height, (band.bottom + height - 1) / height, band.left / width,
+                              (band.right + width - 1) / width);
 }
 
 } // namespace

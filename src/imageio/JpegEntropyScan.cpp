@@ -68,7 +68,7 @@ bool FindEntropySegments(const std::uint8_t* file, std::size_t size, std::size_t
 const JBLOCK* McuRowBlocks::At(int component, int blockRow, int blockColumn) const {
     const Component& c = components[static_cast<std::size_t>(component)];
     const std::size_t block = static_cast<std::size_t>(blockRow - c.firstBlockRow) * static_cast<std::size_t>(c.blocksPerRow) +
-                              static_cast<std::size_t>(blockColumn);
+                              static_cast<std::size_t>(blockColumn - c.firstBlockColumn);
     return reinterpret_cast<const JBLOCK*>(c.coefficients.data() + block * DCTSIZE2);
 }
 
@@ -98,10 +98,12 @@ std::unique_ptr<EntropyScan> EntropyScan::Open(const std::uint8_t* file, std::si
         scan->mcusPerRow_ = static_cast<int>(CeilDiv(info.image_width, cellWidth));
         scan->mcuRows_ = static_cast<int>(CeilDiv(info.image_height, cellHeight));
         scan->mcuRowHeight_ = cellHeight;
+        scan->mcuWidth_ = cellWidth;
     } else {
         scan->mcusPerRow_ = static_cast<int>(CeilDiv(static_cast<long long>(info.image_width) * first.h_samp_factor, cellWidth));
         scan->mcuRows_ = static_cast<int>(CeilDiv(static_cast<long long>(info.image_height) * first.v_samp_factor, cellHeight));
         scan->mcuRowHeight_ = cellHeight / first.v_samp_factor;
+        scan->mcuWidth_ = cellWidth / first.h_samp_factor;
     }
     scan->restartInterval_ = static_cast<int>(info.restart_interval);
     const std::size_t intervals =
@@ -186,11 +188,16 @@ bool EntropyScan::EncodeMcu(BitWriter& writer, long long mcu, Predictions& predi
     return true;
 }
 
-bool EntropyScan::Walk(int firstRow, int endRow) {
+bool EntropyScan::Walk(int firstRow, int endRow, int firstColumn, int endColumn) {
     const long long total = TotalMcus();
     firstRow = std::clamp(firstRow, 0, mcuRows_);
     endRow = std::clamp(endRow, firstRow, mcuRows_);
+    firstColumn = std::clamp(firstColumn, 0, mcusPerRow_);
+    endColumn = std::clamp(endColumn, firstColumn, mcusPerRow_);
+    if (endColumn == firstColumn)
+        endRow = firstRow;
     firstMcu_ = endMcu_ = 0;
+    kept_ = McuRowBlocks{};
     if (endRow > firstRow) {
         firstMcu_ = static_cast<long long>(firstRow) * mcusPerRow_;
         endMcu_ = static_cast<long long>(endRow) * mcusPerRow_;
@@ -202,24 +209,33 @@ bool EntropyScan::Walk(int firstRow, int endRow) {
             firstMcu_ = firstMcu_ / restartInterval_ * restartInterval_;
             endMcu_ = std::min(CeilDiv(endMcu_, restartInterval_) * restartInterval_, total);
         }
-    }
-    kept_ = McuRowBlocks{};
-    if (endMcu_ > firstMcu_) {
-        kept_.firstRow = static_cast<int>(firstMcu_ / mcusPerRow_);
-        kept_.rows = static_cast<int>(CeilDiv(endMcu_, mcusPerRow_)) - kept_.firstRow;
+        // The MCU after each changed one follows on its DC values and may need sending again:
+        // the one to the right, or the next row's first when the band reaches the right edge.
+        kept_.firstRow = firstRow;
+        kept_.rows = endRow - firstRow;
+        kept_.firstColumn = firstColumn;
+        kept_.columns = endColumn + 1 - firstColumn;
+        if (endColumn >= mcusPerRow_) {
+            kept_.firstColumn = 0;
+            kept_.columns = mcusPerRow_;
+            kept_.rows = std::min(endRow + 1, mcuRows_) - firstRow;
+        }
     }
     // The scan holds every component, so their indexes are 0 .. count - 1.
     kept_.components.resize(components_.size());
     for (const ScanComponent& c : components_) {
         McuRowBlocks::Component& held = kept_.components[static_cast<std::size_t>(c.index)];
         held.firstBlockRow = kept_.firstRow * c.mcuHeight;
+        held.firstBlockColumn = kept_.firstColumn * c.mcuWidth;
         held.blockRows = kept_.rows * c.mcuHeight;
-        held.blocksPerRow = mcusPerRow_ * c.mcuWidth;
-        held.coefficients.assign(
-            static_cast<std::size_t>(held.blockRows) * static_cast<std::size_t>(held.blocksPerRow) * DCTSIZE2, 0);
+        held.blocksPerRow = kept_.columns * c.mcuWidth;
+        held.coefficients.resize(
+            static_cast<std::size_t>(held.blockRows) * static_cast<std::size_t>(held.blocksPerRow) * DCTSIZE2);
     }
 
     mcuBits_.clear();
+    mcuPredictions_.clear();
+    segmentDataEnds_.clear();
     unstuffed_.clear();
     unstuffed_.reserve(endMarker_ - scanStart_ + BitReader::kReadPadding);
     segmentBits_.clear();
@@ -244,69 +260,84 @@ bool EntropyScan::Walk(int firstRow, int endRow) {
         if (restartInterval_ != 0 && untilRestart-- == 0) {
             if (!segmentComplete(segment))
                 return false;
+            segmentDataEnds_.push_back(reader.Position());
             reader.Seek(segmentBits_[++segment]);
             std::fill(predictions.begin(), predictions.end(), 0);
             untilRestart = restartInterval_ - 1;
         }
-        const bool kept = mcu >= firstMcu_ && mcu < endMcu_;
-        if (mcu == firstMcu_)
-            firstPredictions_ = predictions;
-        if (kept || (mcu == endMcu_ && endMcu_ > firstMcu_))
+        const bool inRange = mcu >= firstMcu_ && mcu < endMcu_;
+        if (inRange || (mcu == endMcu_ && endMcu_ > firstMcu_)) {
             mcuBits_.push_back(reader.Position());
-        if (!DecodeMcu(reader, mcu, kept, predictions) || reader.Overran())
+            mcuPredictions_.insert(mcuPredictions_.end(), predictions.begin(), predictions.end());
+        }
+        const bool keep = inRange && kept_.Holds(static_cast<int>(mcu / mcusPerRow_), static_cast<int>(mcu % mcusPerRow_));
+        if (!DecodeMcu(reader, mcu, keep, predictions) || reader.Overran())
             return false;
     }
     dataEndBit_ = reader.Position();
-    if (endMcu_ == total)
+    segmentDataEnds_.push_back(dataEndBit_);
+    if (endMcu_ == total && endMcu_ > firstMcu_) {
         mcuBits_.push_back(dataEndBit_);
+        mcuPredictions_.insert(mcuPredictions_.end(), predictions.begin(), predictions.end());
+    }
     original_ = kept_;
     return segmentComplete(segment);
 }
 
-bool EntropyScan::McuUnchanged(long long mcu, Predictions& predictions) const {
+bool EntropyScan::McuUnchanged(long long mcu) const {
     const int column = static_cast<int>(mcu % mcusPerRow_);
     const int row = static_cast<int>(mcu / mcusPerRow_);
-    bool same = true;
-    for (std::size_t i = 0; i < components_.size(); ++i) {
-        const ScanComponent& c = components_[i];
+    for (const ScanComponent& c : components_) {
         for (int y = 0; y < c.mcuHeight; ++y) {
-            for (int x = 0; x < c.mcuWidth; ++x) {
-                const int blockRow = row * c.mcuHeight + y;
-                const int blockColumn = column * c.mcuWidth + x;
-                const JCOEF* now = *kept_.At(c.index, blockRow, blockColumn);
-                const JCOEF* before = *original_.At(c.index, blockRow, blockColumn);
-                same = same && std::memcmp(now, before, sizeof(JBLOCK)) == 0;
-                predictions[i] = before[0];
-            }
+            const int blockRow = row * c.mcuHeight + y;
+            const int blockColumn = column * c.mcuWidth;
+            if (std::memcmp(*kept_.At(c.index, blockRow, blockColumn), *original_.At(c.index, blockRow, blockColumn),
+                            sizeof(JBLOCK) * static_cast<std::size_t>(c.mcuWidth)) != 0)
+                return false;
         }
     }
-    return same;
+    return true;
 }
 
-bool EntropyScan::WriteRange(BitWriter& writer, long long begin, long long end, Predictions predictions) const {
-    // An MCU the mark left alone is copied as it was when the DC values it follows on are the
-    // source's too; every other one is encoded again.
-    Predictions source = predictions;
-    std::size_t copyFrom = 0;
-    std::size_t copyTo = 0;
+bool EntropyScan::WriteRange(BitWriter& writer, long long begin, long long end) const {
+    // An MCU is copied as it was when it is still the source's and the DC values it follows on
+    // are the source's too; every other one is encoded again. Only kept MCUs can have changed,
+    // and the kept ones include every MCU that follows on a changed one.
+    const std::size_t components = components_.size();
+    auto sourcePredictions = [&](long long mcu) {
+        const auto at = static_cast<std::size_t>(mcu - firstMcu_) * components;
+        return Predictions(mcuPredictions_.begin() + static_cast<std::ptrdiff_t>(at),
+                           mcuPredictions_.begin() + static_cast<std::ptrdiff_t>(at + components));
+    };
+    // Where an MCU's data ends: the next one's start, but for the last of a restart interval,
+    // whose padding is not data.
+    auto endOf = [&](long long mcu) {
+        if (restartInterval_ != 0 && ((mcu + 1) % restartInterval_ == 0 || mcu + 1 == TotalMcus()))
+            return segmentDataEnds_[static_cast<std::size_t>(mcu / restartInterval_)];
+        return mcuBits_[static_cast<std::size_t>(mcu + 1 - firstMcu_)];
+    };
+    Predictions predictions;
+    bool followsSource = true;
+    std::size_t copyFrom = mcuBits_[static_cast<std::size_t>(begin - firstMcu_)];
     for (long long mcu = begin; mcu < end; ++mcu) {
         const auto at = static_cast<std::size_t>(mcu - firstMcu_);
-        const bool follows = predictions == source;
-        if (McuUnchanged(mcu, source) && follows) {
-            if (copyTo != mcuBits_[at]) {
-                writer.PutBits(unstuffed_.data(), copyFrom, copyTo);
-                copyFrom = mcuBits_[at];
-            }
-            copyTo = mcuBits_[at + 1];
-            predictions = source;
+        const bool kept = kept_.Holds(static_cast<int>(mcu / mcusPerRow_), static_cast<int>(mcu % mcusPerRow_));
+        if (!kept && !followsSource)
+            return false; // cannot happen with the kept MCUs chosen as they are
+        if (!kept || (followsSource && McuUnchanged(mcu)))
             continue;
-        }
-        writer.PutBits(unstuffed_.data(), copyFrom, copyTo);
-        copyFrom = copyTo = 0;
+        writer.PutBits(unstuffed_.data(), copyFrom, mcuBits_[at]);
+        if (followsSource)
+            predictions = sourcePredictions(mcu);
         if (!EncodeMcu(writer, mcu, predictions))
             return false;
+        copyFrom = endOf(mcu);
+        const bool restarts = restartInterval_ != 0 && (mcu + 1) % restartInterval_ == 0;
+        followsSource = restarts || mcu + 1 == TotalMcus() || predictions == sourcePredictions(mcu + 1);
     }
-    writer.PutBits(unstuffed_.data(), copyFrom, copyTo);
+    if (!followsSource)
+        return false; // cannot happen either
+    writer.PutBits(unstuffed_.data(), copyFrom, endOf(end - 1));
     return true;
 }
 
@@ -316,7 +347,7 @@ bool EntropyScan::Write(std::vector<std::uint8_t>& out) const {
         writer.PutRaw(file_ + scanStart_, endMarker_ - scanStart_);
     } else if (restartInterval_ == 0) {
         writer.PutBits(unstuffed_.data(), 0, mcuBits_.front());
-        if (!WriteRange(writer, firstMcu_, endMcu_, firstPredictions_))
+        if (!WriteRange(writer, firstMcu_, endMcu_))
             return false;
         writer.PutBits(unstuffed_.data(), mcuBits_.back(), dataEndBit_);
         writer.PadToByte();
@@ -325,14 +356,13 @@ bool EntropyScan::Write(std::vector<std::uint8_t>& out) const {
         const auto endInterval = static_cast<std::size_t>(CeilDiv(endMcu_, restartInterval_));
         // Up to and with the restart marker before the range, as it is.
         writer.PutRaw(file_ + scanStart_, segments_[firstInterval].begin - scanStart_);
-        const Predictions fresh(components_.size(), 0);
         for (std::size_t interval = firstInterval; interval < endInterval; ++interval) {
             if (interval != firstInterval) {
                 const std::uint8_t marker[2] = {0xFF, static_cast<std::uint8_t>(kFirstRestart + ((interval - 1) & 7))};
                 writer.PutRaw(marker, 2);
             }
             const long long begin = static_cast<long long>(interval) * restartInterval_;
-            if (!WriteRange(writer, begin, std::min(begin + restartInterval_, endMcu_), fresh))
+            if (!WriteRange(writer, begin, std::min(begin + restartInterval_, endMcu_)))
                 return false;
             writer.PadToByte();
         }

@@ -32,11 +32,13 @@ struct EntropySegment {
 bool FindEntropySegments(const std::uint8_t* file, std::size_t size, std::size_t start,
                          std::vector<EntropySegment>& segments, std::size_t& endMarker);
 
-//! The coefficients of whole MCU rows [firstRow, firstRow + rows) of every component, with the
-//! blocks past the picture's edge that complete the edge MCUs.
+//! The coefficients of MCU rows [firstRow, firstRow + rows), columns [firstColumn, firstColumn +
+//! columns), of every component, with the blocks past the picture's edge that complete the edge
+//! MCUs.
 struct McuRowBlocks {
     struct Component {
         int firstBlockRow = 0;
+        int firstBlockColumn = 0;
         int blockRows = 0;
         int blocksPerRow = 0;
         //! DCTSIZE2 coefficients per block, row by row.
@@ -44,12 +46,16 @@ struct McuRowBlocks {
     };
     int firstRow = 0;
     int rows = 0;
+    int firstColumn = 0;
+    int columns = 0;
     std::vector<Component> components;
+
+    bool Holds(int row, int column) const {
+        return row >= firstRow && row < firstRow + rows && column >= firstColumn && column < firstColumn + columns;
+    }
 
     JBLOCK* At(int component, int blockRow, int blockColumn);
     const JBLOCK* At(int component, int blockRow, int blockColumn) const;
-    //! Block row blockRow of a component, which must be held.
-    JBLOCKROW Row(int component, int blockRow) { return At(component, blockRow, 0); }
 };
 
 class EntropyScan {
@@ -66,10 +72,13 @@ public:
     int McuRows() const { return mcuRows_; }
     //! Picture rows an MCU row covers.
     int McuRowHeight() const { return mcuRowHeight_; }
+    //! Picture columns an MCU covers.
+    int McuWidth() const { return mcuWidth_; }
 
-    //! Steps over the whole scan, keeping MCU rows [firstRow, endRow) (none when equal). False
-    //! for data libjpeg would find damaged or that this coder cannot take.
-    bool Walk(int firstRow, int endRow);
+    //! Steps over the whole scan, keeping the MCUs of rows [firstRow, endRow) and columns
+    //! [firstColumn, endColumn) and those whose DC values follow on theirs (none when the range is
+    //! empty). False for data libjpeg would find damaged or that this coder cannot take.
+    bool Walk(int firstRow, int endRow, int firstColumn, int endColumn);
     //! The rows Walk kept, to be changed in place before Write.
     McuRowBlocks& Kept() { return kept_; }
     //! Appends the scan's entropy-coded data, the kept rows re-encoded, and the image's end
@@ -93,11 +102,10 @@ private:
     //! Codes one MCU; with keep its blocks go to kept_.
     bool DecodeMcu(BitReader& reader, long long mcu, bool keep, Predictions& predictions);
     bool EncodeMcu(BitWriter& writer, long long mcu, Predictions& predictions) const;
-    //! Whether the MCU's blocks are still the source's; sets predictions to the source's DC
-    //! values after it.
-    bool McuUnchanged(long long mcu, Predictions& predictions) const;
-    //! Writes MCUs [begin, end) of the kept range, which follow on predictions.
-    bool WriteRange(BitWriter& writer, long long begin, long long end, Predictions predictions) const;
+    //! Whether the kept MCU's blocks are still the source's.
+    bool McuUnchanged(long long mcu) const;
+    //! Writes MCUs [begin, end) of the rewritten range, which follow on the source's predictions.
+    bool WriteRange(BitWriter& writer, long long begin, long long end) const;
 
     const std::uint8_t* file_ = nullptr;
     std::size_t scanStart_ = 0;
@@ -109,21 +117,25 @@ private:
     int mcusPerRow_ = 0;
     int mcuRows_ = 0;
     int mcuRowHeight_ = 0;
+    int mcuWidth_ = 0;
     int restartInterval_ = 0;
 
     //! The data without stuffing or markers; each segment starts on a byte, at segmentBits_.
     std::vector<std::uint8_t> unstuffed_;
     std::vector<std::size_t> segmentBits_;
+    //! Where each segment's last MCU ends.
+    std::vector<std::size_t> segmentDataEnds_;
     McuRowBlocks kept_;
     //! The kept rows as the source has them.
     McuRowBlocks original_;
-    //! The kept range [firstMcu_, endMcu_), where each of its MCUs and the one after it start in
-    //! unstuffed_, the DC predictions at its start, and where the data's last MCU ends.
+    //! The rewritten range [firstMcu_, endMcu_): where each of its MCUs and the one after it start
+    //! in unstuffed_ and the source's DC predictions they start from; where the data's last MCU
+    //! ends.
     long long firstMcu_ = 0;
     long long endMcu_ = 0;
     std::vector<std::size_t> mcuBits_;
+    std::vector<int> mcuPredictions_;
     std::size_t dataEndBit_ = 0;
-    Predictions firstPredictions_;
 };
 
 } // namespace tessoly

@@ -95,19 +95,25 @@ bool CodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDec
         block[0] = static_cast<JCOEF>(prediction);
     }
     if constexpr (!Keep) {
-        // Stepping over: one table look-up for a few symbols at a time, one per symbol near the
-        // block's end, and symbol by symbol for the rare long codes.
+        // Stepping over: one table look-up for a few symbols at a time (four of them fit in the
+        // bits a refill gives), one per symbol near the block's end, and symbol by symbol for the
+        // rare long codes.
         int k = 1;
         while (k < DCTSIZE2) {
-            bits = reader.Peek();
-            const HuffmanDecodeTable::Run run = ac.ShortRun(bits);
-            if (run.bits != 0 && k + run.advance < DCTSIZE2) {
+            reader.Refill();
+            int looked = 0;
+            for (; looked < 4; ++looked) {
+                const HuffmanDecodeTable::Run run = ac.ShortRun(reader.Bits());
+                if (run.bits == 0 || k + run.advance >= DCTSIZE2)
+                    break;
                 reader.Skip(run.bits);
                 if (run.ends)
                     return true;
                 k += run.advance;
-                continue;
             }
+            if (looked == 4)
+                continue;
+            bits = reader.Peek();
             const HuffmanDecodeTable::Step step = ac.ShortStep(bits);
             if (step.bits == 0)
                 break;

@@ -19,30 +19,50 @@
 
 namespace tessoly {
 
-//! Reads bits from unstuffed entropy-coded data. The data must be followed by kReadPadding
-//! readable bytes, so that a damaged block can run on past the end before the caller checks.
+//! Reads bits from unstuffed entropy-coded data, through a 64-bit buffer that a refill tops up
+//! to 56 bits or more without a branch. The data must be followed by kReadPadding readable
+//! bytes, so that a damaged block can run on past the end before the caller checks.
 class BitReader {
 public:
     static constexpr std::size_t kReadPadding = 4096;
 
-    BitReader(const std::uint8_t* data, std::size_t bytes) : data_(data), bitEnd_(bytes * 8) {}
+    BitReader(const std::uint8_t* data, std::size_t bytes) : data_(data), next_(data), bitEnd_(bytes * 8) {}
 
-    //! The next 57 bits or more, at the top of the word.
-    std::uint64_t Peek() const {
+    //! Makes at least 56 bits available at the top of Bits().
+    void Refill() {
         std::uint64_t word;
-        std::memcpy(&word, data_ + (position_ >> 3), sizeof word);
-        return __builtin_bswap64(word) << (position_ & 7);
+        std::memcpy(&word, next_, sizeof word);
+        buffer_ |= __builtin_bswap64(word) >> count_;
+        next_ += (63 - count_) >> 3;
+        count_ |= 56;
     }
-    void Skip(unsigned bits) { position_ += bits; }
-    std::size_t Position() const { return position_; }
-    void Seek(std::size_t bit) { position_ = bit; }
-    bool Overran() const { return position_ > bitEnd_; }
-    std::size_t End() const { return bitEnd_; }
+    std::uint64_t Bits() const { return buffer_; }
+    //! The next 56 bits or more, at the top of the word.
+    std::uint64_t Peek() {
+        Refill();
+        return buffer_;
+    }
+    void Skip(unsigned bits) {
+        buffer_ <<= bits;
+        count_ -= bits;
+    }
+    std::size_t Position() const { return static_cast<std::size_t>(next_ - data_) * 8 - count_; }
+    void Seek(std::size_t bit) {
+        next_ = data_ + bit / 8;
+        buffer_ = 0;
+        count_ = 0;
+        Refill();
+        Skip(static_cast<unsigned>(bit & 7));
+    }
+    bool Overran() const { return Position() > bitEnd_; }
 
 private:
     const std::uint8_t* data_;
+    const std::uint8_t* next_;
     std::size_t bitEnd_;
-    std::size_t position_ = 0;
+    std::uint64_t buffer_ = 0;
+    //! Bits of buffer_ not yet consumed; the bits below them are the data's too.
+    unsigned count_ = 0;
 };
 
 //! Writes entropy-coded data with its byte stuffing: every 0xFF byte is followed by 0x00.

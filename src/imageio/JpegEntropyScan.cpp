@@ -151,19 +151,24 @@ std::unique_ptr<EntropyScan> EntropyScan::Open(const std::uint8_t* file, std::si
         component.acDecode = &scan->decodeTables_[static_cast<std::size_t>(slot[comp.ac_tbl_no + 4])];
         component.dcEncode = &scan->encodeTables_[static_cast<std::size_t>(slot[comp.dc_tbl_no])];
         component.acEncode = &scan->encodeTables_[static_cast<std::size_t>(slot[comp.ac_tbl_no + 4])];
+        for (int b = 0; b < component.mcuWidth * component.mcuHeight; ++b)
+            scan->mcuBlocks_.push_back({component.dcDecode, component.acDecode, static_cast<int>(i)});
     }
+    if (scan->mcuBlocks_.size() > static_cast<std::size_t>(D_MAX_BLOCKS_IN_MCU))
+        return nullptr;
     return scan;
 }
 
 bool EntropyScan::DecodeMcu(BitReader& reader, long long mcu, bool keep, Predictions& predictions) {
+    if (!keep)
+        return StepOverMcu(reader, mcuBlocks_.data(), static_cast<int>(mcuBlocks_.size()), predictions.data());
     const int column = static_cast<int>(mcu % mcusPerRow_);
     const int row = static_cast<int>(mcu / mcusPerRow_);
     for (std::size_t i = 0; i < components_.size(); ++i) {
         const ScanComponent& c = components_[i];
         for (int y = 0; y < c.mcuHeight; ++y) {
             for (int x = 0; x < c.mcuWidth; ++x) {
-                JCOEF* block =
-                    keep ? *kept_.At(c.index, row * c.mcuHeight + y, column * c.mcuWidth + x) : nullptr;
+                JCOEF* block = *kept_.At(c.index, row * c.mcuHeight + y, column * c.mcuWidth + x);
                 if (!DecodeBlock(reader, *c.dcDecode, *c.acDecode, predictions[i], block))
                     return false;
             }

@@ -112,6 +112,8 @@ private:
     std::size_t endMarker_ = 0;
     std::vector<EntropySegment> segments_;
     std::vector<ScanComponent> components_;
+    //! The blocks of an MCU in the order the scan sends them.
+    std::vector<McuBlockCoding> mcuBlocks_;
     std::vector<HuffmanDecodeTable> decodeTables_;
     std::vector<HuffmanEncodeTable> encodeTables_;
     int mcusPerRow_ = 0;

@@ -80,7 +80,7 @@ bool CodeRest(BitReader& reader, const HuffmanDecodeTable& ac, int k, JCOEF* blo
 }
 
 template <bool Keep>
-bool CodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
+__attribute__((always_inline)) inline bool CodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
                JCOEF* block) {
     std::uint64_t bits = reader.Peek();
     unsigned length = 0;
@@ -277,6 +277,23 @@ bool DecodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanD
                  JCOEF* block) {
     return block != nullptr ? CodeBlock<true>(reader, dc, ac, prediction, block)
                             : CodeBlock<false>(reader, dc, ac, prediction, nullptr);
+}
+
+bool StepOverMcu(BitReader& reader, const McuBlockCoding* blocks, int count, int* predictions) {
+    // A reader of its own, so that its state stays in registers: the predictions written on the
+    // way could otherwise alias it.
+    BitReader local = reader;
+    int prediction[MAX_COMPS_IN_SCAN + 1] = {};
+    for (int i = 0; i < count; ++i)
+        prediction[blocks[i].prediction] = predictions[blocks[i].prediction];
+    for (int i = 0; i < count; ++i) {
+        if (!CodeBlock<false>(local, *blocks[i].dc, *blocks[i].ac, prediction[blocks[i].prediction], nullptr))
+            return false;
+    }
+    for (int i = 0; i < count; ++i)
+        predictions[blocks[i].prediction] = prediction[blocks[i].prediction];
+    reader = local;
+    return true;
 }
 
 bool EncodeBlock(BitWriter& writer, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac, int& prediction,

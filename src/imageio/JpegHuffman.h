@@ -125,7 +125,7 @@ public:
 
 private:
     static constexpr unsigned kLookahead = 10;
-    static constexpr unsigned kRunBits = 12;
+    static constexpr unsigned kRunBits = 13;
     struct Entry {
         std::uint8_t length = 0;
         std::uint8_t symbol = 0;
@@ -161,6 +161,16 @@ private:
 //! are only stepped over. False for data no code matches or that runs past the 64th coefficient.
 bool DecodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
                  JCOEF* block);
+
+//! How one block of an MCU is coded: its tables and the index of its component's prediction.
+struct McuBlockCoding {
+    const HuffmanDecodeTable* dc = nullptr;
+    const HuffmanDecodeTable* ac = nullptr;
+    int prediction = 0;
+};
+
+//! Steps over the count blocks of one MCU, updating predictions; false as DecodeBlock.
+bool StepOverMcu(BitReader& reader, const McuBlockCoding* blocks, int count, int* predictions);
 
 //! Encodes one block (natural order, absolute DC). False when the tables have no code for a
 //! symbol the block needs, or a coefficient is out of the 8-bit range.

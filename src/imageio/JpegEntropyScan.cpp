@@ -159,15 +159,15 @@ std::unique_ptr<EntropyScan> EntropyScan::Open(const std::uint8_t* file, std::si
     return scan;
 }
 
-template <typename Code>
-bool EntropyScan::ForEachKeptBlock(long long mcu, Code code) const {
+template <typename Blocks, typename Code>
+bool EntropyScan::ForEachBlock(Blocks& blocks, long long mcu, Code code) const {
     const int column = static_cast<int>(mcu % mcusPerRow_);
     const int row = static_cast<int>(mcu / mcusPerRow_);
     for (std::size_t i = 0; i < components_.size(); ++i) {
         const ScanComponent& c = components_[i];
         for (int y = 0; y < c.mcuHeight; ++y) {
             for (int x = 0; x < c.mcuWidth; ++x) {
-                if (!code(c, i, const_cast<JCOEF*>(*kept_.At(c.index, row * c.mcuHeight + y, column * c.mcuWidth + x))))
+                if (!code(c, i, *blocks.At(c.index, row * c.mcuHeight + y, column * c.mcuWidth + x)))
                     return false;
             }
         }
@@ -178,13 +178,13 @@ bool EntropyScan::ForEachKeptBlock(long long mcu, Code code) const {
 bool EntropyScan::DecodeMcu(BitReader& reader, long long mcu, bool keep, Predictions& predictions) {
     if (!keep)
         return StepOverMcu(reader, mcuBlocks_.data(), static_cast<int>(mcuBlocks_.size()), predictions.data());
-    return ForEachKeptBlock(mcu, [&](const ScanComponent& c, std::size_t i, JCOEF* block) {
+    return ForEachBlock(kept_, mcu, [&](const ScanComponent& c, std::size_t i, JCOEF* block) {
         return DecodeBlock(reader, *c.dcDecode, *c.acDecode, predictions[i], block);
     });
 }
 
 bool EntropyScan::EncodeMcu(BitWriter& writer, long long mcu, Predictions& predictions) const {
-    return ForEachKeptBlock(mcu, [&](const ScanComponent& c, std::size_t i, const JCOEF* block) {
+    return ForEachBlock(kept_, mcu, [&](const ScanComponent& c, std::size_t i, const JCOEF* block) {
         return EncodeBlock(writer, *c.dcEncode, *c.acEncode, predictions[i], block);
     });
 }

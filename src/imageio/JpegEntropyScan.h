@@ -99,10 +99,10 @@ private:
 
     EntropyScan() = default;
     long long TotalMcus() const { return static_cast<long long>(mcusPerRow_) * mcuRows_; }
-    //! Calls code(component, its index in the scan, block) for each kept block of the MCU, in the
-    //! scan's order, while it returns true.
-    template <typename Code>
-    bool ForEachKeptBlock(long long mcu, Code code) const;
+    //! Calls code(component, its index in the scan, block) for each of the MCU's blocks in blocks
+    //! (kept_ or a const view of it), in the scan's order, while it returns true.
+    template <typename Blocks, typename Code>
+    bool ForEachBlock(Blocks& blocks, long long mcu, Code code) const;
     //! Codes one MCU; with keep its blocks go to kept_.
     bool DecodeMcu(BitReader& reader, long long mcu, bool keep, Predictions& predictions);
     bool EncodeMcu(BitWriter& writer, long long mcu, Predictions& predictions) const;

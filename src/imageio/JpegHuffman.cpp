@@ -275,8 +275,7 @@ HuffmanEncodeTable::HuffmanEncodeTable(const JHUFF_TBL& table) {
 
 bool DecodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
                  JCOEF* block) {
-    return block != nullptr ? CodeBlock<true>(reader, dc, ac, prediction, block)
-                            : CodeBlock<false>(reader, dc, ac, prediction, nullptr);
+    return CodeBlock<true>(reader, dc, ac, prediction, block);
 }
 
 bool StepOverMcu(BitReader& reader, const McuBlockCoding* blocks, int count, int* predictions) {

@@ -157,8 +157,8 @@ private:
 };
 
 //! Decodes one block: block gets its coefficients in natural order with the DC value absolute;
-//! prediction is the component's last DC value and is updated. With block null the coefficients
-//! are only stepped over. False for data no code matches or that runs past the 64th coefficient.
+//! prediction is the component's last DC value and is updated. False for data no code matches
+//! or that runs past the 64th coefficient.
 bool DecodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
                  JCOEF* block);
 

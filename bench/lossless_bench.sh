@@ -28,7 +28,9 @@ src="$work/src"
 echo "generating $count JPEGs of $width x $height ..."
 "$work/BenchImages" generate "$src" "$count" "$width" "$height"
 
-fresh() { rm -rf "$work/$1"; mkdir -p "$work/$1"; }
+# Each timed step starts with the page cache written back, so that none pays for the writes of
+# the step before it.
+fresh() { rm -rf "$work/$1"; mkdir -p "$work/$1"; sync; }
 # Wall seconds and processor seconds (user + system) of a command, from GNU time.
 measure() {
   /usr/bin/time -f "%e %U %S" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" || {
@@ -36,7 +38,6 @@ measure() {
   awk '{ print $1, $2 + $3 }' "$work/time.txt"
 }
 
-sync
 fresh floor
 set -- $(measure "$work/BenchImages" floor "$src" "$work/floor"); floor_s=$1; floor_cpu=$2
 fresh out1

@@ -11,18 +11,18 @@ namespace {
 constexpr std::uint8_t kEndOfImage = 0xD9;
 constexpr std::uint8_t kFirstRestart = 0xD0;
 
-long long CeilDiv(long long a, long long b) {
-    return (a + b - 1) / b;
+//! 16 data bytes, to find the rare 0xFF among them without looking at each.
+typedef std::uint8_t Chunk __attribute__((vector_size(16)));
+
+bool HoldsFF(const Chunk& chunk) {
+    const auto ff = chunk == 0xFF;
+    std::uint64_t lanes[2];
+    std::memcpy(lanes, &ff, sizeof lanes);
+    return (lanes[0] | lanes[1]) != 0;
 }
 
-void AppendUnstuffed(const std::uint8_t* from, const std::uint8_t* to, std::vector<std::uint8_t>& out) {
-    while (from < to) {
-        const auto* mark = static_cast<const std::uint8_t*>(std::memchr(from, 0xFF, static_cast<std::size_t>(to - from)));
-        const std::uint8_t* runEnd = mark == nullptr ? to : mark + 1;
-        out.insert(out.end(), from, runEnd);
-        // The segments hold no 0xFF that is not followed by its stuffed 0x00.
-        from = mark == nullptr ? to : mark + 2;
-    }
+long long CeilDiv(long long a, long long b) {
+    return (a + b - 1) / b;
 }
 
 } // namespace
@@ -31,16 +31,32 @@ JBLOCK* McuRowBlocks::At(int component, int blockRow, int blockColumn) {
     return const_cast<JBLOCK*>(std::as_const(*this).At(component, blockRow, blockColumn));
 }
 
-bool FindEntropySegments(const std::uint8_t* file, std::size_t size, std::size_t start,
-                         std::vector<EntropySegment>& segments, std::size_t& endMarker) {
-    segments.clear();
-    std::size_t begin = start;
+bool ReadEntropyData(const std::uint8_t* file, std::size_t size, std::size_t start, EntropyData& data) {
+    data.segments.clear();
+    if (start >= size)
+        return false;
+    // Room for all of it, then cut to what the data holds; the padding after it is zeros.
+    data.unstuffed.resize(size - start + BitReader::kReadPadding);
+    std::uint8_t* out = data.unstuffed.data();
+    std::size_t written = 0;
+    EntropySegment segment{start, start, 0, 0};
     std::size_t next = start;
-    while (next < size) {
-        const auto* mark = static_cast<const std::uint8_t*>(std::memchr(file + next, 0xFF, size - next));
-        if (mark == nullptr)
-            return false;
-        const auto at = static_cast<std::size_t>(mark - file);
+    while (true) {
+        // Whole chunks while they hold no 0xFF, then byte by byte.
+        while (next + sizeof(Chunk) <= size) {
+            Chunk chunk;
+            std::memcpy(&chunk, file + next, sizeof chunk);
+            if (HoldsFF(chunk))
+                break;
+            std::memcpy(out + written, &chunk, sizeof chunk);
+            written += sizeof chunk;
+            next += sizeof chunk;
+        }
+        while (next < size && file[next] != 0xFF)
+            out[written++] = file[next++];
+        if (next >= size)
+            return false; // no marker ends the data
+        const std::size_t at = next;
         std::size_t code = at + 1;
         while (code < size && file[code] == 0xFF)
             ++code; // fill bytes before a marker
@@ -49,20 +65,25 @@ bool FindEntropySegments(const std::uint8_t* file, std::size_t size, std::size_t
         if (file[code] == 0x00) {
             if (code != at + 1)
                 return false;
+            out[written++] = 0xFF;
             next = code + 1;
             continue;
         }
-        segments.push_back({begin, at});
+        segment.end = at;
+        segment.endBit = written * 8;
+        data.segments.push_back(segment);
         if (file[code] >= kFirstRestart && file[code] <= kFirstRestart + 7) {
-            if (file[code] != kFirstRestart + ((segments.size() - 1) & 7))
+            if (file[code] != kFirstRestart + ((data.segments.size() - 1) & 7))
                 return false;
-            begin = next = code + 1;
+            next = code + 1;
+            segment = EntropySegment{next, next, written * 8, written * 8};
             continue;
         }
-        endMarker = at;
+        data.endMarker = at;
+        data.unstuffed.resize(written);
+        data.unstuffed.resize(written + BitReader::kReadPadding, 0);
         return true;
     }
-    return false;
 }
 
 const JBLOCK* McuRowBlocks::At(int component, int blockRow, int blockColumn) const {
@@ -82,9 +103,9 @@ std::unique_ptr<EntropyScan> EntropyScan::Open(const std::uint8_t* file, std::si
     std::unique_ptr<EntropyScan> scan(new EntropyScan);
     scan->file_ = file;
     scan->scanStart_ = static_cast<std::size_t>(info.src->next_input_byte - file);
-    if (!FindEntropySegments(file, size, scan->scanStart_, scan->segments_, scan->endMarker_))
+    if (!ReadEntropyData(file, size, scan->scanStart_, scan->data_))
         return nullptr;
-    std::size_t code = scan->endMarker_;
+    std::size_t code = scan->data_.endMarker;
     while (file[code] == 0xFF)
         ++code;
     if (file[code] != kEndOfImage)
@@ -108,7 +129,7 @@ std::unique_ptr<EntropyScan> EntropyScan::Open(const std::uint8_t* file, std::si
     scan->restartInterval_ = static_cast<int>(info.restart_interval);
     const std::size_t intervals =
         scan->restartInterval_ == 0 ? 1 : static_cast<std::size_t>(CeilDiv(scan->TotalMcus(), scan->restartInterval_));
-    if (scan->segments_.size() != intervals)
+    if (scan->data_.segments.size() != intervals)
         return nullptr;
 
     // Every table a component names, decoded and encoded; 0..3 DC, 4..7 AC.
@@ -125,7 +146,7 @@ std::unique_ptr<EntropyScan> EntropyScan::Open(const std::uint8_t* file, std::si
         int& at = slot[number + (ac ? 4 : 0)];
         if (at < 0) {
             at = static_cast<int>(scan->decodeTables_.size());
-            scan->decodeTables_.emplace_back(*table);
+            scan->decodeTables_.emplace_back(*table, ac);
             scan->encodeTables_.emplace_back(*table);
             if (!scan->decodeTables_.back().Valid())
                 return -1;
@@ -175,9 +196,7 @@ bool EntropyScan::ForEachBlock(Blocks& blocks, long long mcu, Code code) const {
     return true;
 }
 
-bool EntropyScan::DecodeMcu(BitReader& reader, long long mcu, bool keep, Predictions& predictions) {
-    if (!keep)
-        return StepOverMcu(reader, mcuBlocks_.data(), static_cast<int>(mcuBlocks_.size()), predictions.data());
+bool EntropyScan::DecodeMcu(BitReader& reader, long long mcu, Predictions& predictions) {
     return ForEachBlock(kept_, mcu, [&](const ScanComponent& c, std::size_t i, JCOEF* block) {
         return DecodeBlock(reader, *c.dcDecode, *c.acDecode, predictions[i], block);
     });
@@ -237,43 +256,41 @@ bool EntropyScan::Walk(int firstRow, int endRow, int firstColumn, int endColumn)
     mcuBits_.clear();
     mcuPredictions_.clear();
     segmentDataEnds_.clear();
-    unstuffed_.clear();
-    unstuffed_.reserve(endMarker_ - scanStart_ + BitReader::kReadPadding);
-    segmentBits_.clear();
-    std::vector<std::size_t> segmentEnds;
-    for (const EntropySegment& segment : segments_) {
-        segmentBits_.push_back(unstuffed_.size() * 8);
-        AppendUnstuffed(file_ + segment.begin, file_ + segment.end, unstuffed_);
-        segmentEnds.push_back(unstuffed_.size() * 8);
-    }
-    const std::size_t dataBytes = unstuffed_.size();
-    unstuffed_.resize(dataBytes + BitReader::kReadPadding, 0);
-
-    BitReader reader(unstuffed_.data(), dataBytes);
+    const std::vector<EntropySegment>& segments = data_.segments;
+    BitReader reader(data_.unstuffed.data(), segments.back().endBit / 8);
     Predictions predictions(components_.size(), 0);
     // A segment ends with its last MCU, padded to a byte; libjpeg warns of anything more.
     auto segmentComplete = [&](std::size_t segment) {
-        return reader.Position() <= segmentEnds[segment] && segmentEnds[segment] - reader.Position() < 8;
+        return reader.Position() <= segments[segment].endBit && segments[segment].endBit - reader.Position() < 8;
     };
     std::size_t segment = 0;
-    long long untilRestart = restartInterval_;
-    for (long long mcu = 0; mcu < total; ++mcu) {
-        if (restartInterval_ != 0 && untilRestart-- == 0) {
+    long long untilRestart = restartInterval_ == 0 ? total : restartInterval_;
+    for (long long mcu = 0; mcu < total;) {
+        if (untilRestart == 0) {
             if (!segmentComplete(segment))
                 return false;
             segmentDataEnds_.push_back(reader.Position());
-            reader.Seek(segmentBits_[++segment]);
+            reader.Seek(segments[++segment].firstBit);
             std::fill(predictions.begin(), predictions.end(), 0);
-            untilRestart = restartInterval_ - 1;
+            untilRestart = restartInterval_;
         }
         const bool inRange = mcu >= firstMcu_ && mcu < endMcu_;
         if (inRange || (mcu == endMcu_ && endMcu_ > firstMcu_)) {
             mcuBits_.push_back(reader.Position());
             mcuPredictions_.insert(mcuPredictions_.end(), predictions.begin(), predictions.end());
         }
+        // Outside the range, every MCU up to it, to the next restart marker or to the end at once.
+        long long count = 1;
+        if (!inRange)
+            count = std::min(mcu < firstMcu_ ? firstMcu_ - mcu : total - mcu, untilRestart);
         const bool keep = inRange && kept_.Holds(static_cast<int>(mcu / mcusPerRow_), static_cast<int>(mcu % mcusPerRow_));
-        if (!DecodeMcu(reader, mcu, keep, predictions) || reader.Overran())
+        if (keep ? !DecodeMcu(reader, mcu, predictions)
+                 : !StepOverMcus(reader, mcuBlocks_.data(), static_cast<int>(mcuBlocks_.size()), count, predictions.data()))
             return false;
+        if (reader.Overran())
+            return false;
+        mcu += count;
+        untilRestart -= count;
     }
     dataEndBit_ = reader.Position();
     segmentDataEnds_.push_back(dataEndBit_);
@@ -327,7 +344,7 @@ bool EntropyScan::WriteRange(BitWriter& writer, long long begin, long long end) 
             return false; // cannot happen with the kept MCUs chosen as they are
         if (!kept || (followsSource && McuUnchanged(mcu)))
             continue;
-        writer.PutBits(unstuffed_.data(), copyFrom, mcuBits_[at]);
+        writer.PutBits(data_.unstuffed.data(), copyFrom, mcuBits_[at]);
         if (followsSource)
             predictions = sourcePredictions(mcu);
         if (!EncodeMcu(writer, mcu, predictions))
@@ -338,25 +355,25 @@ bool EntropyScan::WriteRange(BitWriter& writer, long long begin, long long end) 
     }
     if (!followsSource)
         return false; // cannot happen either
-    writer.PutBits(unstuffed_.data(), copyFrom, endOf(end - 1));
+    writer.PutBits(data_.unstuffed.data(), copyFrom, endOf(end - 1));
     return true;
 }
 
 bool EntropyScan::Write(std::vector<std::uint8_t>& out) const {
     BitWriter writer(out);
     if (endMcu_ <= firstMcu_) {
-        writer.PutRaw(file_ + scanStart_, endMarker_ - scanStart_);
+        writer.PutRaw(file_ + scanStart_, data_.endMarker - scanStart_);
     } else if (restartInterval_ == 0) {
-        writer.PutBits(unstuffed_.data(), 0, mcuBits_.front());
+        writer.PutBits(data_.unstuffed.data(), 0, mcuBits_.front());
         if (!WriteRange(writer, firstMcu_, endMcu_))
             return false;
-        writer.PutBits(unstuffed_.data(), mcuBits_.back(), dataEndBit_);
+        writer.PutBits(data_.unstuffed.data(), mcuBits_.back(), dataEndBit_);
         writer.PadToByte();
     } else {
         const auto firstInterval = static_cast<std::size_t>(firstMcu_ / restartInterval_);
         const auto endInterval = static_cast<std::size_t>(CeilDiv(endMcu_, restartInterval_));
         // Up to and with the restart marker before the range, as it is.
-        writer.PutRaw(file_ + scanStart_, segments_[firstInterval].begin - scanStart_);
+        writer.PutRaw(file_ + scanStart_, data_.segments[firstInterval].begin - scanStart_);
         for (std::size_t interval = firstInterval; interval < endInterval; ++interval) {
             if (interval != firstInterval) {
                 const std::uint8_t marker[2] = {0xFF, static_cast<std::uint8_t>(kFirstRestart + ((interval - 1) & 7))};
@@ -368,8 +385,8 @@ bool EntropyScan::Write(std::vector<std::uint8_t>& out) const {
             writer.PadToByte();
         }
         // From the restart marker after the range on, as it is.
-        const std::size_t tail = segments_[endInterval - 1].end;
-        writer.PutRaw(file_ + tail, endMarker_ - tail);
+        const std::size_t tail = data_.segments[endInterval - 1].end;
+        writer.PutRaw(file_ + tail, data_.endMarker - tail);
     }
     const std::uint8_t end[2] = {0xFF, kEndOfImage};
     writer.PutRaw(end, 2);

@@ -19,18 +19,30 @@
 
 namespace tessoly {
 
-//! The data between restart markers, as file offsets.
+//! The data between restart markers: as file offsets, and as bits of the data with its stuffing
+//! and markers taken out.
 struct EntropySegment {
     std::size_t begin = 0;
     //! Where the marker that closes it starts (its fill bytes included).
     std::size_t end = 0;
+    //! Where it starts in the unstuffed data (on a byte) and ends.
+    std::size_t firstBit = 0;
+    std::size_t endBit = 0;
 };
 
-//! Finds the segments of the entropy-coded data that starts at start, and the marker that ends
-//! it. False when the data has no ending marker, its restart markers are out of sequence, or a
-//! 0xFF byte is neither stuffed nor a marker.
-bool FindEntropySegments(const std::uint8_t* file, std::size_t size, std::size_t start,
-                         std::vector<EntropySegment>& segments, std::size_t& endMarker);
+//! The entropy-coded data of a scan.
+struct EntropyData {
+    std::vector<EntropySegment> segments;
+    //! Where the marker that ends the data starts.
+    std::size_t endMarker = 0;
+    //! The data without stuffing or markers, then BitReader::kReadPadding zero bytes.
+    std::vector<std::uint8_t> unstuffed;
+};
+
+//! Reads the entropy-coded data that starts at start, up to the marker that ends it. False when
+//! it has no ending marker, its restart markers are out of sequence, or a 0xFF byte is neither
+//! stuffed nor a marker.
+bool ReadEntropyData(const std::uint8_t* file, std::size_t size, std::size_t start, EntropyData& data);
 
 //! The coefficients of MCU rows [firstRow, firstRow + rows), columns [firstColumn, firstColumn +
 //! columns), of every component, with the blocks past the picture's edge that complete the edge
@@ -103,8 +115,8 @@ private:
     //! (kept_ or a const view of it), in the scan's order, while it returns true.
     template <typename Blocks, typename Code>
     bool ForEachBlock(Blocks& blocks, long long mcu, Code code) const;
-    //! Codes one MCU; with keep its blocks go to kept_.
-    bool DecodeMcu(BitReader& reader, long long mcu, bool keep, Predictions& predictions);
+    //! Decodes one MCU into kept_.
+    bool DecodeMcu(BitReader& reader, long long mcu, Predictions& predictions);
     bool EncodeMcu(BitWriter& writer, long long mcu, Predictions& predictions) const;
     //! Whether the kept MCU's blocks are still the source's.
     bool McuUnchanged(long long mcu) const;
@@ -113,8 +125,7 @@ private:
 
     const std::uint8_t* file_ = nullptr;
     std::size_t scanStart_ = 0;
-    std::size_t endMarker_ = 0;
-    std::vector<EntropySegment> segments_;
+    EntropyData data_;
     std::vector<ScanComponent> components_;
     //! The blocks of an MCU in the order the scan sends them.
     std::vector<McuBlockCoding> mcuBlocks_;
@@ -126,9 +137,6 @@ private:
     int mcuWidth_ = 0;
     int restartInterval_ = 0;
 
-    //! The data without stuffing or markers; each segment starts on a byte, at segmentBits_.
-    std::vector<std::uint8_t> unstuffed_;
-    std::vector<std::size_t> segmentBits_;
     //! Where each segment's last MCU ends.
     std::vector<std::size_t> segmentDataEnds_;
     McuRowBlocks kept_;

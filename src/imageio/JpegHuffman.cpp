@@ -49,40 +49,9 @@ bool ForEachCode(const JHUFF_TBL& table, Visit visit) {
     return true;
 }
 
-//! The AC coefficients from the k-th on, symbol by symbol.
-template <bool Keep>
-bool CodeRest(BitReader& reader, const HuffmanDecodeTable& ac, int k, JCOEF* block) {
-    unsigned length = 0;
-    while (k < DCTSIZE2) {
-        const std::uint64_t bits = reader.Peek();
-        const int rs = ac.Decode(bits, length);
-        if (length == 0)
-            return false;
-        const int r = rs >> 4;
-        const int size = rs & 15;
-        if (size == 0) {
-            reader.Skip(length);
-            if (r != 15)
-                break; // end of block
-            k += 16;
-            continue;
-        }
-        k += r;
-        if (size > kMaxAcCategory || k >= DCTSIZE2)
-            return false;
-        if constexpr (Keep)
-            block[kNaturalOrder[k]] =
-                static_cast<JCOEF>(Extend(static_cast<std::uint32_t>((bits << length) >> (64 - size)), size));
-        reader.Skip(length + static_cast<unsigned>(size));
-        ++k;
-    }
-    return true;
-}
-
-template <bool Keep>
-__attribute__((always_inline)) inline bool CodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
-               JCOEF* block) {
-    std::uint64_t bits = reader.Peek();
+//! The DC difference at the top of the reader's bits, added to prediction.
+__attribute__((always_inline)) inline bool CodeDc(BitReader& reader, const HuffmanDecodeTable& dc, int& prediction) {
+    const std::uint64_t bits = reader.Peek();
     unsigned length = 0;
     const int s = dc.Decode(bits, length);
     if (length == 0 || s > kMaxDcCategory)
@@ -90,45 +59,67 @@ __attribute__((always_inline)) inline bool CodeBlock(BitReader& reader, const Hu
     if (s != 0)
         prediction += Extend(static_cast<std::uint32_t>((bits << length) >> (64 - s)), s);
     reader.Skip(length + static_cast<unsigned>(s));
-    if constexpr (Keep) {
-        std::memset(block, 0, sizeof(JCOEF) * DCTSIZE2);
-        block[0] = static_cast<JCOEF>(prediction);
+    return true;
+}
+
+//! One AC symbol and its magnitude bits at k, k moved past them; with block its coefficient is
+//! kept. ends is set for an end of block. False as DecodeBlock.
+template <bool Keep>
+__attribute__((always_inline)) inline bool CodeAcSymbol(BitReader& reader, const HuffmanDecodeTable& ac, int& k,
+                                                        bool& ends, JCOEF* block) {
+    const std::uint64_t bits = reader.Peek();
+    unsigned length = 0;
+    const int rs = ac.Decode(bits, length);
+    if (length == 0)
+        return false;
+    const int r = rs >> 4;
+    const int size = rs & 15;
+    if (size == 0) {
+        reader.Skip(length);
+        ends = r != 15;
+        k += 16;
+        return true;
     }
-    if constexpr (!Keep) {
-        // Stepping over: one table look-up for a few symbols at a time (four of them fit in the
-        // bits a refill gives), one per symbol near the block's end, and symbol by symbol for the
-        // rare long codes.
-        int k = 1;
-        while (k < DCTSIZE2) {
-            reader.Refill();
-            int looked = 0;
-            for (; looked < 4; ++looked) {
-                const HuffmanDecodeTable::Run run = ac.ShortRun(reader.Bits());
-                if (run.bits == 0 || k + run.advance >= DCTSIZE2)
-                    break;
-                reader.Skip(run.bits);
-                if (run.ends)
-                    return true;
-                k += run.advance;
-            }
-            if (looked == 4)
-                continue;
-            bits = reader.Peek();
-            const HuffmanDecodeTable::Step step = ac.ShortStep(bits);
-            if (step.bits == 0)
+    k += r;
+    if (size > kMaxAcCategory || k >= DCTSIZE2)
+        return false;
+    if constexpr (Keep)
+        block[kNaturalOrder[k]] =
+            static_cast<JCOEF>(Extend(static_cast<std::uint32_t>((bits << length) >> (64 - size)), size));
+    reader.Skip(length + static_cast<unsigned>(size));
+    ++k;
+    return true;
+}
+
+__attribute__((always_inline)) inline bool StepOverBlock(BitReader& reader, const HuffmanDecodeTable& dc,
+                                                         const HuffmanDecodeTable& ac, int& prediction) {
+    if (!CodeDc(reader, dc, prediction))
+        return false;
+    // One table look-up for a few symbols at a time (four of them fit in the bits a refill
+    // gives); one symbol at a time for a long code, a symbol that does not fit in what is left
+    // of the look-up, or near the block's end.
+    int k = 1;
+    while (k < DCTSIZE2) {
+        reader.Refill();
+        int looked = 0;
+        for (; looked < 4; ++looked) {
+            const HuffmanDecodeTable::Run run = ac.ShortRun(reader.Bits());
+            if (run.bits == 0 || k + static_cast<int>(run.Advance()) >= DCTSIZE2)
                 break;
-            reader.Skip(step.bits);
-            if (step.advance == 0)
+            reader.Skip(run.bits);
+            if (run.Ends())
                 return true;
-            k += step.advance;
+            k += static_cast<int>(run.Advance());
         }
-        if (k > DCTSIZE2)
-            return false; // a coefficient past the block's last, or a run of zeros past it
-        if (k == DCTSIZE2)
+        if (looked == 4)
+            continue;
+        bool ends = false;
+        if (!CodeAcSymbol<false>(reader, ac, k, ends, nullptr))
+            return false;
+        if (ends)
             return true;
-        return CodeRest<Keep>(reader, ac, k, block);
     }
-    return CodeRest<Keep>(reader, ac, 1, block);
+    return true;
 }
 
 } // namespace
@@ -204,7 +195,15 @@ void BitWriter::PutStuffed(const std::uint8_t* bytes, std::size_t count) {
     }
 }
 
-HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table) {
+HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table, bool ac) {
+    // Each short code's symbol with its magnitude bits, stepped over at once: the bits they take
+    // (0 when the code is long or the symbol not a plain one) and how far they move along the
+    // block (0 for the end of the block).
+    struct Step {
+        std::uint8_t bits = 0;
+        std::uint8_t advance = 0;
+    };
+    std::array<Step, 1u << kLookahead> steps{};
     maxCode_.fill(-1);
     int index = 0;
     valid_ = ForEachCode(table, [&](std::uint8_t symbol, std::uint32_t code, unsigned length) {
@@ -228,28 +227,30 @@ HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table) {
             const std::uint32_t first = code << (kLookahead - length);
             for (std::uint32_t i = 0; i < (1u << (kLookahead - length)); ++i) {
                 fast_[first + i] = Entry{static_cast<std::uint8_t>(length), symbol};
-                steps_[first + i] = step;
+                steps[first + i] = step;
             }
         }
     });
-    if (!valid_)
+    if (!valid_ || !ac)
         return;
     for (std::uint32_t pattern = 0; pattern < runs_.size(); ++pattern) {
-        Run run;
+        unsigned bits = 0;
+        unsigned advance = 0;
+        bool ends = false;
         while (true) {
-            const unsigned left = kRunBits - run.bits;
-            const auto window = static_cast<std::uint32_t>((pattern << run.bits) & ((1u << kRunBits) - 1));
-            const Step step = steps_[window >> (kRunBits - kLookahead)];
-            if (step.bits == 0 || step.bits > left)
+            const auto window = static_cast<std::uint32_t>((pattern << bits) & ((1u << kRunBits) - 1));
+            const Step step = steps[window >> (kRunBits - kLookahead)];
+            // A run that reaches the block's end is of no use: the caller steps symbol by symbol there.
+            if (step.bits == 0 || step.bits > kRunBits - bits || advance + step.advance > DCTSIZE2)
                 break;
-            run.bits = static_cast<std::uint8_t>(run.bits + step.bits);
+            bits += step.bits;
             if (step.advance == 0) {
-                run.ends = true;
+                ends = true;
                 break;
             }
-            run.advance = static_cast<std::uint8_t>(run.advance + step.advance);
+            advance += step.advance;
         }
-        runs_[pattern] = run;
+        runs_[pattern] = Run{static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(advance | (ends ? Run::kEnds : 0))};
     }
 }
 
@@ -275,18 +276,32 @@ HuffmanEncodeTable::HuffmanEncodeTable(const JHUFF_TBL& table) {
 
 bool DecodeBlock(BitReader& reader, const HuffmanDecodeTable& dc, const HuffmanDecodeTable& ac, int& prediction,
                  JCOEF* block) {
-    return CodeBlock<true>(reader, dc, ac, prediction, block);
+    if (!CodeDc(reader, dc, prediction))
+        return false;
+    std::memset(block, 0, sizeof(JCOEF) * DCTSIZE2);
+    block[0] = static_cast<JCOEF>(prediction);
+    bool ends = false;
+    for (int k = 1; k < DCTSIZE2 && !ends;) {
+        if (!CodeAcSymbol<true>(reader, ac, k, ends, block))
+            return false;
+    }
+    return true;
 }
 
-bool StepOverMcu(BitReader& reader, const McuBlockCoding* blocks, int count, int* predictions) {
+bool StepOverMcus(BitReader& reader, const McuBlockCoding* blocks, int count, long long mcus, int* predictions) {
     // A reader of its own, so that its state stays in registers: the predictions written on the
     // way could otherwise alias it.
     BitReader local = reader;
     int prediction[MAX_COMPS_IN_SCAN + 1] = {};
     for (int i = 0; i < count; ++i)
         prediction[blocks[i].prediction] = predictions[blocks[i].prediction];
-    for (int i = 0; i < count; ++i) {
-        if (!CodeBlock<false>(local, *blocks[i].dc, *blocks[i].ac, prediction[blocks[i].prediction], nullptr))
+    for (long long mcu = 0; mcu < mcus; ++mcu) {
+        for (int i = 0; i < count; ++i) {
+            if (!StepOverBlock(local, *blocks[i].dc, *blocks[i].ac, prediction[blocks[i].prediction]))
+                return false;
+        }
+        // Damaged data can decode on into the zeros after the end; no MCU takes them all.
+        if (local.Overran())
             return false;
     }
     for (int i = 0; i < count; ++i)

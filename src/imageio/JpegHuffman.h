@@ -5,7 +5,7 @@
 // its interface does not give.
 //
 // Bits are read from and written to the entropy-coded data with its byte stuffing and markers
-// taken out (see JpegEntropySegments.h): a 0xFF data byte is just a byte here.
+// taken out (see JpegEntropyScan.h): a 0xFF data byte is just a byte here.
 
 #include <array>
 #include <cstddef>
@@ -91,7 +91,8 @@ private:
 //! One Huffman table of the file, for decoding. Valid() is false for a table no decoder accepts.
 class HuffmanDecodeTable {
 public:
-    explicit HuffmanDecodeTable(const JHUFF_TBL& table);
+    //! ac: the table codes AC symbols, and ShortRun() is to be used on it.
+    HuffmanDecodeTable(const JHUFF_TBL& table, bool ac);
     bool Valid() const { return valid_; }
 
     //! Decodes the symbol at the top of bits; sets length to its code's length, 0 for no code.
@@ -103,29 +104,26 @@ public:
         return entry.symbol;
     }
 
-    //! An AC symbol with a short code and the magnitude bits after it, stepped over at once: the
-    //! bits they take (0 when the code is long or the symbol not a plain one) and how far they
-    //! move along the block (0 for the end of the block).
-    struct Step {
-        std::uint8_t bits = 0;
-        std::uint8_t advance = 0;
-    };
-    Step ShortStep(std::uint64_t bits) const { return steps_[static_cast<std::size_t>(bits >> (64 - kLookahead))]; }
-
-    //! As many short steps as the next kRunBits bits hold whole, up to and with an end of block:
-    //! their bits (0 for none), how far they move along the block, and whether the block ends.
-    //! Valid only while the block cannot end without an end-of-block symbol on the way, that is
-    //! while the position plus advance stays below 64.
+    //! As many AC symbols with short codes as the next kRunBits bits hold whole with their
+    //! magnitude bits, up to and with an end of block: their bits (0 for none), how far they move
+    //! along the block, and whether the block ends. Valid only while the block cannot end without
+    //! an end-of-block symbol on the way, that is while the position plus advance stays below 64.
+    //! Two bytes: the table is looked up all over, and the smaller it is the more of it stays cached.
     struct Run {
+        static constexpr std::uint8_t kEnds = 0x80;
         std::uint8_t bits = 0;
-        std::uint8_t advance = 0;
-        bool ends = false;
+        //! The advance (at most 64), with kEnds set when the block ends.
+        std::uint8_t advanceAndEnd = 0;
+        unsigned Advance() const { return advanceAndEnd & ~kEnds & 0xFFu; }
+        bool Ends() const { return (advanceAndEnd & kEnds) != 0; }
     };
     Run ShortRun(std::uint64_t bits) const { return runs_[static_cast<std::size_t>(bits >> (64 - kRunBits))]; }
 
 private:
     static constexpr unsigned kLookahead = 10;
-    static constexpr unsigned kRunBits = 13;
+    static constexpr unsigned kRunBits = 14;
+    // The stepping takes four runs from the 56 bits or more that one refill gives.
+    static_assert(4 * kRunBits <= 56);
     struct Entry {
         std::uint8_t length = 0;
         std::uint8_t symbol = 0;
@@ -133,7 +131,6 @@ private:
     int DecodeLong(std::uint64_t bits, unsigned& length) const;
 
     std::array<Entry, 1u << kLookahead> fast_{};
-    std::array<Step, 1u << kLookahead> steps_{};
     std::array<Run, 1u << kRunBits> runs_{};
     //! Largest code of each length, -1 when none; the index of its first value.
     std::array<std::int32_t, 18> maxCode_{};
@@ -169,8 +166,9 @@ struct McuBlockCoding {
     int prediction = 0;
 };
 
-//! Steps over the count blocks of one MCU, updating predictions; false as DecodeBlock.
-bool StepOverMcu(BitReader& reader, const McuBlockCoding* blocks, int count, int* predictions);
+//! Steps over mcus MCUs of count blocks each, updating predictions; false as DecodeBlock, or
+//! when the reader runs past its data's end.
+bool StepOverMcus(BitReader& reader, const McuBlockCoding* blocks, int count, long long mcus, int* predictions);
 
 //! Encodes one block (natural order, absolute DC). False when the tables have no code for a
 //! symbol the block needs, or a coefficient is out of the 8-bit range.

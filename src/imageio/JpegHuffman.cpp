@@ -155,20 +155,7 @@ void BitWriter::PutBits(const std::uint8_t* data, std::size_t from, std::size_t 
     if (pendingBits_ != 0 || from == to)
         return;
     const std::size_t wholeBytes = (to - from) / 8;
-    const unsigned shift = from & 7;
-    if (shift == 0) {
-        PutStuffed(data + from / 8, wholeBytes);
-    } else {
-        std::uint8_t chunk[16384];
-        const std::uint8_t* source = data + from / 8;
-        for (std::size_t done = 0; done < wholeBytes;) {
-            const std::size_t count = std::min(sizeof chunk, wholeBytes - done);
-            for (std::size_t i = 0; i < count; ++i)
-                chunk[i] = static_cast<std::uint8_t>((source[done + i] << shift) | (source[done + i + 1] >> (8 - shift)));
-            PutStuffed(chunk, count);
-            done += count;
-        }
-    }
+    PutStuffed(data + from / 8, from & 7, wholeBytes);
     from += wholeBytes * 8;
     if (from != to)
         Put(readBits(from, static_cast<unsigned>(to - from)), static_cast<unsigned>(to - from));
@@ -183,15 +170,41 @@ void BitWriter::PutRaw(const std::uint8_t* bytes, std::size_t count) {
     out_.insert(out_.end(), bytes, bytes + count);
 }
 
-void BitWriter::PutStuffed(const std::uint8_t* bytes, std::size_t count) {
-    const std::uint8_t* end = bytes + count;
-    while (bytes < end) {
-        const auto* mark = static_cast<const std::uint8_t*>(std::memchr(bytes, 0xFF, static_cast<std::size_t>(end - bytes)));
-        const std::uint8_t* runEnd = mark == nullptr ? end : mark + 1;
-        out_.insert(out_.end(), bytes, runEnd);
-        if (mark != nullptr)
-            out_.push_back(0x00);
-        bytes = runEnd;
+void BitWriter::PutStuffed(const std::uint8_t* source, unsigned shift, std::size_t count) {
+    // Eight bytes at a time, through a buffer with room for each of them to be stuffed.
+    constexpr std::size_t kChunk = 8192;
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    std::uint8_t buffer[2 * kChunk];
+    auto shiftedWord = [source, shift](std::size_t at) {
+        std::uint64_t word;
+        std::memcpy(&word, source + at, sizeof word);
+        word = __builtin_bswap64(word);
+        return shift == 0 ? word : (word << shift) | (source[at + 8] >> (8 - shift));
+    };
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t end = done + std::min(kChunk, count - done);
+        std::size_t length = 0;
+        for (; done + 8 <= end; done += 8) {
+            const std::uint64_t word = shiftedWord(done);
+            if (((~word - kOnes) & word & (kOnes << 7)) == 0) {
+                const std::uint64_t stored = __builtin_bswap64(word);
+                std::memcpy(buffer + length, &stored, sizeof stored);
+                length += 8;
+                continue;
+            }
+            for (int byte = 7; byte >= 0; --byte) {
+                buffer[length] = static_cast<std::uint8_t>(word >> (8 * byte));
+                if (buffer[length++] == 0xFF)
+                    buffer[length++] = 0x00;
+            }
+        }
+        for (; done < end; ++done) {
+            buffer[length] = static_cast<std::uint8_t>(
+                shift == 0 ? source[done] : (source[done] << shift) | (source[done + 1] >> (8 - shift)));
+            if (buffer[length++] == 0xFF)
+                buffer[length++] = 0x00;
+        }
+        out_.insert(out_.end(), buffer, buffer + length);
     }
 }
 

@@ -81,7 +81,9 @@ public:
     void PutRaw(const std::uint8_t* bytes, std::size_t count);
 
 private:
-    void PutStuffed(const std::uint8_t* bytes, std::size_t count);
+    //! Appends count bytes of source taken shift bits on (the byte after them is read when shift
+    //! is not 0), each 0xFF followed by 0x00.
+    void PutStuffed(const std::uint8_t* source, unsigned shift, std::size_t count);
 
     std::vector<std::uint8_t>& out_;
     std::uint64_t pending_ = 0;

@@ -244,7 +244,14 @@ HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table, bool ac) {
             }
         }
     });
-    if (!valid_ || !ac)
+    if (!valid_)
+        return;
+    for (unsigned length = 1; length <= 16; ++length) {
+        codesEnd_[length] = maxCode_[length] < 0
+                                ? codesEnd_[length - 1]
+                                : static_cast<std::uint32_t>(maxCode_[length] + 1) << (16 - length);
+    }
+    if (!ac)
         return;
     for (std::uint32_t pattern = 0; pattern < runs_.size(); ++pattern) {
         unsigned bits = 0;
@@ -268,15 +275,19 @@ HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table, bool ac) {
 }
 
 int HuffmanDecodeTable::DecodeLong(std::uint64_t bits, unsigned& length) const {
-    for (unsigned l = kLookahead + 1; l <= 16; ++l) {
-        const auto code = static_cast<std::int32_t>(bits >> (64 - l));
-        if (code <= maxCode_[l]) {
-            length = l;
-            return values_[static_cast<std::size_t>(firstValue_[l] + code - firstCode_[l])];
-        }
+    // The code is longer than the fast table's: its length is one more than the number of
+    // lengths whose codes all lie below it.
+    const auto window = static_cast<std::uint32_t>(bits >> 48);
+    if (window >= codesEnd_[16]) {
+        length = 0;
+        return 0;
     }
-    length = 0;
-    return 0;
+    unsigned l = kLookahead + 1;
+    for (unsigned shorter = kLookahead + 1; shorter < 16; ++shorter)
+        l += window >= codesEnd_[shorter] ? 1 : 0;
+    length = l;
+    const auto code = static_cast<std::int32_t>(window >> (16 - l));
+    return values_[static_cast<std::size_t>(firstValue_[l] + code - firstCode_[l])];
 }
 
 HuffmanEncodeTable::HuffmanEncodeTable(const JHUFF_TBL& table) {

@@ -134,10 +134,12 @@ private:
 
     std::array<Entry, 1u << kLookahead> fast_{};
     std::array<Run, 1u << kRunBits> runs_{};
-    //! Largest code of each length, -1 when none; the index of its first value.
+    //! Largest code of each length, -1 when none; its first code and the index of its first value.
     std::array<std::int32_t, 18> maxCode_{};
     std::array<std::int32_t, 17> firstCode_{};
     std::array<std::int32_t, 17> firstValue_{};
+    //! Where the codes of each length and all shorter ones end, left-aligned in 16 bits.
+    std::array<std::uint32_t, 17> codesEnd_{};
     std::array<std::uint8_t, 256> values_{};
     bool valid_ = true;
 };

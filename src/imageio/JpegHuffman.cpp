@@ -95,14 +95,14 @@ __attribute__((always_inline)) inline bool StepOverBlock(BitReader& reader, cons
                                                          const HuffmanDecodeTable& ac, int& prediction) {
     if (!CodeDc(reader, dc, prediction))
         return false;
-    // One table look-up for a few symbols at a time (four of them fit in the bits a refill
+    // One table look-up for a few symbols at a time (several of them fit in the bits a refill
     // gives); one symbol at a time for a long code, a symbol that does not fit in what is left
     // of the look-up, or near the block's end.
     int k = 1;
     while (k < DCTSIZE2) {
         reader.Refill();
         int looked = 0;
-        for (; looked < 4; ++looked) {
+        for (; looked < HuffmanDecodeTable::kRunsPerRefill; ++looked) {
             const HuffmanDecodeTable::Run run = ac.ShortRun(reader.Bits());
             if (run.bits == 0 || k + static_cast<int>(run.Advance()) >= DCTSIZE2)
                 break;
@@ -111,7 +111,7 @@ __attribute__((always_inline)) inline bool StepOverBlock(BitReader& reader, cons
                 return true;
             k += static_cast<int>(run.Advance());
         }
-        if (looked == 4)
+        if (looked == HuffmanDecodeTable::kRunsPerRefill)
             continue;
         bool ends = false;
         if (!CodeAcSymbol<false>(reader, ac, k, ends, nullptr))
@@ -260,8 +260,12 @@ HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table, bool ac) {
         while (true) {
             const auto window = static_cast<std::uint32_t>((pattern << bits) & ((1u << kRunBits) - 1));
             const Step step = steps[window >> (kRunBits - kLookahead)];
-            // A run that reaches the block's end is of no use: the caller steps symbol by symbol there.
-            if (step.bits == 0 || step.bits > kRunBits - bits || advance + step.advance > DCTSIZE2)
+            const unsigned codeLength = fast_[window >> (kRunBits - kLookahead)].length;
+            // The code must lie in the pattern; its magnitude bits need not, as they are only
+            // stepped over. A run that reaches the block's end is of no use: the caller steps
+            // symbol by symbol there.
+            if (step.bits == 0 || codeLength > kRunBits - bits || bits + step.bits > kRunMaxBits ||
+                advance + step.advance > DCTSIZE2)
                 break;
             bits += step.bits;
             if (step.advance == 0) {
@@ -269,6 +273,8 @@ HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table, bool ac) {
                 break;
             }
             advance += step.advance;
+            if (bits >= kRunBits)
+                break; // what follows lies past the pattern
         }
         runs_[pattern] = Run{static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(advance | (ends ? Run::kEnds : 0))};
     }

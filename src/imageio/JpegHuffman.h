@@ -106,9 +106,9 @@ public:
         return entry.symbol;
     }
 
-    //! As many AC symbols with short codes as the next kRunBits bits hold whole with their
-    //! magnitude bits, up to and with an end of block: their bits (0 for none), how far they move
-    //! along the block, and whether the block ends. Valid only while the block cannot end without
+    //! As many AC symbols with short codes as the next kRunBits bits hold, up to and with an end
+    //! of block (the last one's magnitude bits may run on past them, up to kRunMaxBits in all):
+    //! their bits (0 for none), how far they move along the block, and whether the block ends. Valid only while the block cannot end without
     //! an end-of-block symbol on the way, that is while the position plus advance stays below 64.
     //! Two bytes: the table is looked up all over, and the smaller it is the more of it stays cached.
     struct Run {
@@ -120,12 +120,15 @@ public:
         bool Ends() const { return (advanceAndEnd & kEnds) != 0; }
     };
     Run ShortRun(std::uint64_t bits) const { return runs_[static_cast<std::size_t>(bits >> (64 - kRunBits))]; }
+    //! How many runs the 56 bits or more that one refill of a BitReader gives always hold.
+    static constexpr int kRunsPerRefill = 3;
 
 private:
     static constexpr unsigned kLookahead = 10;
     static constexpr unsigned kRunBits = 14;
-    // The stepping takes four runs from the 56 bits or more that one refill gives.
-    static_assert(4 * kRunBits <= 56);
+    //! The most bits a run takes, with the magnitude bits of its last symbol.
+    static constexpr unsigned kRunMaxBits = 18;
+    static_assert(kRunsPerRefill * kRunMaxBits <= 56);
     struct Entry {
         std::uint8_t length = 0;
         std::uint8_t symbol = 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,14 @@ struct SourceKind {
     bool adobe = false;
     //! JFIF density [dots per inch]; 0 for the aspect ratio only.
     int densityDpi = 0;
+    //! Noise instead of gradients: large coefficients all over, long codes, blocks without an end.
+    bool noise = false;
 };
+
+//! For test names and failure messages.
+inline void PrintTo(const SourceKind& kind, std::ostream* out) {
+    *out << kind.name;
+}
 
 //! Smooth gradients with a fine texture, so that blocks carry AC coefficients.
 inline std::uint8_t Sample(int x, int y, int channel) {
@@ -46,6 +54,15 @@ inline std::uint8_t Sample(int x, int y, int channel) {
 }
 
 //! Big-endian Exif: IFD0 with the orientation, linked to IFD1 with an 8-byte "thumbnail".
+inline std::uint8_t Noise(int x, int y, int channel) {
+    std::uint32_t h = static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u ^
+                      static_cast<std::uint32_t>(channel) * 83492791u;
+    h ^= h >> 13;
+    h *= 0x5BD1E995u;
+    h ^= h >> 15;
+    return static_cast<std::uint8_t>(h);
+}
+
 inline std::vector<std::uint8_t> ExifWithOrientation(int orientation) {
     return {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8,
             // IFD0 at 8: one entry, then the link to IFD1 at 26.
@@ -94,7 +111,8 @@ inline std::vector<std::uint8_t> EncodeSource(const SourceKind& kind) {
         const int y = static_cast<int>(out.info.next_scanline);
         for (int x = 0; x < kind.width; ++x) {
             for (int c = 0; c < out.info.input_components; ++c)
-                row[static_cast<std::size_t>(x * out.info.input_components + c)] = Sample(x, y, c);
+                row[static_cast<std::size_t>(x * out.info.input_components + c)] =
+                    kind.noise ? Noise(x, y, c) : Sample(x, y, c);
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&out.info, rows, 1);

@@ -214,8 +214,10 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
         return outcome;
     }
     // The checks the ordinary decode makes first: libjpeg would allocate whatever a header claims.
+    // They stop at the first scan: what follows is checked on the way here, as the splice takes
+    // only a scan that ends the image, and libjpeg reports damage anywhere when it reads it all.
     ByteReader header(file.data(), file.size());
-    if (CheckSourceHeader(header, kFreeImageJpeg) == HeaderCheck::Refused) {
+    if (CheckSourceHeader(header, kFreeImageJpeg, HeaderScope::HeaderOnly) == HeaderCheck::Refused) {
         outcome.notApplied = Ordinary("the source is damaged or too large");
         return outcome;
     }

@@ -35,9 +35,10 @@ bool ReadEntropyData(const std::uint8_t* file, std::size_t size, std::size_t sta
     data.segments.clear();
     if (start >= size)
         return false;
-    // Room for all of it, then cut to what the data holds; the padding after it is zeros.
-    data.unstuffed.resize(size - start + BitReader::kReadPadding);
-    std::uint8_t* out = data.unstuffed.data();
+    // Room for all of it, not zeroed: what the data leaves of it is never read, and the padding
+    // after the data is set to zeros.
+    data.unstuffed.reset(new std::uint8_t[size - start + BitReader::kReadPadding]);
+    std::uint8_t* out = data.unstuffed.get();
     std::size_t written = 0;
     EntropySegment segment{start, start, 0, 0};
     std::size_t next = start;
@@ -80,8 +81,7 @@ bool ReadEntropyData(const std::uint8_t* file, std::size_t size, std::size_t sta
             continue;
         }
         data.endMarker = at;
-        data.unstuffed.resize(written);
-        data.unstuffed.resize(written + BitReader::kReadPadding, 0);
+        std::memset(out + written, 0, BitReader::kReadPadding);
         return true;
     }
 }
@@ -257,7 +257,7 @@ bool EntropyScan::Walk(int firstRow, int endRow, int firstColumn, int endColumn)
     mcuPredictions_.clear();
     segmentDataEnds_.clear();
     const std::vector<EntropySegment>& segments = data_.segments;
-    BitReader reader(data_.unstuffed.data(), segments.back().endBit / 8);
+    BitReader reader(data_.unstuffed.get(), segments.back().endBit / 8);
     Predictions predictions(components_.size(), 0);
     // A segment ends with its last MCU, padded to a byte; libjpeg warns of anything more.
     auto segmentComplete = [&](std::size_t segment) {
@@ -344,7 +344,7 @@ bool EntropyScan::WriteRange(BitWriter& writer, long long begin, long long end) 
             return false; // cannot happen with the kept MCUs chosen as they are
         if (!kept || (followsSource && McuUnchanged(mcu)))
             continue;
-        writer.PutBits(data_.unstuffed.data(), copyFrom, mcuBits_[at]);
+        writer.PutBits(data_.unstuffed.get(), copyFrom, mcuBits_[at]);
         if (followsSource)
             predictions = sourcePredictions(mcu);
         if (!EncodeMcu(writer, mcu, predictions))
@@ -355,7 +355,7 @@ bool EntropyScan::WriteRange(BitWriter& writer, long long begin, long long end) 
     }
     if (!followsSource)
         return false; // cannot happen either
-    writer.PutBits(data_.unstuffed.data(), copyFrom, endOf(end - 1));
+    writer.PutBits(data_.unstuffed.get(), copyFrom, endOf(end - 1));
     return true;
 }
 
@@ -364,10 +364,10 @@ bool EntropyScan::Write(std::vector<std::uint8_t>& out) const {
     if (endMcu_ <= firstMcu_) {
         writer.PutRaw(file_ + scanStart_, data_.endMarker - scanStart_);
     } else if (restartInterval_ == 0) {
-        writer.PutBits(data_.unstuffed.data(), 0, mcuBits_.front());
+        writer.PutBits(data_.unstuffed.get(), 0, mcuBits_.front());
         if (!WriteRange(writer, firstMcu_, endMcu_))
             return false;
-        writer.PutBits(data_.unstuffed.data(), mcuBits_.back(), dataEndBit_);
+        writer.PutBits(data_.unstuffed.get(), mcuBits_.back(), dataEndBit_);
         writer.PadToByte();
     } else {
         const auto firstInterval = static_cast<std::size_t>(firstMcu_ / restartInterval_);

@@ -36,7 +36,7 @@ struct EntropyData {
     //! Where the marker that ends the data starts.
     std::size_t endMarker = 0;
     //! The data without stuffing or markers, then BitReader::kReadPadding zero bytes.
-    std::vector<std::uint8_t> unstuffed;
+    std::unique_ptr<std::uint8_t[]> unstuffed;
 };
 
 //! Reads the entropy-coded data that starts at start, up to the marker that ends it. False when

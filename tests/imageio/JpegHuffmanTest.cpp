@@ -79,7 +79,7 @@ TEST_P(BlockCoderTest, DecodesAsLibjpegAndStepsToWhereDecodingEnds) {
     };
 
     const std::size_t dataEnd = data.segments[0].endBit;
-    BitReader reader(data.unstuffed.data(), dataEnd / 8);
+    BitReader reader(data.unstuffed.get(), dataEnd / 8);
     BitReader stepper = reader;
     std::vector<int> predictions(static_cast<std::size_t>(in.info.comps_in_scan), 0);
     std::vector<int> stepped = predictions;
@@ -109,7 +109,7 @@ TEST_P(BlockCoderTest, DecodesAsLibjpegAndStepsToWhereDecodingEnds) {
     EXPECT_LT(dataEnd - reader.Position(), 8u);
 
     // All of it in one call.
-    BitReader whole(data.unstuffed.data(), dataEnd / 8);
+    BitReader whole(data.unstuffed.get(), dataEnd / 8);
     std::vector<int> wholePredictions(predictions.size(), 0);
     ASSERT_TRUE(StepOverMcus(whole, coding.data(), static_cast<int>(coding.size()),
                              static_cast<long long>(mcuRows) * mcuColumns, wholePredictions.data()));

@@ -209,14 +209,15 @@ void BitWriter::PutStuffed(const std::uint8_t* source, unsigned shift, std::size
 }
 
 HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table, bool ac) {
-    // Each short code's symbol with its magnitude bits, stepped over at once: the bits they take
-    // (0 when the code is long or the symbol not a plain one) and how far they move along the
-    // block (0 for the end of the block).
+    // Each symbol with a code of kRunBits or fewer, with its magnitude bits, stepped over at once:
+    // the bits they take (0 when the symbol is not a plain one), how far they move along the block
+    // (0 for the end of the block) and the code's length (0 for no such code).
     struct Step {
         std::uint8_t bits = 0;
         std::uint8_t advance = 0;
+        std::uint8_t codeLength = 0;
     };
-    std::array<Step, 1u << kLookahead> steps{};
+    std::vector<Step> steps(ac ? std::size_t{1} << kRunBits : 0);
     maxCode_.fill(-1);
     int index = 0;
     valid_ = ForEachCode(table, [&](std::uint8_t symbol, std::uint32_t code, unsigned length) {
@@ -228,20 +229,23 @@ HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table, bool ac) {
         maxCode_[length] = static_cast<std::int32_t>(code);
         ++index;
         if (length <= kLookahead) {
+            const std::uint32_t first = code << (kLookahead - length);
+            for (std::uint32_t i = 0; i < (1u << (kLookahead - length)); ++i)
+                fast_[first + i] = Entry{static_cast<std::uint8_t>(length), symbol};
+        }
+        if (ac && length <= kRunBits) {
             const int run = symbol >> 4;
             const int size = symbol & 15;
-            Step step;
+            Step step{0, 0, static_cast<std::uint8_t>(length)};
             if (size == 0) {
-                step = Step{static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(run == 15 ? 16 : 0)};
+                step.bits = static_cast<std::uint8_t>(length);
+                step.advance = static_cast<std::uint8_t>(run == 15 ? 16 : 0);
             } else if (size <= kMaxAcCategory) {
-                step = Step{static_cast<std::uint8_t>(length + static_cast<unsigned>(size)),
-                            static_cast<std::uint8_t>(run + 1)};
+                step.bits = static_cast<std::uint8_t>(length + static_cast<unsigned>(size));
+                step.advance = static_cast<std::uint8_t>(run + 1);
             }
-            const std::uint32_t first = code << (kLookahead - length);
-            for (std::uint32_t i = 0; i < (1u << (kLookahead - length)); ++i) {
-                fast_[first + i] = Entry{static_cast<std::uint8_t>(length), symbol};
-                steps[first + i] = step;
-            }
+            const std::uint32_t first = code << (kRunBits - length);
+            std::fill_n(steps.begin() + first, std::size_t{1} << (kRunBits - length), step);
         }
     });
     if (!valid_)
@@ -259,12 +263,11 @@ HuffmanDecodeTable::HuffmanDecodeTable(const JHUFF_TBL& table, bool ac) {
         bool ends = false;
         while (true) {
             const auto window = static_cast<std::uint32_t>((pattern << bits) & ((1u << kRunBits) - 1));
-            const Step step = steps[window >> (kRunBits - kLookahead)];
-            const unsigned codeLength = fast_[window >> (kRunBits - kLookahead)].length;
+            const Step step = steps[window];
             // The code must lie in the pattern; its magnitude bits need not, as they are only
             // stepped over. A run that reaches the block's end is of no use: the caller steps
             // symbol by symbol there.
-            if (step.bits == 0 || codeLength > kRunBits - bits || bits + step.bits > kRunMaxBits ||
+            if (step.bits == 0 || step.codeLength > kRunBits - bits || bits + step.bits > kRunMaxBits ||
                 advance + step.advance > DCTSIZE2)
                 break;
             bits += step.bits;

@@ -106,11 +106,12 @@ public:
         return entry.symbol;
     }
 
-    //! As many AC symbols with short codes as the next kRunBits bits hold, up to and with an end
-    //! of block (the last one's magnitude bits may run on past them, up to kRunMaxBits in all):
-    //! their bits (0 for none), how far they move along the block, and whether the block ends. Valid only while the block cannot end without
-    //! an end-of-block symbol on the way, that is while the position plus advance stays below 64.
-    //! Two bytes: the table is looked up all over, and the smaller it is the more of it stays cached.
+    //! As many AC symbols as the next kRunBits bits hold the codes of, up to and with an end of
+    //! block (the last one's magnitude bits may run on past them, up to kRunMaxBits in all): their
+    //! bits (0 for none), how far they move along the block, and whether the block ends. Valid
+    //! only while the block cannot end without an end-of-block symbol on the way, that is while
+    //! the position plus advance stays below 64. Two bytes: the table is looked up all over, and
+    //! the smaller it is the more of it stays cached.
     struct Run {
         static constexpr std::uint8_t kEnds = 0x80;
         std::uint8_t bits = 0;

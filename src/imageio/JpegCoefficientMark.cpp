@@ -1,5 +1,6 @@
 #include "imageio/JpegCoefficientMark.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -73,6 +74,20 @@ std::string ColourRefusal(const jpeg_decompress_struct& info, const std::string&
         return "";
     }
     return Ordinary("the source is neither a YCbCr colour nor a greyscale JPEG");
+}
+
+//! Whether libjpeg can encode with every component's quantisation table: it divides by each of
+//! their values, and a file may hold a zero, which decoders take.
+bool QuantisationTablesEncodable(const jpeg_decompress_struct& info) {
+    for (int c = 0; c < info.num_components; ++c) {
+        const int number = info.comp_info[c].quant_tbl_no;
+        if (number < 0 || number >= NUM_QUANT_TBLS || info.quant_tbl_ptrs[number] == nullptr)
+            return false;
+        const UINT16* values = info.quant_tbl_ptrs[number]->quantval;
+        if (std::find(values, values + DCTSIZE2, 0) != values + DCTSIZE2)
+            return false;
+    }
+    return true;
 }
 
 //! The stored band [pixels, on the MCU grid] the mark's viewed box covers; empty for none.
@@ -261,6 +276,11 @@ InPlaceOutcome MarkJpegInPlace(const std::string& sourcePath, const OutputSettin
         outcome.notApplied = ReadAllCoefficients(in, source);
         if (!outcome.notApplied.empty())
             return outcome;
+    }
+
+    if (!QuantisationTablesEncodable(in.info)) {
+        outcome.notApplied = Ordinary("a quantisation table of the source holds a zero");
+        return outcome;
     }
 
     const std::string base = OutputBasePath(sourcePath, settings.outputFolder);

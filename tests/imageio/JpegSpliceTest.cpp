@@ -463,5 +463,29 @@ TEST_F(SpliceFixture, DamagedSourcesGiveWhatTheWholeRewriteGives) {
     }
 }
 
+TEST_F(SpliceFixture, ASourceWithAZeroInAQuantisationTableGoesTheOrdinaryWay) {
+    // Decoders take a zero there; an encoder, which divides by each value, cannot.
+    const SourceKind kinds[] = {
+        {.name = "baseline", .width = 203, .height = 141},
+        {.name = "progressive", .width = 203, .height = 141, .progressive = true},
+    };
+    for (const SourceKind& kind : kinds) {
+        Bytes bytes = test::EncodeSource(kind);
+        const std::uint8_t marker[] = {0xFF, kDqt};
+        const auto dqt = std::search(bytes.begin(), bytes.end(), std::begin(marker), std::end(marker));
+        ASSERT_NE(dqt, bytes.end());
+        dqt[5 + 9] = 0; // a value of the first table, after the length and the table's number
+        const std::string path = dir.file("in/" + std::string(kind.name) + ".jpg");
+        WriteBytes(path, bytes);
+        for (const ScanRewrite rewrite : {ScanRewrite::Splice, ScanRewrite::Whole}) {
+            SCOPED_TRACE(std::string(kind.name) + (rewrite == ScanRewrite::Splice ? " spliced" : " whole"));
+            const Marked marked = Mark(path, kMarks[3], rewrite);
+            EXPECT_FALSE(marked.outcome.handled);
+            EXPECT_EQ(marked.outcome.notApplied,
+                      "Written the ordinary way: a quantisation table of the source holds a zero.");
+        }
+    }
+}
+
 } // namespace
 } // namespace tessoly

@@ -37,7 +37,8 @@ bool ForEachCode(const JHUFF_TBL& table, Visit visit) {
     int index = 0;
     for (unsigned length = 1; length <= 16; ++length) {
         for (int i = 0; i < table.bits[length]; ++i) {
-            if (index >= 256)
+            // A file's counts may claim more codes than the length has room for.
+            if (index >= 256 || code >= (1u << length))
                 return false;
             visit(table.huffval[index++], code++, length);
         }

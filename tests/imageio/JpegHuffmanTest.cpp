@@ -5,6 +5,7 @@
 // blocks that end without an end-of-block symbol, and tables made for one picture.
 
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 #include "imageio/JpegEntropyScan.h"
@@ -115,6 +116,38 @@ TEST_P(BlockCoderTest, DecodesAsLibjpegAndStepsToWhereDecodingEnds) {
                              static_cast<long long>(mcuRows) * mcuColumns, wholePredictions.data()));
     EXPECT_EQ(whole.Position(), reader.Position());
     EXPECT_EQ(wholePredictions, predictions);
+}
+
+TEST(HuffmanTables, TablesWhoseCountsOverflowTheirLengthsAreRefused) {
+    // bits[length] is how many codes have that length; a file may claim anything there.
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, int>> counts; // length, count
+        bool valid;
+    };
+    const Case cases[] = {
+        {"three one-bit codes", {{1, 3}}, false},
+        {"the all-ones one-bit code", {{1, 2}}, false},
+        {"five two-bit codes after none", {{2, 5}}, false},
+        {"129 seven-bit codes", {{7, 129}}, false},
+        {"every seven-bit code, the all-ones one too", {{7, 128}}, false},
+        {"two short and a few long codes", {{1, 1}, {2, 1}, {12, 3}, {16, 5}}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        JHUFF_TBL table{};
+        int symbols = 0;
+        for (const auto& [length, count] : c.counts) {
+            table.bits[length] = static_cast<UINT8>(count);
+            symbols += count;
+        }
+        for (int i = 0; i < symbols && i < 256; ++i)
+            table.huffval[i] = static_cast<UINT8>(i);
+        EXPECT_EQ(HuffmanDecodeTable(table, true).Valid(), c.valid);
+        EXPECT_EQ(HuffmanDecodeTable(table, false).Valid(), c.valid);
+        const HuffmanEncodeTable encode(table);
+        EXPECT_EQ(encode.Length(0) != 0, c.valid);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, BlockCoderTest, ::testing::ValuesIn(kSources),

@@ -168,11 +168,8 @@ struct SplicedSource {
 //! coefficients are read then).
 bool OpenSpliced(const std::vector<unsigned char>& file, const jpeg_decompress_struct& info,
                  const OutputSettings& settings, const TRect& band, SplicedSource& spliced) {
-    for (int c = 0; c < info.num_components; ++c) {
-        const int table = info.comp_info[c].quant_tbl_no;
-        if (table < 0 || table >= NUM_QUANT_TBLS || info.quant_tbl_ptrs[table] == nullptr)
-            return false; // libjpeg names the fault
-    }
+    if (!QuantisationTablesEncodable(info))
+        return false; // libjpeg names a missing table; a zero is refused after its reading
     spliced.scan = EntropyScan::Open(file.data(), file.size(), info);
     if (spliced.scan == nullptr)
         return false;

@@ -174,7 +174,6 @@ void BitWriter::PutRaw(const std::uint8_t* bytes, std::size_t count) {
 void BitWriter::PutStuffed(const std::uint8_t* source, unsigned shift, std::size_t count) {
     // Eight bytes at a time, through a buffer with room for each of them to be stuffed.
     constexpr std::size_t kChunk = 8192;
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
     std::uint8_t buffer[2 * kChunk];
     auto shiftedWord = [source, shift](std::size_t at) {
         std::uint64_t word;
@@ -187,7 +186,7 @@ void BitWriter::PutStuffed(const std::uint8_t* source, unsigned shift, std::size
         std::size_t length = 0;
         for (; done + 8 <= end; done += 8) {
             const std::uint64_t word = shiftedWord(done);
-            if (((~word - kOnes) & word & (kOnes << 7)) == 0) {
+            if (!HoldsFF(word)) {
                 const std::uint64_t stored = __builtin_bswap64(word);
                 std::memcpy(buffer + length, &stored, sizeof stored);
                 length += 8;

@@ -19,6 +19,12 @@
 
 namespace tessoly {
 
+//! Whether any of the eight bytes of word is 0xFF, the byte that entropy-coded data stuffs.
+inline bool HoldsFF(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    return ((~word - kOnes) & word & (kOnes << 7)) != 0;
+}
+
 //! Reads bits from unstuffed entropy-coded data, through a 64-bit buffer that a refill tops up
 //! to 56 bits or more without a branch. The data must be followed by kReadPadding readable
 //! bytes, so that a damaged block can run on past the end before the caller checks.
